@@ -1,0 +1,186 @@
+#pragma once
+
+// The contract between the printer link and the operating system.
+//
+// Everything the program needs of the machine goes through this interface: opening serial,
+// parallel and USB printer devices, the bytes to and from them, the pauses between commands and
+// the facts about the system. Two backends implement it: the POSIX one (src/platform/posix) for
+// real hardware and the simulated one (src/platform/sim), whose devices and clock are virtual so
+// that a test sees every byte and every pause.
+//
+// Rules every backend keeps:
+// - No operation throws. Failures come back as an Error: a small closed set of kinds plus the
+//   backend's native code (errno on POSIX) for the trace and for support.
+// - No operation waits without bound. Serial and parallel reads and writes end at their deadline
+//   (SerialTimeouts); a USB read ends after UsbReadTimeoutMs with what it has, possibly nothing.
+// - Every pause of the program is a call to Sleep, so the simulated backend can take it on its
+//   virtual clock.
+
+#include <chrono>
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <span>
+#include <string>
+#include <vector>
+
+namespace corvane::platform {
+
+enum class ErrorKind {
+    None,             // the operation did what was asked
+    NotFound,         // no such device (or it vanished)
+    Busy,             // the device is held by another program
+    AccessDenied,     // no permission to open it
+    InvalidArgument,  // a setting the device cannot take
+    TimedOut,         // the deadline passed before the operation could finish
+    Disconnected,     // the other end went away (unplugged, hung up)
+    Unsupported,      // the device or system does not offer the operation
+    Other,            // anything else; see nativeCode
+};
+
+struct Error {
+    ErrorKind kind = ErrorKind::None;
+    int nativeCode = 0;
+
+    bool Ok() const { return kind == ErrorKind::None; }
+    static Error None() { return {}; }
+};
+
+const char* ToString(ErrorKind kind);
+
+// What one read or write request achieved: the bytes moved, and why it stopped short if it did.
+struct IoResult {
+    std::size_t count = 0;
+    Error error;
+};
+
+// Parity codes as the printer port stores them: none, odd, even.
+inline constexpr std::uint32_t kParityNone = 0;
+inline constexpr std::uint32_t kParityOdd = 1;
+inline constexpr std::uint32_t kParityEven = 2;
+
+// Stop-bit codes as the printer port stores them: one, one and a half, two.
+inline constexpr std::uint32_t kStopBitsOne = 0;
+inline constexpr std::uint32_t kStopBitsOneAndHalf = 1;
+inline constexpr std::uint32_t kStopBitsTwo = 2;
+
+// The complete state of a serial line that the printer link sets.
+struct SerialConfig {
+    std::uint32_t baudRate = 9600;
+    std::uint32_t dataBits = 8;
+    std::uint32_t parity = kParityNone;
+    std::uint32_t stopBits = kStopBitsOne;
+    bool parityCheck = false;    // reject received characters with a parity error
+    bool dsrOutputFlow = false;  // hold output while the printer drops DSR (it is busy or full)
+    bool dtrOn = true;           // raise DTR so the printer sees a host
+    bool rtsOn = true;           // raise RTS so the printer may send
+};
+
+// Deadlines of one serial request: constant + multiplier x bytes requested, in milliseconds.
+struct SerialTimeouts {
+    std::uint32_t readMultiplierMs = 1;
+    std::uint32_t readConstantMs = 2000;
+    std::uint32_t writeMultiplierMs = 1;
+    std::uint32_t writeConstantMs = 2000;
+};
+
+// An open device. Destroying it closes it.
+class Device {
+public:
+    virtual ~Device() = default;
+
+    // Sends up to data.size() bytes in one request and returns how many went out. A serial or
+    // parallel request ends at the write deadline; a failure reports the bytes sent before it.
+    virtual IoResult Write(std::span<const std::uint8_t> data) = 0;
+
+    // Reads up to buffer.size() bytes in one request. A serial or parallel request returns when
+    // all of them arrived or at the read deadline with what arrived by then. A USB request
+    // returns one transfer from the printer, or nothing after UsbReadTimeoutMs.
+    virtual IoResult Read(std::span<std::uint8_t> buffer) = 0;
+
+    // Discards everything pending in both directions. A device that cannot purge (a parallel
+    // port may refuse) reports Unsupported, which callers may ignore.
+    virtual Error Purge() = 0;
+
+    // The name or path the device was opened by, for the trace.
+    virtual std::string Name() const = 0;
+};
+
+class SerialDevice : public Device {
+public:
+    // Reads the line's current settings.
+    virtual Error GetConfig(SerialConfig& config) = 0;
+    // Applies every field of config; on failure the line keeps its previous settings.
+    virtual Error SetConfig(const SerialConfig& config) = 0;
+    virtual Error SetTimeouts(const SerialTimeouts& timeouts) = 0;
+    // Whether the printer holds DSR on. A device without modem lines (a pseudo-terminal, a
+    // network bridge) reports true: there is no line that could say otherwise.
+    virtual Error GetDsr(bool& dsrOn) = 0;
+    // Stops waiting for line events before the device closes; a no-op where there is none.
+    virtual Error ClearEventMask() = 0;
+};
+
+// Status bits of a parallel port, as the printer link tests them.
+inline constexpr std::uint8_t kParallelPaperEmpty = 0x01;
+inline constexpr std::uint8_t kParallelOffLine = 0x02;
+inline constexpr std::uint8_t kParallelPowerOff = 0x04;
+inline constexpr std::uint8_t kParallelNotConnected = 0x08;
+inline constexpr std::uint8_t kParallelBusy = 0x10;
+inline constexpr std::uint8_t kParallelSelected = 0x80;
+
+class ParallelDevice : public Device {
+public:
+    // The printer's status as a set of the kParallel bits above.
+    virtual Error QueryStatus(std::uint8_t& status) = 0;
+};
+
+// A USB printer interface that the system offers, in the system's enumeration order.
+struct UsbPrinterInfo {
+    std::string devicePath;  // what OpenUsbPrinter opens, such as /dev/usb/lp0
+    std::string sysPath;     // where the system describes it, for diagnostics
+    std::uint16_t vendorId = 0;
+    std::uint16_t productId = 0;
+};
+
+// A USB read gives up after this long so that a silent or unplugged printer cannot hang us.
+inline constexpr std::uint32_t kUsbReadTimeoutMs = 2000;
+
+struct OsFacts {
+    bool usbSupported = true;        // the system can reach USB printers at all
+    bool windows9xFamily = false;    // the old consumer Windows line, never true on Linux
+};
+
+class Spooler;
+
+class Platform {
+public:
+    virtual ~Platform() = default;
+
+    // Opens a serial port by its program name ("COM3", "\\.\COM12"), exclusively.
+    virtual std::unique_ptr<SerialDevice> OpenSerial(const std::string& portName, Error& error) = 0;
+    // Opens a parallel port by its program name ("LPT1:"), exclusively.
+    virtual std::unique_ptr<ParallelDevice> OpenParallel(const std::string& portName,
+                                                         Error& error) = 0;
+    // The system's device behind a program port name ("COM2" is /dev/ttyS1 on Linux), which is
+    // also how the spooler names the port a queue prints to.
+    virtual std::string DevicePath(const std::string& portName) = 0;
+
+    // Lists the USB printer interfaces, in the system's enumeration order.
+    virtual std::vector<UsbPrinterInfo> ListUsbPrinters() = 0;
+    // Opens a USB printer by the devicePath that ListUsbPrinters gave; exclusive opens refuse a
+    // device that another program holds.
+    virtual std::unique_ptr<Device> OpenUsbPrinter(const std::string& devicePath, bool exclusive,
+                                                   Error& error) = 0;
+
+    // The local print spooler, whose queues the program keeps off the printer's port.
+    virtual Spooler& GetSpooler() = 0;
+
+    // Pauses the program. Every pause goes through here.
+    virtual void Sleep(std::chrono::milliseconds duration) = 0;
+    // A monotonic clock, for deadlines and time stamps.
+    virtual std::chrono::milliseconds Now() = 0;
+
+    virtual OsFacts Facts() = 0;
+};
+
+}  // namespace corvane::platform

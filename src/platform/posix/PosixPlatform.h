@@ -1,0 +1,52 @@
+#pragma once
+
+#include <map>
+#include <memory>
+#include <string>
+
+#include "platform/Platform.h"
+#include "platform/Spooler.h"
+
+namespace corvane::platform::posix {
+
+struct PosixOptions {
+    // Port names pointed at other devices, from --port NAME=DEVICE.
+    std::map<std::string, std::string> portOverrides;
+    // Where USB printers are described and opened; tests point these at a tree they build.
+    std::string sysfsRoot = "/sys";
+    std::string devRoot = "/dev";
+};
+
+// The platform of a Linux machine: termios serial ports, /dev/lpN parallel ports, usblp USB
+// printers, the CUPS spooler and the monotonic clock.
+class PosixPlatform final : public Platform {
+public:
+    explicit PosixPlatform(PosixOptions options = {});
+    ~PosixPlatform() override;
+
+    std::unique_ptr<SerialDevice> OpenSerial(const std::string& portName, Error& error) override;
+    std::unique_ptr<ParallelDevice> OpenParallel(const std::string& portName,
+                                                 Error& error) override;
+    std::string DevicePath(const std::string& portName) override;
+    std::vector<UsbPrinterInfo> ListUsbPrinters() override;  // PosixUsb.cpp
+    std::unique_ptr<Device> OpenUsbPrinter(const std::string& devicePath, bool exclusive,
+                                           Error& error) override;  // PosixUsb.cpp
+    Spooler& GetSpooler() override;
+    void Sleep(std::chrono::milliseconds duration) override;
+    std::chrono::milliseconds Now() override;
+    OsFacts Facts() override;
+
+    const PosixOptions& Options() const { return options_; }
+
+private:
+    PosixOptions options_;
+    std::unique_ptr<Spooler> spooler_;  // made on first use (CupsSpooler.cpp)
+};
+
+// Maps an errno value to the platform's error kinds.
+Error ErrorFromErrno(int errnoValue);
+
+// Makes the spooler of this machine: CUPS (CupsSpooler.cpp).
+std::unique_ptr<Spooler> MakeSystemSpooler();
+
+}  // namespace corvane::platform::posix

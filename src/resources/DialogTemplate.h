@@ -93,6 +93,9 @@ struct DialogTemplate {
 // The template with the given id, or null.
 const DialogTemplate* FindTemplate(int templateId);
 
+// The ids of every template there is, in ascending order.
+std::vector<int> TemplateIds();
+
 // A string table entry; empty when there is none.
 std::string LoadString(int stringId);
 

@@ -10,8 +10,7 @@ else
     as_root="sudo"
 fi
 # Skip the package lists and the install when everything is already there.
-if dpkg-query -W -f='${Status}\n' $packages 2>/dev/null | grep -qv '^install ok installed$' ||
-   [ "$(dpkg-query -W -f='${Status}\n' $packages 2>/dev/null | wc -l)" -ne "$(echo $packages | wc -w)" ]; then
+if ! dpkg -s $packages >/dev/null 2>&1; then
     $as_root apt-get update -qq
     DEBIAN_FRONTEND=noninteractive $as_root apt-get install -y -qq --no-install-recommends $packages
 fi

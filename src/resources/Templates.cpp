@@ -10,6 +10,10 @@ namespace corvane::resources {
 // add it to the list in AllTemplates().
 DialogTemplate MakeTemplate101();
 DialogTemplate MakeTemplate102();
+DialogTemplate MakeTemplate143();
+DialogTemplate MakeTemplate152();
+DialogTemplate MakeTemplate159();
+DialogTemplate MakeTemplate160();
 
 namespace {
 
@@ -17,6 +21,10 @@ const std::vector<DialogTemplate>& AllTemplates() {
     static const std::vector<DialogTemplate> templates = {
         MakeTemplate101(),
         MakeTemplate102(),
+        MakeTemplate143(),
+        MakeTemplate152(),
+        MakeTemplate159(),
+        MakeTemplate160(),
     };
     return templates;
 }

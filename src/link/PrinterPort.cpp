@@ -23,7 +23,9 @@ PrinterPort::PrinterPort(platform::Platform& platform) : platform_(platform) {}
 
 PrinterPort::~PrinterPort() = default;
 
-void PrinterPort::Sleep(std::uint32_t ms) { platform_.Sleep(std::chrono::milliseconds(ms)); }
+void PrinterPort::Sleep(std::uint32_t ms) {
+    platform_.Sleep(std::chrono::milliseconds(ms));
+}
 
 bool PrinterPort::Open() {
     if (StartsWith(portName, "COM") || StartsWith(portName, "\\\\.\\COM")) {
@@ -108,9 +110,13 @@ bool PrinterPort::OpenUsb() {
     return handle != nullptr;
 }
 
-bool PrinterPort::UsbSupported() { return platform_.Facts().usbSupported; }
+bool PrinterPort::UsbSupported() {
+    return platform_.Facts().usbSupported;
+}
 
-bool PrinterPort::IsWindows9xFamily() { return platform_.Facts().windows9xFamily; }
+bool PrinterPort::IsWindows9xFamily() {
+    return platform_.Facts().windows9xFamily;
+}
 
 void PrinterPort::Close() {
     if (!handle) {

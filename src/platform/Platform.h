@@ -146,8 +146,8 @@ struct UsbPrinterInfo {
 inline constexpr std::uint32_t kUsbReadTimeoutMs = 2000;
 
 struct OsFacts {
-    bool usbSupported = true;        // the system can reach USB printers at all
-    bool windows9xFamily = false;    // the old consumer Windows line, never true on Linux
+    bool usbSupported = true;      // the system can reach USB printers at all
+    bool windows9xFamily = false;  // the old consumer Windows line, never true on Linux
 };
 
 class Spooler;

@@ -7,16 +7,18 @@ namespace corvane::platform::sim {
 SimLine::SimLine(SimPlatform& platform, DeviceKind kind, std::string name)
     : platform_(platform), kind_(kind), name_(std::move(name)) {}
 
-Micros SimLine::Now() const { return platform_.now_; }
+Micros SimLine::Now() const {
+    return platform_.now_;
+}
 
 void SimLine::Deliver(std::span<const std::uint8_t> bytes, Micros readableAt) {
     if (bytes.empty()) {
         return;
     }
     Chunk chunk{{bytes.begin(), bytes.end()}, readableAt};
-    auto later = std::upper_bound(
-        receive_.begin(), receive_.end(), readableAt,
-        [](Micros at, const Chunk& existing) { return at < existing.readableAt; });
+    auto later =
+        std::upper_bound(receive_.begin(), receive_.end(), readableAt,
+                         [](Micros at, const Chunk& existing) { return at < existing.readableAt; });
     receive_.insert(later, std::move(chunk));
 }
 
@@ -65,8 +67,8 @@ public:
     IoResult DoRead(std::span<std::uint8_t> buffer) {
         Event event{EventKind::Read, line_.Name(), platform_.now_};
         event.requested = buffer.size();
-        IoResult result = line_.Kind() == DeviceKind::Usb ? ReadTransfer(buffer)
-                                                            : ReadUntilDeadline(buffer);
+        IoResult result =
+            line_.Kind() == DeviceKind::Usb ? ReadTransfer(buffer) : ReadUntilDeadline(buffer);
         event.bytes.assign(buffer.begin(), buffer.begin() + static_cast<long>(result.count));
         platform_.Record(event);
         return result;
@@ -113,7 +115,8 @@ private:
                queue.front().readableAt <= deadline) {
             auto& chunk = queue.front();
             std::size_t take = std::min(chunk.bytes.size(), buffer.size() - result.count);
-            std::copy_n(chunk.bytes.begin(), take, buffer.begin() + static_cast<long>(result.count));
+            std::copy_n(chunk.bytes.begin(), take,
+                        buffer.begin() + static_cast<long>(result.count));
             result.count += take;
             lastArrival = std::max(lastArrival, chunk.readableAt);
             chunk.bytes.erase(chunk.bytes.begin(), chunk.bytes.begin() + static_cast<long>(take));
@@ -213,9 +216,7 @@ public:
     IoResult Write(std::span<const std::uint8_t> data) override { return DoWrite(data); }
     IoResult Read(std::span<std::uint8_t> buffer) override { return DoRead(buffer); }
     Error Purge() override { return DoPurge(); }
-    std::string Name() const override {
-        return Line().Name();
-    }
+    std::string Name() const override { return Line().Name(); }
     Error QueryStatus(std::uint8_t& status) override {
         if (Peer().Unplugged(Line())) {
             status = kParallelNotConnected;
@@ -258,7 +259,9 @@ void SimPlatform::AttachUsb(const std::string& devicePath, std::uint16_t vendorI
     }
 }
 
-void SimPlatform::SetPeerFactory(PeerFactory factory) { factory_ = std::move(factory); }
+void SimPlatform::SetPeerFactory(PeerFactory factory) {
+    factory_ = std::move(factory);
+}
 
 void SimPlatform::SetBusy(const std::string& name, bool busy) {
     auto it = slots_.find(name);

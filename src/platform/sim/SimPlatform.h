@@ -29,7 +29,9 @@ namespace corvane::platform::sim {
 // Virtual time in microseconds since the platform was made.
 using Micros = std::uint64_t;
 
-inline constexpr Micros Ms(std::uint64_t ms) { return ms * 1000; }
+inline constexpr Micros Ms(std::uint64_t ms) {
+    return ms * 1000;
+}
 
 enum class DeviceKind { Serial, Parallel, Usb };
 
@@ -88,13 +90,16 @@ enum class EventKind { Open, OpenFailed, Configure, SetTimeouts, Purge, Write, R
 
 // One entry of the event log.
 struct Event {
+    Event(EventKind eventKind, std::string deviceName, Micros time)
+        : kind(eventKind), device(std::move(deviceName)), at(time) {}
+
     EventKind kind;
-    std::string device;               // empty for Sleep
-    Micros at = 0;                    // virtual time when the operation began
-    std::vector<std::uint8_t> bytes;  // written or read
-    std::size_t requested = 0;        // bytes asked for by a read or write
+    std::string device;                     // empty for Sleep
+    Micros at = 0;                          // virtual time when the operation began
+    std::vector<std::uint8_t> bytes;        // written or read
+    std::size_t requested = 0;              // bytes asked for by a read or write
     std::chrono::milliseconds duration{0};  // a Sleep's length
-    SerialConfig config;              // a Configure's settings
+    SerialConfig config;                    // a Configure's settings
 };
 
 class SimPlatform final : public Platform {
@@ -147,9 +152,7 @@ public:
     std::chrono::milliseconds Now() override;
     OsFacts Facts() override { return facts_; }
 
-private:
-    friend class SimLine;
-    friend class SimDeviceBase;
+    // A device name's attachment; internal to the backend.
     struct Slot {
         DeviceKind kind;
         SimPeer* peer = nullptr;
@@ -158,8 +161,11 @@ private:
         bool busy = false;
         SimLine* openLine = nullptr;
     };
-    Slot* FindSlot(DeviceKind kind, const std::string& name, Error& error,
-                   bool ignoreBusy = false);
+
+private:
+    friend class SimLine;
+    friend class SimDeviceBase;
+    Slot* FindSlot(DeviceKind kind, const std::string& name, Error& error, bool ignoreBusy = false);
     void Record(Event event) { events_.push_back(std::move(event)); }
 
     Micros now_ = 0;

@@ -1,0 +1,48 @@
+#pragma once
+
+#include "app/ConnectionSettings.h"
+#include "link/PrinterPort.h"
+#include "ui/Dialog.h"
+
+namespace corvane::app {
+
+// The main window: the user picks model, emulation, interface and line settings, connects, and
+// starts the self tests and tools on the connected printer.
+class ConnectionDialog : public ui::Dialog {
+public:
+    explicit ConnectionDialog(link::PrinterPort& port);
+    ~ConnectionDialog() override;
+
+    const ConnectionSettings& Settings() const { return settings_; }
+
+    bool OnInitDialog() override;
+    void OnCommand(ui::ControlId id, ui::Notification notification) override;
+    void DoDataExchange(ui::DataExchange& exchange) override;
+    // Enter presses Connect, the default button; it never closes the main window.
+    void OnOk() override {}
+
+    void EnableToolButtons(bool on);
+    void EnableLineControls(link::InterfaceKind kind);
+
+private:
+    void OnInterfaceRadio(link::InterfaceKind kind);
+    void OnLineBoxChanged();
+    void OnModelRadio(int model);
+    void OnConnect();
+    void OnDisconnect();
+    void OnSelfTest(std::uint8_t test);
+    void OnRunManager();
+    void OnVerticalAlignmentTool();
+
+    // Copies the chosen line settings into the port; false (after a message) when a choice is
+    // missing, as when the parity field holds typed text that names no parity.
+    bool CopyLineSettings();
+    void EnterConnected();
+    void Warn(const std::string& text);
+    void Inform(const std::string& text);
+
+    link::PrinterPort& port_;
+    ConnectionSettings settings_;
+};
+
+}  // namespace corvane::app

@@ -1,0 +1,16 @@
+#include "app/CorvaneApp.h"
+
+#include "app/ConnectionDialog.h"
+
+namespace corvane::app {
+
+CorvaneApp::CorvaneApp(link::PrinterPort& port, MainWindowRunner runMainWindow)
+    : port_(port), runMainWindow_(std::move(runMainWindow)) {}
+
+bool CorvaneApp::InitInstance() {
+    ConnectionDialog dialog(port_);
+    runMainWindow_(dialog);
+    return false;
+}
+
+}  // namespace corvane::app

@@ -1,0 +1,12 @@
+#include "app/WaitDialog.h"
+
+namespace corvane::app {
+
+bool WaitDialog::OnInitDialog() {
+    ui::Dialog::OnInitDialog();
+    // It must stay visible above the manager while the first reading blocks the window.
+    Host().SetTopmost(true);
+    return true;
+}
+
+}  // namespace corvane::app

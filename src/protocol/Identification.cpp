@@ -1,0 +1,174 @@
+#include "protocol/Identification.h"
+
+#include <algorithm>
+#include <vector>
+
+namespace corvane::protocol {
+
+namespace {
+
+using link::InterfaceKind;
+using link::PrinterPort;
+
+void Show(const MessageSink& messages, std::string_view text, MessageIcon icon) {
+    if (messages) {
+        messages(std::string(text), icon);
+    }
+}
+
+template <typename Table>
+bool Contains(const Table& table, std::string_view text) {
+    return std::find(table.begin(), table.end(), text) != table.end();
+}
+
+std::string ReadUsbText(PrinterPort& port, std::uint32_t bufferSize) {
+    std::vector<std::uint8_t> buffer(std::max<std::uint32_t>(bufferSize, 1), 0);
+    auto length = static_cast<std::uint32_t>(buffer.size());
+    if (port.Read(buffer.data(), length) == 0) {
+        port.Read(buffer.data(), length);
+    }
+    // The header is dropped unseen; without a 00 the text runs to the buffer's end.
+    auto begin = buffer.begin() + 1;
+    return {begin, std::find(begin, buffer.end(), std::uint8_t{0})};
+}
+
+std::string ReadTextByteByByte(PrinterPort& port, const StepCallback& step) {
+    std::string text;
+    for (std::size_t count = 0; count < kTextReplyLimit; ++count) {
+        std::uint8_t byte = 0;
+        if (port.Read(&byte, 1) == 0) {
+            break;
+        }
+        if (step) {
+            step(ExchangeStep::ByteRead);
+        }
+        if (byte == 0) {
+            break;
+        }
+        // The printer sends '_' as the header; it is dropped wherever it stands.
+        if (byte != kTextReplyHeader) {
+            text.push_back(static_cast<char>(byte));
+        }
+    }
+    return text;
+}
+
+}  // namespace
+
+std::string QueryPrinterInfo(PrinterPort& port, InfoRequest request, std::uint32_t usbBufferSize,
+                             std::uint32_t serialPauseMs, std::uint32_t usbPauseMs,
+                             const StepCallback& step) {
+    const std::array<std::uint8_t, 3> bytes = {0x1D, 0x49, static_cast<std::uint8_t>(request)};
+    port.Write(bytes.data(), static_cast<std::uint32_t>(bytes.size()));
+    if (port.kind == InterfaceKind::Usb) {
+        if (usbPauseMs > 0) {
+            port.Sleep(usbPauseMs);
+        }
+        return ReadUsbText(port, usbBufferSize);
+    }
+    port.Sleep(serialPauseMs);
+    return ReadTextByteByByte(port, step);
+}
+
+std::uint8_t ExpectedVersionId(PrinterModel model) {
+    return model == PrinterModel::Krt620 ? 0x65 : 0x64;
+}
+
+FirmwareIdResult CheckFirmwareId(PrinterPort& port, PrinterModel model) {
+    FirmwareIdResult result;
+    if (!port.Write(kInitializeRequest.data(), kInitializeRequest.size())) {
+        return result;
+    }
+    port.Write(kSelectPrinterRequest.data(), kSelectPrinterRequest.size());
+    port.Write(kVersionIdRequest.data(), kVersionIdRequest.size());
+    port.Sleep(kVersionIdPauseMs);
+    const std::uint8_t expected = ExpectedVersionId(model);
+    if (port.kind == InterfaceKind::Usb) {
+        std::array<std::uint8_t, kVersionIdUsbSize> buffer{};
+        if (port.Read(buffer.data(), kVersionIdUsbSize) == 0 &&
+            port.Read(buffer.data(), kVersionIdUsbSize) == 0) {
+            return result;
+        }
+        if (buffer[0] == expected) {
+            result.check = FirmwareCheck::Accepted;
+            return result;
+        }
+    } else {
+        std::uint8_t id = 0;
+        if (port.Read(&id, 1) == 0) {
+            return result;
+        }
+        // Some printers send other bytes before the id.
+        for (int retry = 0; id != expected && retry < kVersionIdRetries; ++retry) {
+            port.Sleep(kVersionIdRetryPauseMs);
+            id = 0;
+            port.Read(&id, 1);
+        }
+        if (id == expected) {
+            result.check = FirmwareCheck::Accepted;
+            return result;
+        }
+    }
+    result.check = FirmwareCheck::Unsupported;
+    result.versionText = QueryPrinterInfo(port, InfoRequest::VersionText, kFirmwareQueryUsbSize,
+                                          kFirmwareQuerySerialPauseMs, kFirmwareQueryUsbPauseMs);
+    return result;
+}
+
+std::string UnsupportedFirmwareMessage(const std::string& versionText, InterfaceKind kind) {
+    std::size_t counted = versionText.size() + (kind == InterfaceKind::Usb ? 0 : 1);
+    if (counted >= 2) {
+        return "This F/W version of printer is not supported!!!\nPlease refer to the manual!!\n"
+               "Current F/W Version : " +
+               versionText;
+    }
+    return "This F/W version is not supported!!!\nPlease refer to the manual!!\n"
+           "Current F/W Version : Unknown";
+}
+
+void ShowUnsupportedFirmware(const MessageSink& messages, const std::string& versionText,
+                             InterfaceKind kind) {
+    Show(messages, UnsupportedFirmwareMessage(versionText, kind), MessageIcon::None);
+}
+
+bool IsAcceptedMaker(std::string_view makerText) {
+    return Contains(kAcceptedMakers, makerText);
+}
+
+bool IsAcceptedModel(PrinterModel model, std::string_view modelText) {
+    if (model == PrinterModel::Krt620) {
+        return Contains(kAcceptedKrt620Models, modelText);
+    }
+    return Contains(kAcceptedKrt310Models, modelText);
+}
+
+bool CheckPrinterIdentity(PrinterPort& port, PrinterModel model, const MessageSink& messages) {
+    std::string maker =
+        QueryPrinterInfo(port, InfoRequest::Maker, kNameQueryUsbSize, kNameQuerySerialPauseMs);
+    if (!IsAcceptedMaker(maker)) {
+        Show(messages, kCompanyNameMismatchMessage, MessageIcon::Exclamation);
+        return false;
+    }
+    std::string modelText =
+        QueryPrinterInfo(port, InfoRequest::Model, kNameQueryUsbSize, kNameQuerySerialPauseMs);
+    if (!IsAcceptedModel(model, modelText)) {
+        Show(messages, kPrinterNameMismatchMessage, MessageIcon::Exclamation);
+        return false;
+    }
+    return true;
+}
+
+EmulationReply QueryEmulation(PrinterPort& port) {
+    port.Write(kEmulationQuery.data(), kEmulationQuery.size());
+    port.Sleep(kEmulationQueryPauseMs);
+    EmulationReply reply;
+    std::uint8_t byte = 0;
+    if (port.Read(&byte, 1) == 0) {
+        return reply;
+    }
+    reply.byte = byte;
+    reply.answer = byte == 0x02 ? 1 : byte == 0x03 ? 2 : 0;
+    return reply;
+}
+
+}  // namespace corvane::protocol

@@ -1,0 +1,229 @@
+#include "protocol/NativeCommands.h"
+
+#include <algorithm>
+#include <array>
+
+namespace corvane::protocol {
+
+namespace {
+
+using link::InterfaceKind;
+using link::PrinterPort;
+
+// Two bytes past the end stay zero, so a '_' in the last place reads a flag and time of 00.
+using ReplyBuffer = std::array<std::uint8_t, kReplyBufferSize + 2>;
+
+void Notify(const StepCallback& step, ExchangeStep point) {
+    if (step) {
+        step(point);
+    }
+}
+
+bool SendParts(PrinterPort& port, const std::vector<Frame>& parts, const StepCallback& step) {
+    bool all = true;
+    for (const Frame& part : parts) {
+        all = SendFrame(port, part) && all;
+        Notify(step, ExchangeStep::PartWritten);
+    }
+    return all;
+}
+
+// A USB reply comes as one transfer; a printer that is not ready yet gets one more chance.
+std::uint32_t ReadUsbBlock(PrinterPort& port, std::uint8_t* buffer, std::uint32_t length) {
+    std::uint32_t count = port.Read(buffer, length);
+    if (count == 0) {
+        count = port.Read(buffer, length);
+    }
+    return count;
+}
+
+// Reads single bytes into buffer[0] until it holds the header. The byte already there counts as
+// the first one looked at; a read that brings nothing ends the search.
+bool SearchHeader(PrinterPort& port, std::uint8_t* buffer, bool firstByteArrived) {
+    if (!firstByteArrived) {
+        return false;
+    }
+    std::size_t examined = 1;
+    while (buffer[0] != kReplyHeader) {
+        if (examined >= kHeaderSearchLimit || port.Read(buffer, 1) == 0) {
+            return false;
+        }
+        ++examined;
+    }
+    return true;
+}
+
+// Converts the eight pin characters, pin 1 (the last character) first.
+SwitchPins ConvertPins(const std::uint8_t* characters, const StepCallback& step) {
+    SwitchPins pins{};
+    for (int pin = 1; pin <= 8; ++pin) {
+        pins[static_cast<std::size_t>(pin)] = PinSettingFromCharacter(characters[8 - pin]);
+        Notify(step, ExchangeStep::PinConverted);
+    }
+    return pins;
+}
+
+std::string TextFrom(const ReplyBuffer& buffer, std::size_t offset) {
+    auto begin = buffer.begin() + static_cast<long>(offset);
+    auto end = std::find(begin, buffer.begin() + kReplyBufferSize, std::uint8_t{0});
+    return {begin, end};
+}
+
+}  // namespace
+
+bool SendFrame(PrinterPort& port, const Frame& frame) {
+    return port.Write(frame.bytes.data(), frame.length);
+}
+
+bool SendEnterUserSetting(PrinterPort& port) {
+    return SendFrame(port, CopyFrame(NativeFrame::EnterUserSetting));
+}
+
+bool SendEndUserSetting(PrinterPort& port) {
+    return SendFrame(port, CopyFrame(NativeFrame::EndUserSetting));
+}
+
+bool SendSetMemorySwitches(PrinterPort& port, const PinBlock& blockA, const PinBlock& blockB,
+                           const StepCallback& step) {
+    return SendParts(port, SetMemorySwitchesParts(blockA, blockB), step);
+}
+
+bool SendTransmitMemorySwitch(PrinterPort& port, std::uint8_t selector) {
+    return SendFrame(port, TransmitMemorySwitchFrame(selector));
+}
+
+bool SendSetCustomizedValue(PrinterPort& port, std::uint8_t paperWidthCode) {
+    return SendFrame(port, SetCustomizedValueFrame(paperWidthCode));
+}
+
+bool SendTransmitCustomizedValue(PrinterPort& port) {
+    return SendFrame(port, CopyFrame(NativeFrame::TransmitCustomizedValue));
+}
+
+bool SendSetSerialSettings(PrinterPort& port, const SerialSettings& settings,
+                           const StepCallback& step) {
+    return SendParts(port, SetSerialSettingsParts(settings), step);
+}
+
+bool SendTransmitSerialSetting(PrinterPort& port, std::uint8_t item) {
+    return SendFrame(port, TransmitSerialSettingFrame(item));
+}
+
+bool SendSetPowerSave(PrinterPort& port, bool usePowerSave, int seconds) {
+    return SendFrame(port, SetPowerSaveFrame(usePowerSave, seconds));
+}
+
+bool SendTransmitPowerSave(PrinterPort& port) {
+    return SendFrame(port, CopyFrame(NativeFrame::TransmitPowerSave));
+}
+
+SwitchPins ReadSwitchReply(PrinterPort& port, HeaderSearch search, const StepCallback& step) {
+    ReplyBuffer buffer{};
+    bool searching = search == HeaderSearch::With;
+    Notify(step, ExchangeStep::Start);
+    if (port.kind == InterfaceKind::Usb) {
+        // The USB block is the whole reply: '7', identifier, pins 8 to 1 at offsets 2 to 9.
+        ReadUsbBlock(port, buffer.data(), kReplyBufferSize);
+        Notify(step, ExchangeStep::BlockRead);
+        bool usable = true;
+        if (searching) {
+            usable = SearchHeader(port, buffer.data(), true);
+            Notify(step, ExchangeStep::HeaderSearched);
+        }
+        if (!usable) {
+            buffer.fill(0);
+        }
+        return ConvertPins(buffer.data() + 2, step);
+    }
+    port.Sleep(kReplyPauseMs);
+    bool arrived = port.Read(buffer.data(), 1) == 1;
+    Notify(step, ExchangeStep::FirstByteRead);
+    // Without the search the first byte is taken as the header unseen.
+    bool usable = arrived;
+    if (searching) {
+        usable = SearchHeader(port, buffer.data(), arrived);
+        Notify(step, ExchangeStep::HeaderSearched);
+    }
+    buffer.fill(0);
+    if (usable) {
+        // Identifier at 0, pins 8 to 1 at offsets 1 to 8, terminator at 9.
+        port.Read(buffer.data(), 10);
+    }
+    Notify(step, ExchangeStep::BlockRead);
+    return ConvertPins(buffer.data() + 1, step);
+}
+
+std::string ReadValueReply(PrinterPort& port, ValueForm form) {
+    ReplyBuffer buffer{};
+    if (port.kind == InterfaceKind::Usb) {
+        ReadUsbBlock(port, buffer.data(), kReplyBufferSize);
+        return TextFrom(buffer, 4);
+    }
+    port.Sleep(kReplyPauseMs);
+    // Five reads into offset 0: the four header bytes are overwritten by the first character.
+    for (int i = 0; i < 5; ++i) {
+        if (port.Read(buffer.data(), 1) == 0) {
+            return {};
+        }
+    }
+    if (form == ValueForm::Speed) {
+        for (std::size_t offset = 1; offset <= 4; ++offset) {
+            if (port.Read(buffer.data() + offset, 1) == 0) {
+                return TextFrom(buffer, 0);
+            }
+        }
+        // A five-digit speed has its fifth digit where a four-digit one has its NUL.
+        if (buffer[4] != 0) {
+            port.Read(buffer.data() + 5, 1);
+        }
+    } else {
+        port.Read(buffer.data() + 1, 1);
+    }
+    return TextFrom(buffer, 0);
+}
+
+PowerSaveReply ReadPowerSaveReply(PrinterPort& port) {
+    ReplyBuffer buffer{};
+    for (int attempt = 0; attempt < kPowerSaveReads; ++attempt) {
+        port.Sleep(kPowerSavePauseMs);
+        if (port.Read(buffer.data(), kReplyBufferSize) != 0) {
+            break;
+        }
+    }
+    PowerSaveReply reply;
+    auto end = std::find(buffer.begin(), buffer.begin() + kReplyBufferSize, std::uint8_t{0});
+    auto mark = std::find(buffer.begin(), end, std::uint8_t{'_'});
+    if (mark == end) {
+        return reply;
+    }
+    auto at = static_cast<std::size_t>(mark - buffer.begin());
+    reply.found = true;
+    reply.usePowerSave = buffer[at + 1] == 0x01;
+    reply.seconds = buffer[at + 2];
+    return reply;
+}
+
+void ReadModeReply(PrinterPort& port, ModeReplyForm form, const StepCallback& step) {
+    ReplyBuffer buffer{};
+    if (form == ModeReplyForm::Fixed) {
+        port.Sleep(kModeReplyPauseMs);
+        port.Read(buffer.data(), kModeReplyLength);
+        return;
+    }
+    if (port.kind == InterfaceKind::Usb) {
+        Notify(step, ExchangeStep::Start);
+        ReadUsbBlock(port, buffer.data(), kUsbModeReplyLength);
+        return;
+    }
+    port.Sleep(kReplyPauseMs);
+    bool arrived = port.Read(buffer.data(), 1) == 1;
+    Notify(step, ExchangeStep::FirstByteRead);
+    bool found = SearchHeader(port, buffer.data(), arrived);
+    Notify(step, ExchangeStep::HeaderSearched);
+    if (found) {
+        port.Read(buffer.data(), kModeReplyLength - 1);
+    }
+    Notify(step, ExchangeStep::BlockRead);
+}
+
+}  // namespace corvane::protocol

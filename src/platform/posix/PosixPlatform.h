@@ -10,7 +10,8 @@
 namespace corvane::platform::posix {
 
 struct PosixOptions {
-    // Port names pointed at other devices, from --port NAME=DEVICE.
+    // Port names pointed at other devices, from --port NAME=DEVICE. A key may be any spelling of
+    // a port ("COM3", "lpt1"); these take precedence over the standard device of the port.
     std::map<std::string, std::string> portOverrides;
     // Where USB printers are described and opened; tests point these at a tree they build.
     std::string sysfsRoot = "/sys";
@@ -27,6 +28,8 @@ public:
     std::unique_ptr<SerialDevice> OpenSerial(const std::string& portName, Error& error) override;
     std::unique_ptr<ParallelDevice> OpenParallel(const std::string& portName,
                                                  Error& error) override;
+    // The override of the port, else /dev/ttyS(n-1) for COMn and /dev/lp(n-1) for LPTn; empty for
+    // a name of no port.
     std::string DevicePath(const std::string& portName) override;
     std::vector<UsbPrinterInfo> ListUsbPrinters() override;  // PosixUsb.cpp
     std::unique_ptr<Device> OpenUsbPrinter(const std::string& devicePath, bool exclusive,

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <chrono>
+
+namespace corvane::platform::posix {
+
+// The end of one read or write request on the monotonic clock.
+class Deadline {
+public:
+    explicit Deadline(std::chrono::milliseconds budget);
+
+    bool Passed() const;
+    // What is left, rounded up to whole milliseconds so a wait never ends before the deadline.
+    int RemainingMs() const;
+    // Sleeps for step or until the deadline, whichever comes first.
+    void SleepAtMost(std::chrono::milliseconds step) const;
+
+private:
+    std::chrono::steady_clock::time_point end_;
+};
+
+// Sleeps the whole duration on the monotonic clock, resuming after signals.
+void SleepFully(std::chrono::nanoseconds duration);
+
+}  // namespace corvane::platform::posix

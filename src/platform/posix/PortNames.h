@@ -1,0 +1,32 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace corvane::platform::posix {
+
+enum class PortFamily { Serial, Parallel };
+
+// A program port name, understood: COM1 to COM14 or LPT1 to LPT4.
+struct PortId {
+    PortFamily family = PortFamily::Serial;
+    int number = 1;  // as the user counts, from 1
+
+    bool operator==(const PortId&) const = default;
+};
+
+inline constexpr int kSerialPortCount = 14;
+inline constexpr int kParallelPortCount = 4;
+
+// Understands "COM1" to "COM9", "\\.\COM1" to "\\.\COM14", "COM10" to "COM14", and "LPT1" to
+// "LPT4" with or without the trailing colon, in any letter case. Anything else is no port.
+std::optional<PortId> ParsePortName(std::string_view name);
+
+// The name the connection window uses for a port: "COM3", "\\.\COM12", "LPT2:".
+std::string CanonicalPortName(const PortId& port);
+
+// The Linux device of a port: COMn is /dev/ttyS(n-1), LPTn is /dev/lp(n-1).
+std::string DefaultDevicePath(const PortId& port);
+
+}  // namespace corvane::platform::posix

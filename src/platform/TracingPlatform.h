@@ -1,0 +1,56 @@
+#pragma once
+
+#include <memory>
+#include <ostream>
+#include <string>
+
+#include "platform/Platform.h"
+#include "platform/Trace.h"
+
+namespace corvane::platform {
+
+// A platform that passes everything to another one and records each open, close, write, read,
+// pause, purge, configuration and status query, with its bytes, in a trace. The devices it
+// opens are wrapped too, so their traffic is recorded until they close.
+class TracingPlatform final : public Platform {
+public:
+    // Neither inner nor sink is owned; both must outlive this platform. The devices it opens
+    // must close before it goes.
+    TracingPlatform(Platform& inner, TraceSink& sink);
+    // Owns the sink.
+    TracingPlatform(Platform& inner, std::unique_ptr<TraceSink> sink);
+    ~TracingPlatform() override;
+
+    std::unique_ptr<SerialDevice> OpenSerial(const std::string& portName, Error& error) override;
+    std::unique_ptr<ParallelDevice> OpenParallel(const std::string& portName,
+                                                 Error& error) override;
+    std::string DevicePath(const std::string& portName) override;
+    std::vector<UsbPrinterInfo> ListUsbPrinters() override;
+    std::unique_ptr<Device> OpenUsbPrinter(const std::string& devicePath, bool exclusive,
+                                           Error& error) override;
+    Spooler& GetSpooler() override;
+    void Sleep(std::chrono::milliseconds duration) override;
+    std::chrono::milliseconds Now() override;
+    OsFacts Facts() override;
+
+    // Adds an entry stamped with the time since the trace began.
+    void Record(TraceEntry entry);
+
+private:
+    Platform& inner_;
+    std::unique_ptr<TraceSink> ownedSink_;
+    TraceSink& sink_;
+    std::chrono::milliseconds start_;
+};
+
+// Traces everything done through inner to out, which must outlive the result.
+std::unique_ptr<Platform> MakeTracingPlatform(Platform& inner, std::ostream& out);
+// Traces everything done through inner to a new file at path; null with errorMessage set when
+// the file cannot be written.
+std::unique_ptr<Platform> MakeTracingPlatform(Platform& inner, const std::string& path,
+                                              std::string& errorMessage);
+
+// "9600 8N1, parity check off, DSR flow on, DTR on, RTS on".
+std::string DescribeConfig(const SerialConfig& config);
+
+}  // namespace corvane::platform

@@ -1,0 +1,36 @@
+#pragma once
+
+#include "ui/Dialog.h"
+
+namespace corvane::link {
+class PrinterPort;
+}
+
+namespace corvane::linemode {
+
+// The baud rate dialog of a KRT-310 family printer in the "Other" emulation (template 152). Set
+// gives the printer a new serial speed; the link keeps the speed the connection window chose.
+class LineModeBaudRateDialog : public ui::Dialog {
+public:
+    static constexpr int kTemplateId = 152;
+    static constexpr int kFirstSpeedRadio = 74;  // "1200 bps"; 75 to 78 follow in speed order
+    static constexpr int kSet = 1003;
+    static constexpr int kClose = 71;
+
+    explicit LineModeBaudRateDialog(link::PrinterPort& port);
+
+    bool OnInitDialog() override;
+    void OnCommand(ui::ControlId id, ui::Notification notification) override;
+    void DoDataExchange(ui::DataExchange& exchange) override;
+
+    // 0 to 4 for 1200 to 19200 bps.
+    int Choice() const { return choice_; }
+
+private:
+    void OnSet();
+
+    link::PrinterPort& port_;
+    int choice_ = 0;
+};
+
+}  // namespace corvane::linemode

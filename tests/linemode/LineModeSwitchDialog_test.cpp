@@ -1,0 +1,339 @@
+#include "linemode/LineModeSwitchDialog.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "SwitchFrames.h"
+#include "link/PrinterPort.h"
+#include "platform/sim/SimPlatform.h"
+#include "protocol/LineModeOptions.h"
+#include "resources/DialogTemplate.h"
+#include "ui/HeadlessHost.h"
+
+namespace corvane::linemode {
+namespace {
+
+using namespace corvane::linemode::testing;
+using platform::sim::EventKind;
+using platform::sim::Ms;
+using platform::sim::ScriptedPeer;
+using platform::sim::SimPlatform;
+using protocol::LineModeOption;
+using protocol::LineModeOptions;
+using ui::HeadlessHost;
+
+constexpr const char* kTitle = "VANTORA KRT-310/310II/KRT-620 Corvane (V3.0.2)";
+
+// One user action: a click, or choosing a list item.
+struct Action {
+    int id;
+    int item = -1;  // -1 for a click
+};
+
+class LineModeSwitchDialogTest : public ::testing::Test {
+protected:
+    LineModeSwitchDialogTest() {
+        platform.AttachSerial("COM3", printer);
+        port.portName = "COM3";
+        port.baudRate = 9600;
+        port.dataBits = 8;
+        EXPECT_TRUE(port.Open());
+        platform.ClearEvents();
+    }
+
+    HeadlessHost& Open() {
+        host = std::make_unique<HeadlessHost>(dialog);
+        return *host;
+    }
+
+    void Do(const std::vector<Action>& actions) {
+        for (const Action& action : actions) {
+            if (action.item < 0) {
+                ASSERT_TRUE(host->Click(action.id)) << "click " << action.id;
+            } else {
+                ASSERT_TRUE(host->Select(action.id, action.item)) << "select " << action.id;
+            }
+        }
+    }
+
+    Bytes Sent() const { return platform.Written("COM3"); }
+
+    // Whether the option's choice controls are all enabled (or all disabled with false).
+    bool ChoiceEnabled(const LineModeOption& option) const {
+        bool first = host->IsControlEnabled(option.choiceId);
+        if (option.IsRadioPair()) {
+            EXPECT_EQ(first, host->IsControlEnabled(option.secondRadioId)) << option.name;
+        }
+        return first;
+    }
+
+    // The choice the controls show: the checked radio of the pair or the list selection.
+    int ShownChoice(const LineModeOption& option) const {
+        if (!option.IsRadioPair()) {
+            return host->Selection(option.choiceId);
+        }
+        bool first = host->IsChecked(option.choiceId);
+        bool second = host->IsChecked(option.secondRadioId);
+        EXPECT_FALSE(first && second) << option.name;
+        return first ? 0 : second ? 1 : -1;
+    }
+
+    SimPlatform platform;
+    ScriptedPeer printer;
+    link::PrinterPort port{platform};
+    LineModeSwitchDialog dialog{port};
+    std::unique_ptr<HeadlessHost> host;
+};
+
+TEST_F(LineModeSwitchDialogTest, OpensWithTitleAllUntickedChoicesDisabledAndSendsNothing) {
+    Open();
+    EXPECT_EQ(host->WindowTitle(), kTitle);
+    for (const LineModeOption& option : LineModeOptions::MemorySwitchOptions()) {
+        EXPECT_TRUE(host->IsControlEnabled(option.checkBoxId)) << option.name;
+        EXPECT_FALSE(host->IsChecked(option.checkBoxId)) << option.name;
+        EXPECT_FALSE(ChoiceEnabled(option)) << option.name;
+        EXPECT_EQ(ShownChoice(option), -1) << option.name;
+    }
+    EXPECT_FALSE(host->IsChecked(LineModeSwitchDialog::kSelectAll));
+    EXPECT_TRUE(platform.Events().empty());
+}
+
+TEST_F(LineModeSwitchDialogTest, TickEnablesTheChoiceAtItsFirstEntryAndUntickClearsIt) {
+    Open();
+    for (const LineModeOption& option : LineModeOptions::MemorySwitchOptions()) {
+        ASSERT_TRUE(host->Click(option.checkBoxId));
+        EXPECT_TRUE(ChoiceEnabled(option)) << option.name;
+        EXPECT_EQ(ShownChoice(option), 0) << option.name;
+        EXPECT_EQ(dialog.Choice(option.checkBoxId), 0) << option.name;
+        ASSERT_TRUE(host->Click(option.checkBoxId));
+        EXPECT_FALSE(ChoiceEnabled(option)) << option.name;
+        EXPECT_EQ(ShownChoice(option), -1) << option.name;
+        EXPECT_EQ(dialog.Choice(option.checkBoxId), -1) << option.name;
+    }
+}
+
+TEST_F(LineModeSwitchDialogTest, TickingAgainAfterAChangeStartsAgainAtChoiceZero) {
+    Open();
+    Do({{37}, {38, 17}, {37}, {37}, {27}, {54}, {27}, {27}});
+    EXPECT_EQ(host->Selection(38), 0);
+    EXPECT_TRUE(host->IsChecked(53));
+    EXPECT_FALSE(host->IsChecked(54));
+}
+
+TEST_F(LineModeSwitchDialogTest, SetWithNothingTickedWarnsAndSendsNothing) {
+    Open();
+    Do({{1003}});
+    ASSERT_EQ(host->Messages().size(), 1u);
+    EXPECT_EQ(host->Messages()[0].text, "Don't select item.");
+    EXPECT_EQ(host->Messages()[0].caption, "Warning");
+    EXPECT_EQ(host->Messages()[0].icon, ui::Icon::Exclamation);
+    EXPECT_TRUE(Sent().empty());
+}
+
+struct SetCase {
+    const char* name;
+    std::vector<Action> actions;
+    std::array<std::string, 5> clear;
+    std::array<std::string, 5> set;
+};
+
+class SetCases : public LineModeSwitchDialogTest, public ::testing::WithParamInterface<SetCase> {};
+
+TEST_P(SetCases, SendsExactlyTheTickedFieldsThenPrintStatusAndNoMessage) {
+    Open();
+    Do(GetParam().actions);
+    Do({{1003}});
+    EXPECT_EQ(Sent(), SetExchange(GetParam().clear, GetParam().set));
+    EXPECT_TRUE(host->Messages().empty());
+    EXPECT_TRUE(platform.Pauses().empty());
+}
+
+const std::array<std::string, 5> kZero = {"0000", "0000", "0000", "0000", "0000"};
+
+INSTANTIATE_TEST_SUITE_P(
+    Options, SetCases,
+    ::testing::Values(
+        SetCase{"PaperWidthItem2",
+                {{29}, {30, 2}},
+                {"0000", "0000", "0C00", "0000", "0000"},
+                {"0000", "0000", "0800", "0000", "0000"}},
+        SetCase{"RedBlackChineseAndPartialCutShareWord1",
+                {{16}, {17, 1}, {18}, {48}, {24}, {50}},
+                {"0C1C", "0000", "0000", "0000", "0000"},
+                {"0414", "0000", "0000", "0000", "0000"}},
+        SetCase{"CharacterTableLastItem",
+                {{37}, {38, 24}},
+                {"0000", "0000", "0000", "1F00", "0000"},
+                {"0000", "0000", "0000", "1800", "0000"}},
+        SetCase{"CharacterTableItem10",
+                {{37}, {38, 10}},
+                {"0000", "0000", "0000", "1F00", "0000"},
+                {"0000", "0000", "0000", "0A00", "0000"}},
+        // A field whose choice sets no bit is still sent: the clear alone changes the printer.
+        SetCase{"DataReceptionErrorAtPrintsQuestionMark",
+                {{42}},
+                {"0000", "0000", "0000", "0000", "0001"},
+                kZero},
+        SetCase{"DataReceptionErrorIgnored",
+                {{42}, {62}},
+                {"0000", "0000", "0000", "0000", "0001"},
+                {"0000", "0000", "0000", "0000", "0001"}},
+        SetCase{"NearEndOffLineAndCrPrint",
+                {{35}, {36, 2}, {22}, {33, 1}},
+                {"0000", "0000", "0003", "0003", "0000"},
+                {"0000", "0000", "0003", "0002", "0000"}},
+        SetCase{"InternationalLastItemAndSlashZero",
+                {{25}, {26, 10}, {20}, {52}},
+                {"0000", "001F", "0000", "0000", "0000"},
+                {"0000", "001A", "0000", "0000", "0000"}},
+        SetCase{"SelectAllAtChoiceZero", {{73}}, {"0C1C", "001F", "4C0B", "1F03", "0109"}, kZero},
+        SetCase{"SelectAllWithEveryLastChoice",
+                {{73},
+                 {17, 3},
+                 {48},
+                 {50},
+                 {52},
+                 {26, 10},
+                 {54},
+                 {30, 3},
+                 {56},
+                 {36, 2},
+                 {38, 24},
+                 {33, 2},
+                 {58},
+                 {61},
+                 {62}},
+                {"0C1C", "001F", "4C0B", "1F03", "0109"},
+                {"0C14", "001A", "4C0B", "1803", "0109"}},
+        SetCase{"UntickedOptionIsLeftOut",
+                {{73}, {16}, {42}},
+                {"001C", "001F", "4C0B", "1F03", "0108"},
+                kZero}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(LineModeSwitchDialogTest, TwoSetsInARowSendTheSameBytesTwice) {
+    Open();
+    Do({{29}, {30, 2}, {1003}, {1003}});
+    Bytes once = SetExchange({"0000", "0000", "0C00", "0000", "0000"},
+                             {"0000", "0000", "0800", "0000", "0000"});
+    EXPECT_EQ(Sent(), Concat({once, once}));
+}
+
+TEST_F(LineModeSwitchDialogTest, SecondSetCarriesNoBitsOfTheFirst) {
+    Open();
+    Do({{37}, {38, 24}, {1003}, {37}, {27}, {54}, {1003}});
+    EXPECT_EQ(Sent(), Concat({SetExchange({"0000", "0000", "0000", "1F00", "0000"},
+                                          {"0000", "0000", "0000", "1800", "0000"}),
+                              SetExchange({"0000", "0000", "4000", "0000", "0000"},
+                                          {"0000", "0000", "4000", "0000", "0000"})}));
+}
+
+TEST_F(LineModeSwitchDialogTest, SelectAllTicksEveryOptionAndUntickingItClearsEvery) {
+    Open();
+    Do({{37}, {38, 5}});  // a changed choice is reset by Select All
+    Do({{73}});
+    for (const LineModeOption& option : LineModeOptions::MemorySwitchOptions()) {
+        EXPECT_TRUE(host->IsChecked(option.checkBoxId)) << option.name;
+        EXPECT_TRUE(ChoiceEnabled(option)) << option.name;
+        EXPECT_EQ(ShownChoice(option), 0) << option.name;
+    }
+    Do({{73}});
+    for (const LineModeOption& option : LineModeOptions::MemorySwitchOptions()) {
+        EXPECT_FALSE(host->IsChecked(option.checkBoxId)) << option.name;
+        EXPECT_FALSE(ChoiceEnabled(option)) << option.name;
+        EXPECT_EQ(ShownChoice(option), -1) << option.name;
+    }
+}
+
+TEST_F(LineModeSwitchDialogTest, UntickingOneOptionByHandLeavesSelectAllTicked) {
+    Open();
+    Do({{73}, {31}});
+    EXPECT_TRUE(host->IsChecked(73));
+    EXPECT_FALSE(dialog.Ticked(31));
+}
+
+TEST_F(LineModeSwitchDialogTest, PrintSendsTheTenBytePrintStatusOnly) {
+    Open();
+    Do({{73}, {69}});
+    EXPECT_EQ(Sent(), kPrintStatus10);
+    EXPECT_TRUE(host->Messages().empty());
+}
+
+TEST_F(LineModeSwitchDialogTest, TicksAndChoicesSurviveClosingAndComeBackUsable) {
+    Open();
+    Do({{29}, {30, 3}, {34}, {58}, {71}});
+    EXPECT_EQ(host->Result(), ui::kIdOk);
+    host.reset();
+    Open();
+    EXPECT_TRUE(host->IsChecked(29));
+    EXPECT_EQ(host->Selection(30), 3);
+    EXPECT_TRUE(host->IsChecked(58));
+    EXPECT_TRUE(host->IsControlEnabled(30));
+    EXPECT_TRUE(host->IsControlEnabled(57));
+    EXPECT_FALSE(host->IsControlEnabled(36));
+    EXPECT_EQ(host->WindowTitle(), kTitle);
+    Do({{1003}});
+    EXPECT_EQ(Sent(), SetExchange({"0000", "0000", "0C00", "0000", "0100"},
+                                  {"0000", "0000", "0C00", "0000", "0100"}));
+}
+
+TEST_F(LineModeSwitchDialogTest, EscapeKeepsWhatTheHandlersAlreadyRead) {
+    Open();
+    Do({{29}, {30, 1}});
+    host->PressEscape();
+    EXPECT_EQ(host->Result(), ui::kIdCancel);
+    EXPECT_TRUE(dialog.Ticked(29));
+}
+
+// A printer that takes no data (DSR held low) must not hang the window.
+TEST_F(LineModeSwitchDialogTest, SetToAPrinterThatTakesNothingEndsWithinThePortTimeouts) {
+    printer.dsr = false;
+    Open();
+    Do({{29}, {30, 2}});
+    auto start = platform.NowMicros();
+    Do({{1003}});
+    auto perWrite = [](std::uint64_t n) { return Ms(2000 + n) + Ms(500) + Ms(2000 + n); };
+    EXPECT_EQ(platform.NowMicros() - start, perWrite(42) + perWrite(42) + perWrite(10));
+    EXPECT_TRUE(host->Messages().empty());
+    EXPECT_TRUE(Sent().empty());
+    // The commands are clean again: the next Set to a live printer carries only its own fields.
+    printer.dsr = true;
+    Do({{27}, {1003}});
+    EXPECT_EQ(Sent(), SetExchange({"0000", "0000", "4C00", "0000", "0000"},
+                                  {"0000", "0000", "0800", "0000", "0000"}));
+}
+
+TEST(LineModeSwitchTemplate, EveryControlTheDialogUsesExistsWithItsKindAndItems) {
+    const resources::DialogTemplate* t = resources::FindTemplate(143);
+    ASSERT_NE(t, nullptr);
+    EXPECT_EQ(t->caption, "Other Corvane");
+    for (const LineModeOption& option : LineModeOptions::MemorySwitchOptions()) {
+        const resources::ControlTemplate* check = t->Find(option.checkBoxId);
+        ASSERT_NE(check, nullptr) << option.name;
+        EXPECT_EQ(check->kind, resources::ControlKind::CheckBox);
+        EXPECT_EQ(check->caption, option.name);
+        const resources::ControlTemplate* choice = t->Find(option.choiceId);
+        ASSERT_NE(choice, nullptr) << option.name;
+        EXPECT_TRUE(choice->style & resources::kDisabled) << option.name;
+        if (option.IsRadioPair()) {
+            EXPECT_EQ(t->RadioGroup(option.choiceId),
+                      (std::vector<int>{option.choiceId, option.secondRadioId}))
+                << option.name;
+        } else {
+            EXPECT_EQ(choice->kind, resources::ControlKind::DropDownList) << option.name;
+            EXPECT_EQ(choice->items.size(), option.values.size()) << option.name;
+        }
+    }
+    for (int id : {73, 69, 1003, 71}) {
+        EXPECT_NE(t->Find(id), nullptr) << id;
+    }
+    EXPECT_EQ(t->Find(60)->caption, "Prints \"?\"");
+    EXPECT_EQ(t->Find(36)->items,
+              (std::vector<std::string>{"Disable", "Enable (on-line)", "Enable (off-line)"}));
+}
+
+}  // namespace
+}  // namespace corvane::linemode

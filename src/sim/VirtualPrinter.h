@@ -1,0 +1,136 @@
+#pragma once
+
+// A simulated VANTORA roll-paper printer: the printer's side of every command the program
+// sends.
+//
+// The printer decodes the bytes it receives by itself (it shares no code with the program's
+// encoders, so that a mistake cannot hide in both), keeps its memory switches and settings,
+// answers with the printer's reply layouts and logs what it would print. Faults can be put on
+// it to try the program's handling of silent, broken, noisy, slow or unplugged printers.
+//
+// The core, Feed(), knows nothing of time or devices, so that corvane-sim can serve it on a
+// pseudo-terminal in real time. As a SimPeer it also sits behind a device of the simulated
+// platform, where it times its replies on the virtual clock.
+
+#include <chrono>
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "platform/sim/SimPlatform.h"
+#include "sim/CommandDecoder.h"
+#include "sim/Faults.h"
+#include "sim/Model.h"
+#include "sim/PrinterState.h"
+
+namespace corvane::sim {
+
+class VirtualPrinter : public platform::sim::SimPeer {
+public:
+    using Reply = std::vector<std::uint8_t>;
+
+    explicit VirtualPrinter(Model model, Emulation emulation = Emulation::Native);
+
+    Model GetModel() const { return model_; }
+    Emulation GetEmulation() const { return emulation_; }
+    void SetEmulation(Emulation emulation) { emulation_ = emulation; }
+
+    const Identity& GetIdentity() const { return identity_; }
+    void SetIdentity(const Identity& identity) { identity_ = identity; }
+    void SetVersionId(std::uint8_t id) { identity_.versionId = id; }
+    void SetFirmwareText(std::string text) { identity_.firmware = std::move(text); }
+    void SetMakerText(std::string text) { identity_.maker = std::move(text); }
+    void SetModelText(std::string text) { identity_.model = std::move(text); }
+    void SetLanguageText(std::string text) { identity_.language = std::move(text); }
+
+    Faults& GetFaults() { return faults_; }
+    const Faults& GetFaults() const { return faults_; }
+    void SetFaults(const Faults& faults) { faults_ = faults; }
+
+    PrinterState& State() { return state_; }
+    const PrinterState& State() const { return state_; }
+
+    // The memory switches this printer has (1 to 8 on every model).
+    std::vector<int> SwitchNumbers() const;
+    // The switch that holds the default code page: 2 on the KRT-310 family, 1 on the KRT-620.
+    int CodePageSwitch() const;
+    // The switch that the second block of the switch-setting frame writes: 8 on the KRT-310
+    // family, 5 on the KRT-620.
+    int SecondSwitch() const;
+    // A switch's pins, bit k-1 holding pin k; 0 for a switch the printer does not have.
+    std::uint8_t Switch(int number) const;
+    void SetSwitch(int number, std::uint8_t pins);
+    // Eight characters, pin 8 first, as the printer reports the switch.
+    std::string SwitchText(int number) const;
+
+    // Takes bytes from the host and returns the replies they cause, in order, after the reply
+    // faults (silence, cut, noise). Each reply is what one USB transfer would carry.
+    std::vector<Reply> Feed(std::span<const std::uint8_t> bytes);
+
+    // What the printer printed, as readable lines, in order.
+    const std::vector<std::string>& Printout() const { return printout_; }
+    // One line per command the printer took, with what it did or why it ignored it.
+    const std::vector<std::string>& Commands() const { return commands_; }
+    // How many commands the printer has taken since it was made (ClearLogs keeps it).
+    std::size_t CommandCount() const { return commandCount_; }
+    // Bytes received that do not yet make a complete command.
+    std::size_t PendingBytes() const { return decoder_.Pending(); }
+    void ClearLogs();
+    // The printer's state and its printout log as readable "name: value" lines.
+    std::string Describe() const;
+
+    // True when the unplug faults say the cable is out at this moment.
+    bool IsUnpluggedAt(std::chrono::microseconds now) const;
+    void Unplug() { unplugged_ = true; }
+    void Replug() { unplugged_ = false; }
+    void SetDsr(bool on) { dsr_ = on; }
+    void SetParallelStatus(std::uint8_t status) { parallelStatus_ = status; }
+
+    // SimPeer
+    void OnOpen(platform::sim::SimLine& line) override;
+    void OnHostWrite(platform::sim::SimLine& line, std::span<const std::uint8_t> bytes) override;
+    bool Dsr(platform::sim::SimLine& line) override;
+    std::uint8_t ParallelStatus(platform::sim::SimLine& line) override;
+    bool Unplugged(platform::sim::SimLine& line) override;
+
+private:
+    void Execute(const Frame& frame, std::vector<Reply>& replies);
+    void ExecuteNative(const Frame& frame, std::vector<Reply>& replies);
+    void ExecuteSerialSettings(std::span<const std::uint8_t> parameters);
+    void ExecuteIdentify(const Frame& frame, std::vector<Reply>& replies);
+    void ExecuteTestPrint(const Frame& frame);
+    void ExecuteAlignment(const Frame& frame);
+    void ExecuteLineSwitch(const Frame& frame);
+    void ExecuteLineSpeed(const Frame& frame);
+    void SetPins(int number, std::span<const std::uint8_t> block, std::string& note);
+    // Maps the selector byte of a switch query to a switch number, 0 when there is none.
+    int SwitchFromSelector(std::uint8_t selector) const;
+
+    void Log(std::string line) { commands_.push_back(std::move(line)); }
+    void Ignore(const std::string& what, const std::string& why);
+    void Print(std::string line) { printout_.push_back(std::move(line)); }
+    void FlushText();
+    void PrintSettings();
+    void PrintSwitchStatus();
+    void PrintLineModeStatus();
+
+    Model model_;
+    Emulation emulation_;
+    Identity identity_;
+    Faults faults_;
+    PrinterState state_;
+    CommandDecoder decoder_;
+    std::string pendingText_;
+    std::vector<std::string> printout_;
+    std::vector<std::string> commands_;
+    std::size_t commandCount_ = 0;
+
+    bool unplugged_ = false;
+    bool dsr_ = true;
+    std::uint8_t parallelStatus_ = platform::kParallelSelected;
+    platform::sim::Micros lineFreeAt_ = 0;
+};
+
+}  // namespace corvane::sim

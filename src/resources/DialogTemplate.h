@@ -17,15 +17,15 @@ inline constexpr int kStaticId = -1;
 
 enum class ControlKind {
     GroupBox,
-    Label,           // static text
-    RadioButton,     // automatic radio button
-    CheckBox,        // automatic check box
+    Label,        // static text
+    RadioButton,  // automatic radio button
+    CheckBox,     // automatic check box
     PushButton,
-    DropDownList,    // combo box whose field cannot be typed in
-    DropDownCombo,   // combo box with an editable field
+    DropDownList,   // combo box whose field cannot be typed in
+    DropDownCombo,  // combo box with an editable field
     ListBox,
-    Edit,            // single-line edit field
-    Picture,         // a bitmap from the picture resources
+    Edit,     // single-line edit field
+    Picture,  // a bitmap from the picture resources
     ProgressBar,
 };
 
@@ -40,7 +40,7 @@ enum ControlStyle : std::uint32_t {
     kAlignLeft = 1u << 5,
     kAlignCenter = 1u << 6,
     kAlignRight = 1u << 7,
-    kNumberOnly = 1u << 8,     // edit field that takes digits only
+    kNumberOnly = 1u << 8,  // edit field that takes digits only
     kTabStop = 1u << 9,
     kSunken = 1u << 10,
     kBorder = 1u << 11,
@@ -60,18 +60,18 @@ struct ControlTemplate {
     std::vector<std::string> items;  // list items in order; lists are never sorted
     Rect rect;                       // dialog units
     std::uint32_t style = kStyleNone;
-    int pictureId = 0;               // for ControlKind::Picture
+    int pictureId = 0;  // for ControlKind::Picture
 };
 
 // Style flags of a window.
 enum WindowStyle : std::uint32_t {
     kWindowNone = 0,
     kPopup = 1u << 0,
-    kCaption = 1u << 1,       // title bar
-    kSystemMenu = 1u << 2,    // close box
+    kCaption = 1u << 1,     // title bar
+    kSystemMenu = 1u << 2,  // close box
     kModalFrame = 1u << 3,
     kThinBorder = 1u << 4,
-    kAppWindow = 1u << 5,     // own taskbar button
+    kAppWindow = 1u << 5,  // own taskbar button
     kMinimizeBox = 1u << 6,
 };
 
@@ -105,6 +105,7 @@ struct Picture {
     int width = 0;
     int height = 0;
     std::vector<std::uint8_t> rgb;  // width * height * 3 bytes
+    std::string description;        // what it shows, for screen readers
 };
 
 // The picture with the given id, or null.

@@ -108,7 +108,7 @@ Picture DrawKrt310() {
     canvas.DrawText(106.5, frontTop + 50, "FEED", 0.65, {150, 156, 164});
 
     DrawCaption(canvas, "KRT-310/310II");
-    return {kKrt310PictureId, kPictureWidth, kPictureHeight, canvas.Rgb()};
+    return {kKrt310PictureId, kPictureWidth, kPictureHeight, canvas.Rgb(), "KRT-310/310II printer"};
 }
 
 // The KRT-620: a taller, light printer with a blue name band and the receipt hanging from a
@@ -165,7 +165,7 @@ Picture DrawKrt620() {
     DrawReceiptLines(canvas, {45, slotY + 2}, {64, 0}, {0, 32}, 5);
 
     DrawCaption(canvas, "KRT-620");
-    return {kKrt620PictureId, kPictureWidth, kPictureHeight, canvas.Rgb()};
+    return {kKrt620PictureId, kPictureWidth, kPictureHeight, canvas.Rgb(), "KRT-620 printer"};
 }
 
 }  // namespace

@@ -1,0 +1,11 @@
+#pragma once
+
+#include "ui/Dialog.h"
+
+namespace corvane::ui::qt {
+
+// Runs a dialog as the program's main window: a window of its own with a taskbar entry, modal,
+// until the dialog ends itself. A QApplication must exist. Returns the result it ended with.
+int RunMainDialog(Dialog& dialog);
+
+}  // namespace corvane::ui::qt

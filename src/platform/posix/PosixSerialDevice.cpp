@@ -146,7 +146,8 @@ termios LineSettings(const termios& current, const SerialConfig& config, speed_t
     if (config.stopBits != kStopBitsOne) {
         settings.c_cflag |= CSTOPB;
     }
-    settings.c_cc[VMIN] = 0;
+    // With a minimum of one byte an empty non-blocking read says EAGAIN, leaving 0 to a hang-up.
+    settings.c_cc[VMIN] = 1;
     settings.c_cc[VTIME] = 0;
     cfsetispeed(&settings, speed);
     cfsetospeed(&settings, speed);
@@ -357,6 +358,7 @@ void PosixSerialDevice::DrainOutput(const Deadline& deadline) {
 IoResult PosixSerialDevice::Write(std::span<const std::uint8_t> data) {
     Deadline deadline(Budget(timeouts_.writeConstantMs, timeouts_.writeMultiplierMs, data.size()));
     IoResult result;
+    bool hungUp = false;
     while (result.count < data.size()) {
         if (Error held = WaitForDsr(deadline); !held.Ok()) {
             result.error = held;
@@ -375,19 +377,8 @@ IoResult PosixSerialDevice::Write(std::span<const std::uint8_t> data) {
             result.error = ErrorFromErrno(errno);
             return result;
         }
-        if (deadline.Passed()) {
-            result.error = {ErrorKind::TimedOut, ETIMEDOUT};
-            return result;
-        }
-        pollfd waiter{fd_.Get(), POLLOUT, 0};
-        int ready = poll(&waiter, 1, deadline.RemainingMs());
-        if (ready < 0 && errno != EINTR) {
-            result.error = ErrorFromErrno(errno);
-            return result;
-        }
-        if (ready > 0 && (waiter.revents & POLLOUT) == 0 &&
-            (waiter.revents & (POLLHUP | POLLERR | POLLNVAL)) != 0) {
-            result.error = {ErrorKind::Disconnected, EIO};
+        if (Error stop = WaitFor(POLLOUT, deadline, hungUp); !stop.Ok()) {
+            result.error = stop;
             return result;
         }
     }
@@ -400,41 +391,46 @@ IoResult PosixSerialDevice::Write(std::span<const std::uint8_t> data) {
 IoResult PosixSerialDevice::Read(std::span<std::uint8_t> buffer) {
     Deadline deadline(Budget(timeouts_.readConstantMs, timeouts_.readMultiplierMs, buffer.size()));
     IoResult result;
+    bool hungUp = false;
     while (result.count < buffer.size()) {
         ssize_t got = ::read(fd_.Get(), buffer.data() + result.count, buffer.size() - result.count);
         if (got > 0) {
             result.count += static_cast<std::size_t>(got);
             continue;
         }
-        if (got == 0) {
-            // A terminal reads nothing without O_NONBLOCK's EAGAIN only once its far end hung up.
-            result.error = {ErrorKind::Disconnected, 0};
-            return result;
-        }
-        if (errno == EINTR) {
+        if (got < 0 && errno == EINTR) {
             continue;
         }
-        if (errno != EAGAIN) {
+        // Nothing to read now: EAGAIN, or 0 from a terminal whose far end hung up.
+        if (got < 0 && errno != EAGAIN) {
             result.error = ErrorFromErrno(errno);
             return result;
         }
-        if (deadline.Passed()) {
-            result.error = {ErrorKind::TimedOut, ETIMEDOUT};
-            return result;
-        }
-        pollfd waiter{fd_.Get(), POLLIN, 0};
-        int ready = poll(&waiter, 1, deadline.RemainingMs());
-        if (ready < 0 && errno != EINTR) {
-            result.error = ErrorFromErrno(errno);
-            return result;
-        }
-        if (ready > 0 && (waiter.revents & POLLIN) == 0 &&
-            (waiter.revents & (POLLHUP | POLLERR | POLLNVAL)) != 0) {
-            result.error = {ErrorKind::Disconnected, EIO};
+        if (Error stop = WaitFor(POLLIN, deadline, hungUp); !stop.Ok()) {
+            result.error = stop;
             return result;
         }
     }
     return result;
+}
+
+Error PosixSerialDevice::WaitFor(short events, const Deadline& deadline, bool& hungUp) {
+    // After a hang-up poll() returns at once, so one more look at the line is all there is.
+    if (hungUp) {
+        return {ErrorKind::Disconnected, EIO};
+    }
+    if (deadline.Passed()) {
+        return {ErrorKind::TimedOut, ETIMEDOUT};
+    }
+    pollfd waiter{fd_.Get(), events, 0};
+    int ready = poll(&waiter, 1, deadline.RemainingMs());
+    if (ready < 0 && errno != EINTR) {
+        return ErrorFromErrno(errno);
+    }
+    if (ready > 0 && (waiter.revents & (POLLHUP | POLLERR | POLLNVAL)) != 0) {
+        hungUp = true;
+    }
+    return Error::None();
 }
 
 }  // namespace corvane::platform::posix

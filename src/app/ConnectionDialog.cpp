@@ -3,6 +3,7 @@
 #include <array>
 
 #include "app/ConnectionIds.h"
+#include "protocol/Identification.h"
 #include "ui/DataExchange.h"
 
 namespace corvane::app {
@@ -23,6 +24,7 @@ constexpr std::array<std::uint32_t, 5> kBaudRates = {1200, 2400, 4800, 9600, 192
 constexpr std::array<std::uint32_t, 2> kDataBits = {7, 8};
 
 const char* const kCantOpen = "Can't open port and Printer is disconnected";
+const char* const kConnected = "Printer is connected.";
 
 }  // namespace
 
@@ -230,7 +232,50 @@ void ConnectionDialog::OnConnect() {
         Warn(kCantOpen);
         return;
     }
-    EnterConnected();
+    bool accepted =
+        settings_.emulation == NativeEmulation ? IdentifyNativePrinter() : AskEmulation();
+    if (accepted) {
+        EnterConnected();
+    }
+}
+
+protocol::MessageSink ConnectionDialog::Messages() {
+    return [this](const std::string& text, protocol::MessageIcon icon) {
+        Host().MessageBox(text, "", static_cast<ui::Icon>(icon));
+    };
+}
+
+bool ConnectionDialog::IdentifyNativePrinter() {
+    auto model = static_cast<protocol::PrinterModel>(settings_.model);
+    protocol::FirmwareIdResult firmware = protocol::CheckFirmwareId(port_, model);
+    if (firmware.check == protocol::FirmwareCheck::PortError) {
+        Warn(std::string(protocol::kPortErrorMessage));
+        return false;
+    }
+    if (firmware.check == protocol::FirmwareCheck::Unsupported) {
+        protocol::ShowUnsupportedFirmware(Messages(), firmware.versionText, port_.kind);
+        return false;
+    }
+    if (!protocol::CheckPrinterIdentity(port_, model, Messages())) {
+        Warn(std::string(protocol::kOtherCompanyProductMessage));
+        return false;
+    }
+    Inform(kConnected);
+    EnableToolButtons(true);
+    return true;
+}
+
+bool ConnectionDialog::AskEmulation() {
+    // Only the emulation question goes out: a printer in a foreign emulation would take the
+    // native requests as print data.
+    protocol::EmulationReply reply = protocol::QueryEmulation(port_);
+    if (reply.answer == 0) {
+        Warn(kCantOpen);
+        return false;
+    }
+    settings_.emulationAnswer = reply.answer;
+    Inform(kConnected);
+    return true;
 }
 
 void ConnectionDialog::EnterConnected() {

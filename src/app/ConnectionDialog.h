@@ -2,6 +2,7 @@
 
 #include "app/ConnectionSettings.h"
 #include "link/PrinterPort.h"
+#include "protocol/MessageSink.h"
 #include "ui/Dialog.h"
 
 namespace corvane::app {
@@ -37,6 +38,11 @@ private:
     // Copies the chosen line settings into the port; false (after a message) when a choice is
     // missing, as when the parity field holds typed text that names no parity.
     bool CopyLineSettings();
+    // Firmware id, then maker and model; true when the printer is one of the chosen model.
+    bool IdentifyNativePrinter();
+    // The emulation question; true when the printer answered 02 or 03.
+    bool AskEmulation();
+    protocol::MessageSink Messages();
     void EnterConnected();
     void Warn(const std::string& text);
     void Inform(const std::string& text);

@@ -154,7 +154,7 @@ termios LineSettings(const termios& current, const SerialConfig& config, speed_t
     return settings;
 }
 
-// What a pseudo-terminal keeps of the settings: it always carries 8 bits without parity.
+// What a pseudo-terminal keeps of the settings: the kernel makes it 8 bits without parity.
 termios VirtualLineSettings(termios settings) {
     settings.c_cflag &= ~static_cast<tcflag_t>(CSIZE | PARENB | PARODD);
     settings.c_cflag |= CS8;
@@ -258,10 +258,13 @@ Error PosixSerialDevice::SetConfig(const SerialConfig& config) {
         return ErrorFromErrno(errno);
     }
     termios wanted = LineSettings(previous, config, speed);
-    if (virtualLine_) {
+    int applyResult = tcsetattr(fd_.Get(), TCSANOW, &wanted);
+    if (applyResult != 0 && errno == EINVAL && virtualLine_) {
+        // A pseudo-terminal may refuse a parity it cannot keep; give it what it can.
         wanted = VirtualLineSettings(wanted);
+        applyResult = tcsetattr(fd_.Get(), TCSANOW, &wanted);
     }
-    if (tcsetattr(fd_.Get(), TCSANOW, &wanted) != 0) {
+    if (applyResult != 0) {
         Error failed = ErrorFromErrno(errno);
         tcsetattr(fd_.Get(), TCSANOW, &previous);
         return failed;

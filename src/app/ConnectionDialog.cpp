@@ -29,7 +29,12 @@ const char* const kConnected = "Printer is connected.";
 }  // namespace
 
 ConnectionDialog::ConnectionDialog(link::PrinterPort& port)
-    : ui::Dialog(ids::kConnectionTemplate), port_(port) {
+    : ui::Dialog(ids::kConnectionTemplate),
+      port_(port),
+      codePageDialog_(port),
+      switchDialog_(port),
+      baudRateDialog_(port),
+      alignmentDialog_(port) {
     settings_.model = Krt310Family;
 }
 
@@ -311,9 +316,35 @@ void ConnectionDialog::OnSelfTest(std::uint8_t test) {
     port_.Write(request.data(), static_cast<std::uint32_t>(request.size()));
 }
 
-void ConnectionDialog::OnRunManager() {}
+void ConnectionDialog::OnRunManager() {
+    if (settings_.emulation == NativeEmulation) {
+        Warn("The memory switch manager is not part of this version.");
+        return;
+    }
+    // A printer in the foreign emulation takes line-mode commands; which dialog fits depends on
+    // the model and on what it answered to the emulation question.
+    if (settings_.emulationAnswer == 1) {
+        if (settings_.model == Krt310Family) {
+            Host().RunModal(switchDialog_);
+        } else {
+            Host().RunModal(codePageDialog_);
+        }
+    } else if (settings_.emulationAnswer == 2) {
+        if (settings_.model == Krt310Family) {
+            Host().RunModal(baudRateDialog_);
+        } else {
+            Warn("Citizen Emulation is not support!!");
+        }
+    }
+}
 
-void ConnectionDialog::OnVerticalAlignmentTool() {}
+void ConnectionDialog::OnVerticalAlignmentTool() {
+    if (settings_.model == Krt620) {
+        Host().RunModal(alignmentDialog_);
+    } else {
+        Warn("This printer can't not use the vertical alignment tool.");
+    }
+}
 
 void ConnectionDialog::Warn(const std::string& text) {
     Host().MessageBox(text, "", ui::Icon::Exclamation);

@@ -1,6 +1,10 @@
 #pragma once
 
+#include "alignment/VerticalAlignmentDialog.h"
 #include "app/ConnectionSettings.h"
+#include "linemode/LineModeBaudRateDialog.h"
+#include "linemode/LineModeCodePageDialog.h"
+#include "linemode/LineModeSwitchDialog.h"
 #include "link/PrinterPort.h"
 #include "protocol/MessageSink.h"
 #include "ui/Dialog.h"
@@ -48,6 +52,12 @@ private:
     void Inform(const std::string& text);
 
     link::PrinterPort& port_;
+    // The tools live as long as the window, so their choices survive from one opening to the
+    // next; they are built in this order and destroyed in the reverse order.
+    linemode::LineModeCodePageDialog codePageDialog_;
+    linemode::LineModeSwitchDialog switchDialog_;
+    linemode::LineModeBaudRateDialog baudRateDialog_;
+    alignment::VerticalAlignmentDialog alignmentDialog_;
     ConnectionSettings settings_;
 };
 

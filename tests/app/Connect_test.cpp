@@ -260,3 +260,64 @@ TEST_F(ConnectTest, SelfTestTwoSendsExactlyItsSevenBytes) {
 
 }  // namespace
 }  // namespace corvane::app
+
+namespace corvane::app {
+namespace {
+
+struct RoutingCase {
+    Model model;
+    Emulation emulation;
+    std::vector<std::string> opened;  // template ids of the dialogs run
+    std::vector<std::string> messages;
+};
+
+class RunManagerRoutingTest : public ::testing::TestWithParam<RoutingCase> {};
+
+TEST_P(RunManagerRoutingTest, OpensTheLineModeDialogOfModelAndAnswer) {
+    const RoutingCase& row = GetParam();
+    SimPlatform platform;
+    VirtualPrinter printer(row.model, row.emulation);
+    platform.AttachSerial("COM1", printer);
+    link::PrinterPort port(platform);
+    ConnectionDialog dialog(port);
+    ui::HeadlessHost host(dialog);
+    if (row.model == Model::Krt620) {
+        host.Click(id::kModel620);
+    }
+    host.Click(id::kEmulationOther);
+    host.Click(id::kConnect);
+    ASSERT_TRUE(host.IsControlEnabled(id::kRunManager));
+    host.GetSession().messages.clear();
+    host.Click(id::kRunManager);
+    EXPECT_EQ(host.GetSession().modalOpened, row.opened);
+    std::vector<std::string> texts;
+    for (const auto& message : host.GetSession().messages) {
+        texts.push_back(message.text);
+    }
+    EXPECT_EQ(texts, row.messages);
+    EXPECT_TRUE(port.IsOpen());  // the connection outlives the tool
+}
+
+// The KRT-620 radio forces the native emulation, so the foreign KRT-620 cases pick "Other"
+// after choosing the model.
+INSTANTIATE_TEST_SUITE_P(
+    Routing, RunManagerRoutingTest,
+    ::testing::Values(RoutingCase{Model::Krt310, Emulation::Other02, {"143"}, {}},
+                      RoutingCase{Model::Krt310II, Emulation::Other03, {"152"}, {}},
+                      RoutingCase{Model::Krt620, Emulation::Other02, {"160"}, {}},
+                      RoutingCase{Model::Krt620,
+                                  Emulation::Other03,
+                                  {},
+                                  {"Citizen Emulation is not support!!"}}));
+
+TEST_F(ConnectTest, AlignmentToolOpensForTheKrt620Only) {
+    host.Click(id::kModel620);
+    host.Click(id::kParallel);
+    host.Select(id::kLptBox, 1);
+    host.Click(id::kConnect);
+    host.Click(id::kAlignmentTool);
+    EXPECT_EQ(host.GetSession().modalOpened, std::vector<std::string>{"159"});
+}
+
+}  // namespace
+}  // namespace corvane::app

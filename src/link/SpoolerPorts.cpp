@@ -1,0 +1,86 @@
+#include "link/SpoolerPorts.h"
+
+#include <algorithm>
+#include <cctype>
+
+namespace corvane::link {
+
+namespace {
+
+bool StartsWithIgnoringCase(const std::string& text, const std::string& prefix) {
+    if (text.size() < prefix.size()) {
+        return false;
+    }
+    return std::equal(prefix.begin(), prefix.end(), text.begin(), [](char a, char b) {
+        return std::tolower(static_cast<unsigned char>(a)) ==
+               std::tolower(static_cast<unsigned char>(b));
+    });
+}
+
+}  // namespace
+
+bool QueueUsesDevice(const platform::QueueInfo& queue, const std::string& devicePath) {
+    // An empty path would be found in every URI.
+    return !devicePath.empty() && queue.deviceUri.find(devicePath) != std::string::npos;
+}
+
+bool QueueUsesUsb(const platform::QueueInfo& queue) {
+    // The usb backend's own URIs, and queues pointed straight at a usblp device node.
+    return StartsWithIgnoringCase(queue.deviceUri, "usb:") ||
+           queue.deviceUri.find("/dev/usb/lp") != std::string::npos;
+}
+
+void RedirectPrintersOnPort(platform::Platform& platform, const std::string& portName,
+                            RedirectedPrinters& redirected) {
+    std::string devicePath = platform.DevicePath(portName);
+    platform::Spooler& spooler = platform.GetSpooler();
+    for (const auto& queue : spooler.ListQueues()) {
+        if (!QueueUsesDevice(queue, devicePath)) {
+            continue;
+        }
+        auto known = redirected.find(queue.name);
+        if (known == redirected.end()) {
+            redirected[queue.name] = RedirectedPrinter{queue.deviceUri, queue.stopped};
+        } else {
+            // Still recorded from a restore that failed: its state before that is what counts.
+            known->second.formerPort = queue.deviceUri;
+        }
+        if (!queue.stopped) {
+            spooler.StopQueue(queue.name, kPortInUseReason);
+        }
+    }
+}
+
+void RestoreRedirectedPrinters(platform::Platform& platform, RedirectedPrinters& redirected) {
+    if (redirected.empty()) {
+        return;
+    }
+    platform::Spooler& spooler = platform.GetSpooler();
+    for (auto it = redirected.begin(); it != redirected.end();) {
+        bool done = true;
+        if (!it->second.wasStopped) {
+            platform::Error error = spooler.StartQueue(it->first);
+            // A queue deleted meanwhile has nothing left to give back.
+            done = error.Ok() || error.kind == platform::ErrorKind::NotFound;
+        }
+        it = done ? redirected.erase(it) : std::next(it);
+    }
+}
+
+bool CheckUsbPortConflict(platform::Platform& platform, const std::string& portName,
+                          const WarningSink& warn) {
+    for (const auto& queue : platform.GetSpooler().ListQueues()) {
+        if (!QueueUsesUsb(queue)) {
+            continue;
+        }
+        if (warn) {
+            warn(queue.name + " driver use " + portName +
+                     "\r\n\r\nPlease change the port of driver to other port.",
+                 "Warnning");
+        }
+        return false;
+    }
+    return true;
+}
+
+}  // namespace corvane::link

@@ -1,0 +1,75 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <ostream>
+#include <string>
+
+#include "link/SpoolerPorts.h"
+#include "link/UsbAccess.h"
+#include "platform/Platform.h"
+
+namespace corvane::link {
+
+// A USB printer model that the program supports, by its USB ids.
+struct UsbPrinterId {
+    std::uint16_t vendorId;
+    std::uint16_t productId;
+};
+
+// The supported printers, in order of precedence.
+inline constexpr std::array<UsbPrinterId, 3> kUsbPrinterIds = {{
+    {0x2c9a, 0x0002},
+    {0x3e1f, 0x4010},
+    {0x2c9a, 0x0025},
+}};
+
+// The USB vendor of each printer family, as the connection window checks it.
+inline constexpr std::uint16_t kKrt310FamilyVendorId = 0x2c9a;
+inline constexpr std::uint16_t kKrt620VendorId = 0x3e1f;
+
+// Finds the supported USB printer and opens it for the printer port.
+//
+// The system's USB printers are visited in its enumeration order; the first whose ids are in the
+// id table and that opens is chosen. It is first opened shared, only to prove that no other
+// program holds it, then closed and opened again exclusively for the port. On Linux the chosen
+// device node (/dev/usb/lpN) is itself the printer's interface, so no suffix is appended to its
+// name.
+class UsbPrinterFinder final : public UsbAccess {
+public:
+    // warn shows the driver conflict warning; diagnostics receives the two search lines (standard
+    // output in the program).
+    UsbPrinterFinder(platform::Platform& platform, WarningSink warn, std::ostream& diagnostics);
+
+    // UsbAccess
+    bool CheckUsbPortConflict() override;
+    std::unique_ptr<platform::Device> OpenUsbPrinter() override;
+
+    // Finds the first supported printer that opens and puts its device path into deviceName.
+    // A matching device is written there even when it cannot be opened, and a later one that
+    // opens overwrites it; nothing matching leaves deviceName as it was.
+    bool FindUsbPrinterPath(std::string& deviceName);
+
+    // The device path of the last search's choice; kept after the open, replaced by the next
+    // search that finds a supported printer.
+    const std::string& CompleteDeviceName() const { return completeDeviceName_; }
+    // The printer behind CompleteDeviceName, with its ids.
+    const std::optional<platform::UsbPrinterInfo>& ChosenDevice() const { return chosen_; }
+    // Whether the chosen printer comes from the given vendor; false when none was chosen.
+    bool ChosenDeviceHasVendor(std::uint16_t vendorId) const;
+
+private:
+    // Tests one enumerated printer against the id table and, if it is ours, opens it shared.
+    std::unique_ptr<platform::Device> TryUsbInterface(const platform::UsbPrinterInfo& printer,
+                                                      std::string& deviceName);
+
+    platform::Platform& platform_;
+    WarningSink warn_;
+    std::ostream& diagnostics_;
+    std::string completeDeviceName_;
+    std::optional<platform::UsbPrinterInfo> chosen_;
+};
+
+}  // namespace corvane::link

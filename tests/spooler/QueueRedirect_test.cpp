@@ -1,0 +1,233 @@
+// Moving print queues off the printer's port and back, against a real scheduler.
+
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <cctype>
+
+#include <cstdio>
+#include <cstring>
+#include <set>
+#include <thread>
+
+#include "CupsDaemonTest.h"
+#include "link/PrinterPort.h"
+#include "link/SpoolerPorts.h"
+#include "link/UsbPrinterFinder.h"
+#include "platform/posix/PosixPlatform.h"
+
+namespace corvane::spooler_test {
+namespace {
+
+using namespace std::chrono_literals;
+using link::RedirectedPrinters;
+using link::RedirectPrintersOnPort;
+using link::RestoreRedirectedPrinters;
+
+constexpr int kJobPending = 3;
+constexpr int kJobCompleted = 9;
+
+class QueueRedirectTest : public CupsDaemonTest {
+protected:
+    std::set<std::string> StoppedQueues(const std::set<std::string>& names) {
+        std::set<std::string> stopped;
+        for (const auto& name : names) {
+            auto state = daemon->State(name);
+            EXPECT_TRUE(state.found) << name;
+            if (state.stopped) {
+                stopped.insert(name);
+            }
+        }
+        return stopped;
+    }
+
+    platform::posix::PosixPlatform platform;
+    RedirectedPrinters redirected;
+};
+
+TEST_F(QueueRedirectTest, BothQueuesOnThePortAreStoppedAndBothStartedAtTheNextConnect) {
+    AddQueue("Receipts", "serial:/dev/ttyS1?baud=9600");
+    AddQueue("Tickets", "serial:/dev/ttyS1");
+
+    RedirectPrintersOnPort(platform, "COM2", redirected);
+
+    EXPECT_EQ(StoppedQueues({"Receipts", "Tickets"}),
+              (std::set<std::string>{"Receipts", "Tickets"}));
+    EXPECT_EQ(daemon->State("Receipts").message, link::kPortInUseReason);
+    ASSERT_EQ(redirected.size(), 2u);
+    EXPECT_EQ(redirected.at("Receipts").formerPort, "serial:/dev/ttyS1?baud=9600");
+    EXPECT_EQ(redirected.at("Tickets").formerPort, "serial:/dev/ttyS1");
+
+    // The next connect, on a parallel port: restore first, then move the new port's queues.
+    RestoreRedirectedPrinters(platform, redirected);
+    RedirectPrintersOnPort(platform, "LPT1:", redirected);
+
+    EXPECT_TRUE(StoppedQueues({"Receipts", "Tickets"}).empty());
+    EXPECT_TRUE(redirected.empty());
+}
+
+struct PortCase {
+    const char* portName;
+    std::set<std::string> moved;
+};
+
+void PrintTo(const PortCase& row, std::ostream* out) {
+    *out << row.portName;
+}
+
+class QueuePortMatchTest : public QueueRedirectTest,
+                           public ::testing::WithParamInterface<PortCase> {};
+
+TEST_P(QueuePortMatchTest, OnlyQueuesWhoseDeviceContainsThePortsDeviceAreMoved) {
+    const std::set<std::string> all = {"S1", "S10", "S2", "P0", "P1"};
+    AddQueue("S1", "serial:/dev/ttyS1?baud=9600");
+    AddQueue("S10", "serial:/dev/ttyS10?baud=19200");
+    AddQueue("S2", "serial:/dev/ttyS2");
+    AddQueue("P0", "parallel:/dev/lp0");
+    AddQueue("P1", "parallel:/dev/lp1");
+
+    RedirectPrintersOnPort(platform, GetParam().portName, redirected);
+    EXPECT_EQ(StoppedQueues(all), GetParam().moved);
+
+    RestoreRedirectedPrinters(platform, redirected);
+    EXPECT_TRUE(StoppedQueues(all).empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(Ports, QueuePortMatchTest,
+                         ::testing::Values(PortCase{"COM2", {"S1", "S10"}},
+                                           PortCase{"\\\\.\\COM11", {"S10"}},
+                                           PortCase{"COM3", {"S2"}}, PortCase{"LPT1:", {"P0"}},
+                                           PortCase{"COM5", {}}),
+                         [](const ::testing::TestParamInfo<PortCase>& info) {
+                             std::string name;
+                             for (char c : std::string(info.param.portName)) {
+                                 if (std::isalnum(static_cast<unsigned char>(c))) {
+                                     name += c;
+                                 }
+                             }
+                             return name;
+                         });
+
+TEST_F(QueueRedirectTest, QueueStoppedBeforeStaysStoppedWithItsOwnReason) {
+    AddQueue("Held", "serial:/dev/ttyS1");
+    AddQueue("Live", "serial:/dev/ttyS1");
+    ASSERT_TRUE(daemon->StopQueue("Held", "Waiting for paper"));
+
+    RedirectPrintersOnPort(platform, "COM2", redirected);
+    EXPECT_EQ(daemon->State("Held").message, "Waiting for paper");
+    RestoreRedirectedPrinters(platform, redirected);
+
+    auto held = daemon->State("Held");
+    EXPECT_TRUE(held.stopped);
+    EXPECT_EQ(held.message, "Waiting for paper");
+    EXPECT_FALSE(daemon->State("Live").stopped);
+}
+
+TEST_F(QueueRedirectTest, JobsSentWhileMovedWaitAndPrintAfterTheRestore) {
+    AddQueue("Receipts", "serial:/dev/ttyS1");
+    // The stub backend prints at once while the queue is in service.
+    int before = daemon->SubmitJob("Receipts", "first\n");
+    ASSERT_GT(before, 0);
+    ASSERT_TRUE(CupsDaemon::WaitUntil([&] { return daemon->JobState(before) == kJobCompleted; }));
+
+    RedirectPrintersOnPort(platform, "COM2", redirected);
+    int during = daemon->SubmitJob("Receipts", "second\n");
+    ASSERT_GT(during, 0);
+    // Give the scheduler the time it would need to print, to see that it does not.
+    std::this_thread::sleep_for(500ms);
+    EXPECT_EQ(daemon->JobState(during), kJobPending);
+    EXPECT_EQ(daemon->Printed("Receipts"), "first\n");
+
+    RestoreRedirectedPrinters(platform, redirected);
+    EXPECT_TRUE(CupsDaemon::WaitUntil([&] { return daemon->JobState(during) == kJobCompleted; }));
+    EXPECT_EQ(daemon->Printed("Receipts"), "first\nsecond\n");
+}
+
+TEST_F(QueueRedirectTest, UsbConnectIsRefusedNamingTheQueueAndChangesNothing) {
+    AddQueue("Receipts", "serial:/dev/ttyS1");
+    AddQueue("Kitchen", "usb://Vantora/KRT-620?serial=K1");
+    ASSERT_TRUE(daemon->StopQueue("Receipts", "Waiting for paper"));
+    std::vector<std::pair<std::string, std::string>> warnings;
+    link::UsbPrinterFinder finder(
+        platform,
+        [&](const std::string& text, const std::string& caption) {
+            warnings.emplace_back(text, caption);
+        },
+        std::cout);
+    link::PrinterPort port(platform);
+    port.SetUsbAccess(&finder);
+    port.portName = "USB";
+
+    EXPECT_FALSE(port.Open());
+
+    ASSERT_EQ(warnings.size(), 1u);
+    EXPECT_EQ(warnings[0].first,
+              "Kitchen driver use USB\r\n\r\nPlease change the port of driver to other port.");
+    EXPECT_EQ(warnings[0].second, "Warnning");
+    EXPECT_FALSE(daemon->State("Kitchen").stopped);
+    EXPECT_EQ(daemon->State("Receipts").message, "Waiting for paper");
+}
+
+TEST_F(QueueRedirectTest, UsbConnectWithoutUsbQueuesIsNotRefused) {
+    AddQueue("Receipts", "serial:/dev/ttyS1");
+    int warnings = 0;
+    EXPECT_TRUE(link::CheckUsbPortConflict(
+        platform, "USB", [&](const std::string&, const std::string&) { ++warnings; }));
+    EXPECT_EQ(warnings, 0);
+}
+
+class SignalRestoreTest : public QueueRedirectTest, public ::testing::WithParamInterface<int> {};
+
+// The program stands in as a small driver that does what main does with the same library calls.
+TEST_P(SignalRestoreTest, QueuesAreStartedAgainBeforeTheProgramEnds) {
+    const int signalNumber = GetParam();
+    AddQueue("Receipts", "serial:/dev/ttyS1?baud=9600");
+    AddQueue("Tickets", "serial:/dev/ttyS10");
+    AddQueue("Held", "serial:/dev/ttyS1");
+    ASSERT_TRUE(daemon->StopQueue("Held", "Waiting for paper"));
+
+    int output[2];
+    ASSERT_EQ(::pipe(output), 0);
+    pid_t child = ::fork();
+    if (child == 0) {
+        ::dup2(output[1], STDOUT_FILENO);
+        ::close(output[0]);
+        // CUPS_SERVER, set by the fixture, leads the child to the private scheduler.
+        ::execl(CORVANE_QUEUE_GUARD, CORVANE_QUEUE_GUARD, "COM2", static_cast<char*>(nullptr));
+        ::_exit(127);
+    }
+    ASSERT_GT(child, 0);
+    ::close(output[1]);
+    FILE* reader = ::fdopen(output[0], "r");
+    char line[64] = {};
+    ASSERT_NE(std::fgets(line, sizeof(line), reader), nullptr);
+    EXPECT_STREQ(line, "moved 3\n");
+    EXPECT_EQ(StoppedQueues({"Receipts", "Tickets", "Held"}),
+              (std::set<std::string>{"Receipts", "Tickets", "Held"}));
+
+    ASSERT_EQ(::kill(child, signalNumber), 0);
+    int status = 0;
+    bool ended =
+        CupsDaemon::WaitUntil([&] { return ::waitpid(child, &status, WNOHANG) == child; }, 10s);
+    if (!ended) {
+        ::kill(child, SIGKILL);
+        ::waitpid(child, &status, 0);
+    }
+    std::fclose(reader);
+
+    ASSERT_TRUE(ended);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 128 + signalNumber);
+    EXPECT_EQ(StoppedQueues({"Receipts", "Tickets", "Held"}), (std::set<std::string>{"Held"}));
+}
+
+INSTANTIATE_TEST_SUITE_P(Signals, SignalRestoreTest, ::testing::Values(SIGTERM, SIGINT, SIGHUP),
+                         [](const ::testing::TestParamInfo<int>& info) {
+                             return std::string(sigabbrev_np(info.param));
+                         });
+
+}  // namespace
+}  // namespace corvane::spooler_test

@@ -1,19 +1,22 @@
 #include "ui/qt/BuddyLabels.h"
 
 #include <algorithm>
+#include <climits>
 #include <cstdlib>
 
 namespace corvane::ui::qt {
 
 using resources::ControlKind;
 using resources::ControlTemplate;
+using resources::DialogTemplate;
 
 namespace {
 
 // A closed drop-down is one text line high whatever its open list's height.
 constexpr int kClosedDropDownHeight = 12;
-// How far a label may sit from the control it names, in dialog units.
+// How far a label may overlap the control it names, in dialog units.
 constexpr int kSlack = 3;
+// How far above a control a label may sit and still name it.
 constexpr int kMaxGapAbove = 12;
 
 bool CanName(const ControlTemplate& candidate) {
@@ -28,9 +31,7 @@ int RowHeight(const ControlTemplate& control) {
     return control.rect.height;
 }
 
-}  // namespace
-
-const ControlTemplate* FindBuddyLabel(const resources::DialogTemplate& dialogTemplate,
+const ControlTemplate* LabelToTheLeft(const DialogTemplate& dialogTemplate,
                                       const ControlTemplate& control) {
     const int top = control.rect.top;
     const int bottom = top + RowHeight(control);
@@ -55,18 +56,21 @@ const ControlTemplate* FindBuddyLabel(const resources::DialogTemplate& dialogTem
             bestDistance = distance;
         }
     }
-    if (best != nullptr) {
-        return best;
-    }
+    return best;
+}
+
+const ControlTemplate* LabelAbove(const DialogTemplate& dialogTemplate,
+                                  const ControlTemplate& control, int maxGap) {
+    const ControlTemplate* best = nullptr;
     int bestGap = 0;
     for (const auto& candidate : dialogTemplate.controls) {
         if (&candidate == &control || !CanName(candidate)) {
             continue;
         }
-        const int gap = top - (candidate.rect.top + candidate.rect.height);
+        const int gap = control.rect.top - (candidate.rect.top + candidate.rect.height);
         const bool overlaps = candidate.rect.left < control.rect.left + control.rect.width &&
                               control.rect.left < candidate.rect.left + candidate.rect.width;
-        if (gap < -kSlack || gap > kMaxGapAbove || !overlaps) {
+        if (gap < -kSlack || gap > maxGap || !overlaps) {
             continue;
         }
         if (best == nullptr || gap < bestGap) {
@@ -75,6 +79,38 @@ const ControlTemplate* FindBuddyLabel(const resources::DialogTemplate& dialogTem
         }
     }
     return best;
+}
+
+}  // namespace
+
+const ControlTemplate* FindBuddyLabel(const DialogTemplate& dialogTemplate,
+                                      const ControlTemplate& control) {
+    if (const ControlTemplate* left = LabelToTheLeft(dialogTemplate, control)) {
+        return left;
+    }
+    return LabelAbove(dialogTemplate, control, kMaxGapAbove);
+}
+
+std::string AccessibleNameFor(const DialogTemplate& dialogTemplate,
+                              const ControlTemplate& control) {
+    if (!control.caption.empty()) {
+        return control.caption;
+    }
+    if (control.kind == ControlKind::RadioButton || control.kind == ControlKind::CheckBox) {
+        const ControlTemplate* row = LabelToTheLeft(dialogTemplate, control);
+        const ControlTemplate* column = LabelAbove(dialogTemplate, control, INT_MAX);
+        std::string name = row != nullptr ? row->caption : std::string();
+        if (column != nullptr) {
+            name += (name.empty() ? "" : " ") + column->caption;
+        }
+        return name;
+    }
+    if (control.kind == ControlKind::Label || control.kind == ControlKind::GroupBox ||
+        control.kind == ControlKind::Picture) {
+        return {};
+    }
+    const ControlTemplate* buddy = FindBuddyLabel(dialogTemplate, control);
+    return buddy != nullptr ? buddy->caption : std::string();
 }
 
 }  // namespace corvane::ui::qt

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <string>
+
 #include "resources/DialogTemplate.h"
 
 namespace corvane::ui::qt {
@@ -9,5 +11,10 @@ namespace corvane::ui::qt {
 // above it. Null when there is none.
 const resources::ControlTemplate* FindBuddyLabel(const resources::DialogTemplate& dialogTemplate,
                                                  const resources::ControlTemplate& control);
+
+// The name a screen reader gives a control: its caption; for a control without one, the text
+// beside it, and for a captionless radio or check box in a grid its row and column heads.
+std::string AccessibleNameFor(const resources::DialogTemplate& dialogTemplate,
+                              const resources::ControlTemplate& control);
 
 }  // namespace corvane::ui::qt

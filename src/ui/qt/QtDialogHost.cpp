@@ -422,19 +422,19 @@ void QtDialogHost::BuildRadioGroups() {
 
 void QtDialogHost::NameControls() {
     for (const auto& [layout, widget] : built_) {
-        if (!layout->caption.empty()) {
-            widget->setAccessibleName(ToQString(layout->caption));
-            continue;
+        if (layout->kind == ControlKind::Picture) {
+            continue;  // named after its picture when built
         }
-        if (layout->kind == ControlKind::Picture || layout->kind == ControlKind::Label ||
+        const std::string name = AccessibleNameFor(template_, *layout);
+        if (!name.empty()) {
+            widget->setAccessibleName(ToQString(name));
+        }
+        if (!layout->caption.empty() || layout->kind == ControlKind::Label ||
             layout->kind == ControlKind::GroupBox) {
             continue;
         }
+        // A label beside a list or field is its buddy, which screen readers announce with it.
         const ControlTemplate* buddy = FindBuddyLabel(template_, *layout);
-        if (buddy == nullptr) {
-            continue;
-        }
-        widget->setAccessibleName(ToQString(buddy->caption));
         for (const auto& [otherLayout, otherWidget] : built_) {
             if (otherLayout == buddy) {
                 if (auto* label = qobject_cast<QLabel*>(otherWidget)) {
@@ -575,7 +575,9 @@ void QtDialogHost::SetControlText(ControlId id, const std::string& text) {
             return;
     }
     control->text = text;
-    if (control->layout->caption.empty() == false || !IsList(control->layout->kind)) {
+    // A field's name is its label's; a caption names its own control.
+    const ControlKind kind = control->layout->kind;
+    if (kind != ControlKind::Edit && kind != ControlKind::DropDownCombo) {
         widget->setAccessibleName(ToQString(text));
     }
 }

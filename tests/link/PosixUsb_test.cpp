@@ -3,6 +3,7 @@
 
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -71,6 +72,12 @@ public:
     void PointNodeAt(const std::string& name, const std::string& target) {
         fs::remove(Node(name));
         fs::create_symlink(target, Node(name));
+    }
+
+    // Puts a pipe behind a printer's node: a device whose buffer the test can fill.
+    void MakeNodeAPipe(const std::string& name) {
+        fs::remove(Node(name));
+        EXPECT_EQ(::mkfifo(Node(name).c_str(), 0600), 0);
     }
 
     fs::path Node(const std::string& name) const { return root_ / "dev" / "usb" / name; }
@@ -351,6 +358,33 @@ TEST_F(PosixUsbTest, UnpluggedPrinterMakesAReadReturnNothingAtOnce) {
     EXPECT_EQ(result.count, 0u);
     EXPECT_EQ(result.error.kind, platform::ErrorKind::Disconnected);
     EXPECT_LT(elapsed.count(), 500);
+}
+
+TEST_F(PosixUsbTest, PrinterTakingNoDataMakesAWriteGiveUpAtItsDeadline) {
+    tree.AddInterface("lp0", 0x2c9a, 0x0002);
+    tree.MakeNodeAPipe("lp0");
+    // Hold the pipe open and fill it, as a printer whose buffer is full.
+    int filler = ::open(DevicePath("lp0").c_str(), O_RDWR | O_NONBLOCK | O_CLOEXEC);
+    ASSERT_GE(filler, 0);
+    int capacity = ::fcntl(filler, F_SETPIPE_SZ, 4096);
+    ASSERT_GT(capacity, 0);
+    std::vector<std::uint8_t> fill(static_cast<std::size_t>(capacity), 0x20);
+    ASSERT_EQ(::write(filler, fill.data(), fill.size()), capacity);
+    platform::Error error;
+    auto device = Platform().OpenUsbPrinter(DevicePath("lp0"), true, error);
+    ASSERT_NE(device, nullptr);
+
+    const std::uint8_t command[] = {0x1b, 0x40};
+    auto start = Clock::now();
+    platform::IoResult result = device->Write(command);
+    auto elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start);
+    ::close(filler);
+
+    EXPECT_EQ(result.count, 0u);
+    EXPECT_EQ(result.error.kind, platform::ErrorKind::TimedOut);
+    // 2000 ms plus 1 ms for each of the two bytes.
+    EXPECT_GE(elapsed.count(), 2000);
+    EXPECT_LE(elapsed.count(), 2600);
 }
 
 }  // namespace

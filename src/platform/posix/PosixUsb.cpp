@@ -85,10 +85,15 @@ public:
                 result.count += static_cast<std::size_t>(sent);
                 continue;
             }
-            if (sent < 0 && errno == EINTR) {
+            if (sent == 0) {
+                // Taking nothing without a reason would only repeat: the device is not taking data.
+                result.error = {ErrorKind::Other, 0};
+                return result;
+            }
+            if (errno == EINTR) {
                 continue;
             }
-            if (sent < 0 && errno != EAGAIN) {
+            if (errno != EAGAIN) {
                 result.error = ErrorOf(errno);
                 return result;
             }

@@ -28,17 +28,31 @@ const char* const kConnected = "Printer is connected.";
 
 }  // namespace
 
-ConnectionDialog::ConnectionDialog(link::PrinterPort& port)
+ConnectionDialog::ConnectionDialog(link::PrinterPort& port, std::ostream& diagnostics)
     : ui::Dialog(ids::kConnectionTemplate),
       port_(port),
+      usbFinder_(
+          port.GetPlatform(),
+          [this](const std::string& text, const std::string& caption) {
+              Host().MessageBox(text, caption, ui::Icon::Exclamation);
+          },
+          diagnostics),
       codePageDialog_(port),
       switchDialog_(port),
       baudRateDialog_(port),
       alignmentDialog_(port) {
     settings_.model = Krt310Family;
+    port_.SetUsbAccess(&usbFinder_);
 }
 
-ConnectionDialog::~ConnectionDialog() = default;
+ConnectionDialog::~ConnectionDialog() {
+    RestoreRedirectedPrinters();
+    port_.SetUsbAccess(nullptr);
+}
+
+void ConnectionDialog::RestoreRedirectedPrinters() {
+    link::RestoreRedirectedPrinters(port_.GetPlatform(), redirectedPrinters_);
+}
 
 bool ConnectionDialog::OnInitDialog() {
     ui::DialogHost& host = Host();
@@ -53,6 +67,7 @@ bool ConnectionDialog::OnInitDialog() {
     host.SetSelection(ids::kStopBitsBox, 0);
     host.ShowControl(ids::kPicture620, false);
     host.ShowControl(ids::kPicture310, true);
+    redirectedPrinters_.clear();
     settings_ = ConnectionSettings{};
     UpdateData(false);
     host.SetWindowTitle(resources::LoadString(ids::kTitleString));
@@ -233,8 +248,18 @@ void ConnectionDialog::OnConnect() {
     if (!CopyLineSettings()) {
         return;
     }
+    if (settings_.interfaceKind != static_cast<int>(InterfaceKind::Usb)) {
+        // Queues moved by an earlier Connect go back first, then those on the new port move.
+        RestoreRedirectedPrinters();
+        link::RedirectPrintersOnPort(port_.GetPlatform(), port_.portName, redirectedPrinters_);
+    }
     if (!port_.Open()) {
         Warn(kCantOpen);
+        return;
+    }
+    if (port_.kind == InterfaceKind::Usb && !port_.IsWindows9xFamily() &&
+        !UsbVendorMatchesModel()) {
+        Inform("The connected Printer has different device ID.");
         return;
     }
     bool accepted =
@@ -242,6 +267,12 @@ void ConnectionDialog::OnConnect() {
     if (accepted) {
         EnterConnected();
     }
+}
+
+bool ConnectionDialog::UsbVendorMatchesModel() const {
+    std::uint16_t vendor =
+        settings_.model == Krt620 ? link::kKrt620VendorId : link::kKrt310FamilyVendorId;
+    return usbFinder_.ChosenDeviceHasVendor(vendor);
 }
 
 protocol::MessageSink ConnectionDialog::Messages() {

@@ -9,7 +9,9 @@ CorvaneApp::CorvaneApp(link::PrinterPort& port, MainWindowRunner runMainWindow)
 
 bool CorvaneApp::InitInstance() {
     ConnectionDialog dialog(port_);
+    mainWindow_ = &dialog;
     runMainWindow_(dialog);
+    mainWindow_ = nullptr;
     return false;
 }
 

@@ -7,6 +7,8 @@
 
 namespace corvane::app {
 
+class ConnectionDialog;
+
 // The application: runs the connection window as the main window for the whole run.
 class CorvaneApp {
 public:
@@ -19,8 +21,12 @@ public:
     // false: there is no further message loop, the program ends.
     bool InitInstance();
 
+    // The connection window while it runs, else null.
+    ConnectionDialog* MainWindow() const { return mainWindow_; }
+
 private:
     link::PrinterPort& port_;
+    ConnectionDialog* mainWindow_ = nullptr;
     MainWindowRunner runMainWindow_;
 };
 

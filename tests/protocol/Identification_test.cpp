@@ -84,6 +84,7 @@ TEST_P(ByteLinkIdentificationTest, EveryUnderscoreIsDroppedNotOnlyTheHeader) {
     EXPECT_EQ(rig.PausesMs(), (std::vector<long>{100}));
 }
 
+// Guards against a hang when the printer stops before the text's 00 byte.
 TEST_P(ByteLinkIdentificationTest, TextCutBeforeItsNulEndsAtTheFirstEmptyRead) {
     PortRig rig(GetParam());
     AnswerWrites(rig, {Text("_KRT-6")});
@@ -93,6 +94,7 @@ TEST_P(ByteLinkIdentificationTest, TextCutBeforeItsNulEndsAtTheFirstEmptyRead) {
     EXPECT_EQ(rig.Elapsed(), Ms(10) + kSilentByteReadCost);
 }
 
+// Guards against a hang on a printer that never sends the 00 byte but keeps talking.
 TEST_P(ByteLinkIdentificationTest, EndlessTextStopsAfterTwoHundredFiftySixBytes) {
     PortRig rig(GetParam());
     AnswerWrites(rig, {Join({{0x5F}, Bytes(400, 'A')})});

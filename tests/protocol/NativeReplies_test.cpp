@@ -85,6 +85,7 @@ TEST_P(ByteLinkReplyTest, SwitchReplyWithoutSearchReadsElevenBytes) {
     EXPECT_EQ(rig.Consumed().size(), 11u);
 }
 
+// Guards against an endless header search on a printer that chatters without a '7'.
 TEST_P(ByteLinkReplyTest, HeaderSearchGivesUpAfterSixtyFourBytesWithoutASeven) {
     PortRig rig(GetParam());
     rig.Send(Bytes(100, 'x'));
@@ -101,6 +102,7 @@ TEST_P(ByteLinkReplyTest, HeaderFoundAsTheSixtyFourthByteStillCounts) {
     EXPECT_EQ(ReadSwitchReply(rig.port, HeaderSearch::With), Pins("11111111"));
 }
 
+// Guards against a silent printer holding the header search, or the reads after it, forever.
 TEST_P(ByteLinkReplyTest, SilentPrinterEndsTheSwitchReplyAfterOneEmptyRead) {
     for (auto search : {HeaderSearch::With, HeaderSearch::Without}) {
         PortRig rig(GetParam());
@@ -178,6 +180,7 @@ TEST_P(ByteLinkReplyTest, OneCharacterValueConsumesSixBytes) {
     EXPECT_EQ(rig.PausesMs(), (std::vector<long>{10}));
 }
 
+// Guards against a header byte of a cut reply being taken for the value.
 TEST_P(ByteLinkReplyTest, ValueReplyCutInsideItsHeaderGivesNoValue) {
     PortRig rig(GetParam());
     // Without the fix the last header byte, '1', would be read as "Odd" parity.
@@ -346,6 +349,7 @@ TEST_F(UsbReplyTest, PowerSaveTakesTheFirstUnderscore) {
     EXPECT_EQ(reply.seconds, 10);
 }
 
+// Guards against reading past the reply buffer when '_' is its last byte.
 TEST_F(UsbReplyTest, PowerSaveUnderscoreInTheLastByteReadsNothingBeyondTheBlock) {
     Bytes reply(63, 'a');
     reply.push_back('_');

@@ -90,6 +90,7 @@ TEST_P(NativeSendTest, SetMemorySwitchesIsHeadWithBlockAThenBlockB) {
               (std::vector<ExchangeStep>{ExchangeStep::PartWritten, ExchangeStep::PartWritten}));
 }
 
+// Guards against sending anything but '2' for pins 8 and 7 of switch 5 left unchanged.
 TEST_P(NativeSendTest, Krt620SecondBlockSendsTwoForEveryUnchangedPinPinsEightAndSevenToo) {
     PortRig rig(GetParam());
     SwitchPins page5{};

@@ -1,0 +1,363 @@
+#include "sim/PtyServer.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/inotify.h>
+#include <sys/ioctl.h>
+#include <sys/signalfd.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <signal.h>
+#include <algorithm>
+#include <array>
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+
+namespace corvane::sim {
+
+namespace {
+
+// A printer whose host never reads must not make the server grow without bound.
+constexpr std::size_t kMaxOutgoing = 64 * 1024;
+
+std::string ErrnoText(const char* what) {
+    return std::string(what) + ": " + std::strerror(errno);
+}
+
+std::uint32_t BaudOf(speed_t speed) {
+    switch (speed) {
+        case B1200:
+            return 1200;
+        case B2400:
+            return 2400;
+        case B4800:
+            return 4800;
+        case B9600:
+            return 9600;
+        case B19200:
+            return 19200;
+        case B38400:
+            return 38400;
+        case B57600:
+            return 57600;
+        case B115200:
+            return 115200;
+        default:
+            return 0;
+    }
+}
+
+}  // namespace
+
+PtyServer::PtyServer(VirtualPrinter& printer, PtyServerOutput output)
+    : printer_(printer), output_(std::move(output)) {}
+
+PtyServer::~PtyServer() {
+    for (int fd : {master_, keeper_, inotify_}) {
+        if (fd >= 0) {
+            close(fd);
+        }
+    }
+    if (linked_) {
+        std::error_code ignored;
+        std::filesystem::remove(output_.linkPath, ignored);
+    }
+}
+
+bool PtyServer::Open(std::string& error) {
+    master_ = posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
+    if (master_ < 0) {
+        error = ErrnoText("Cannot make a pseudo-terminal");
+        return false;
+    }
+    if (grantpt(master_) != 0 || unlockpt(master_) != 0) {
+        error = ErrnoText("Cannot unlock the pseudo-terminal");
+        return false;
+    }
+    std::array<char, 128> name{};
+    if (ptsname_r(master_, name.data(), name.size()) != 0) {
+        error = ErrnoText("Cannot name the pseudo-terminal");
+        return false;
+    }
+    slavePath_ = name.data();
+    keeper_ = open(slavePath_.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
+    if (keeper_ < 0) {
+        error = ErrnoText("Cannot open the pseudo-terminal");
+        return false;
+    }
+    // Raw from the start, so that nothing is echoed or translated before the program sets
+    // the line up.
+    termios settings{};
+    if (tcgetattr(keeper_, &settings) == 0) {
+        cfmakeraw(&settings);
+        cfsetispeed(&settings, B9600);
+        cfsetospeed(&settings, B9600);
+        settings.c_cflag |= CLOCAL | CREAD;
+        tcsetattr(keeper_, TCSANOW, &settings);
+    }
+    int flags = fcntl(master_, F_GETFL);
+    fcntl(master_, F_SETFL, flags | O_NONBLOCK);
+
+    // Opens and closes of the terminal by the program show up as inotify events.
+    inotify_ = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+    if (inotify_ >= 0 && inotify_add_watch(inotify_, slavePath_.c_str(),
+                                           IN_OPEN | IN_CLOSE_WRITE | IN_CLOSE_NOWRITE) < 0) {
+        close(inotify_);
+        inotify_ = -1;
+    }
+
+    if (!output_.linkPath.empty()) {
+        std::error_code ec;
+        if (std::filesystem::is_symlink(output_.linkPath, ec)) {
+            std::filesystem::remove(output_.linkPath, ec);
+        }
+        std::filesystem::create_symlink(slavePath_, output_.linkPath, ec);
+        if (ec) {
+            error = "Cannot make the link " + output_.linkPath + ": " + ec.message();
+            return false;
+        }
+        linked_ = true;
+    }
+    if (!output_.printLog.empty()) {
+        printLog_.open(output_.printLog, std::ios::app);
+        if (!printLog_) {
+            error = "Cannot write the print log " + output_.printLog;
+            return false;
+        }
+    }
+    start_ = Clock::now();
+    lineFreeAt_ = start_;
+    if (!output_.stateFile.empty()) {
+        lastState_.clear();
+        WriteStateFile();
+        if (lastState_.empty()) {
+            error = "Cannot write the state file " + output_.stateFile;
+            return false;
+        }
+    }
+    return true;
+}
+
+std::chrono::microseconds PtyServer::Elapsed() const {
+    return std::chrono::duration_cast<std::chrono::microseconds>(Clock::now() - start_);
+}
+
+std::uint32_t PtyServer::LineSpeed() const {
+    termios settings{};
+    if (keeper_ < 0 || tcgetattr(keeper_, &settings) != 0) {
+        return 0;
+    }
+    return BaudOf(cfgetospeed(&settings));
+}
+
+int PtyServer::Serve(int signalFd, std::ostream& out) {
+    while (true) {
+        if (!unplugged_ && printer_.IsUnpluggedAt(Elapsed())) {
+            Hangup(out);
+        }
+        SendDue();
+
+        std::vector<pollfd> fds;
+        fds.push_back({signalFd, POLLIN, 0});
+        if (!unplugged_) {
+            short events = POLLIN;
+            if (!outgoing_.empty()) {
+                events |= POLLOUT;
+            }
+            fds.push_back({master_, events, 0});
+            if (inotify_ >= 0) {
+                fds.push_back({inotify_, POLLIN, 0});
+            }
+        }
+        int ready = poll(fds.data(), fds.size(), PollTimeoutMs());
+        if (ready < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            out << "poll failed: " << std::strerror(errno) << std::endl;
+            return 1;
+        }
+        if (fds[0].revents & POLLIN) {
+            signalfd_siginfo info{};
+            if (read(signalFd, &info, sizeof info) == static_cast<ssize_t>(sizeof info)) {
+                if (info.ssi_signo == SIGUSR1) {
+                    out << printer_.Describe() << std::flush;
+                } else {
+                    return 0;
+                }
+            }
+        }
+        if (unplugged_) {
+            continue;
+        }
+        if (fds.size() > 2 && (fds[2].revents & POLLIN)) {
+            WatchOpens();
+        }
+        if (fds[1].revents & POLLIN) {
+            TakeInput(out);
+        } else if (fds[1].revents & (POLLHUP | POLLERR)) {
+            // No side of the terminal is open; our own keeps it from happening, but never spin.
+            usleep(50'000);
+        }
+    }
+}
+
+int PtyServer::PollTimeoutMs() const {
+    if (unplugged_) {
+        return -1;
+    }
+    std::optional<Clock::time_point> wake;
+    if (!scheduled_.empty()) {
+        wake = scheduled_.front().due;
+    }
+    if (printer_.GetFaults().unplugAt) {
+        Clock::time_point at = start_ + *printer_.GetFaults().unplugAt;
+        wake = wake ? std::min(*wake, at) : at;
+    }
+    if (!wake) {
+        return -1;
+    }
+    auto left = std::chrono::ceil<std::chrono::milliseconds>(*wake - Clock::now()).count();
+    return static_cast<int>(std::clamp<long long>(left, 0, 60'000));
+}
+
+void PtyServer::TakeInput(std::ostream& out) {
+    std::array<std::uint8_t, 4096> buffer;
+    ssize_t count = read(master_, buffer.data(), buffer.size());
+    if (count <= 0) {
+        return;
+    }
+    Schedule(printer_.Feed(
+        std::span<const std::uint8_t>(buffer.data(), static_cast<std::size_t>(count))));
+    SendDue();
+    Report(out);
+}
+
+void PtyServer::Schedule(std::vector<VirtualPrinter::Reply> replies) {
+    const Faults& faults = printer_.GetFaults();
+    auto byteTime = faults.ByteTime(LineSpeed());
+    Clock::time_point start = std::max(Clock::now() + faults.latency, lineFreeAt_);
+    for (auto& reply : replies) {
+        if (byteTime.count() == 0) {
+            scheduled_.push_back({start, std::move(reply)});
+            continue;
+        }
+        for (std::size_t i = 0; i < reply.size(); ++i) {
+            scheduled_.push_back(
+                {start + byteTime * static_cast<long>(i + 1), std::vector<std::uint8_t>{reply[i]}});
+        }
+        start += byteTime * static_cast<long>(reply.size());
+    }
+    lineFreeAt_ = start;
+}
+
+void PtyServer::SendDue() {
+    if (unplugged_) {
+        return;
+    }
+    Clock::time_point now = Clock::now();
+    while (!scheduled_.empty() && scheduled_.front().due <= now) {
+        auto& bytes = scheduled_.front().bytes;
+        if (outgoing_.size() + bytes.size() <= kMaxOutgoing) {
+            outgoing_.insert(outgoing_.end(), bytes.begin(), bytes.end());
+        }
+        scheduled_.pop_front();
+    }
+    while (!outgoing_.empty()) {
+        ssize_t written = write(master_, outgoing_.data(), outgoing_.size());
+        if (written <= 0) {
+            return;  // the terminal's input queue is full; POLLOUT tells when to go on
+        }
+        outgoing_.erase(outgoing_.begin(), outgoing_.begin() + written);
+    }
+}
+
+void PtyServer::WatchOpens() {
+    alignas(inotify_event) std::array<char, 4096> buffer;
+    while (true) {
+        ssize_t count = read(inotify_, buffer.data(), buffer.size());
+        if (count <= 0) {
+            return;
+        }
+        for (ssize_t at = 0; at < count;) {
+            const auto* event = reinterpret_cast<const inotify_event*>(buffer.data() + at);
+            if (event->mask & IN_OPEN) {
+                ++clientOpens_;
+            }
+            if (event->mask & (IN_CLOSE_WRITE | IN_CLOSE_NOWRITE)) {
+                clientOpens_ = std::max(0, clientOpens_ - 1);
+                if (clientOpens_ == 0) {
+                    // Closing a real serial port drops its unread input and ends exclusive use.
+                    tcflush(keeper_, TCIFLUSH);
+                    ioctl(keeper_, TIOCNXCL);
+                }
+            }
+            at += static_cast<ssize_t>(sizeof(inotify_event) + event->len);
+        }
+    }
+}
+
+void PtyServer::Hangup(std::ostream& out) {
+    unplugged_ = true;
+    scheduled_.clear();
+    outgoing_.clear();
+    for (int* fd : {&master_, &keeper_, &inotify_}) {
+        if (*fd >= 0) {
+            close(*fd);
+            *fd = -1;
+        }
+    }
+    out << "unplugged" << std::endl;
+}
+
+void PtyServer::Report(std::ostream& out) {
+    // Files first, so that whoever reacts to a line on the output finds them up to date.
+    const auto& printout = printer_.Printout();
+    if (printLog_) {
+        for (std::size_t i = printedLines_; i < printout.size(); ++i) {
+            printLog_ << printout[i] << "\n";
+        }
+        printLog_.flush();
+    }
+    WriteStateFile();
+    const auto& commands = printer_.Commands();
+    for (; loggedCommands_ < commands.size(); ++loggedCommands_) {
+        if (output_.echoCommands) {
+            out << "command: " << commands[loggedCommands_] << "\n";
+        }
+    }
+    for (; printedLines_ < printout.size(); ++printedLines_) {
+        if (output_.echoPrintout) {
+            out << "print: " << printout[printedLines_] << "\n";
+        }
+    }
+    out.flush();
+}
+
+void PtyServer::WriteStateFile() {
+    if (output_.stateFile.empty()) {
+        return;
+    }
+    std::string state = printer_.Describe();
+    if (state == lastState_) {
+        return;
+    }
+    // Written aside and renamed, so that a reader never sees half a file.
+    std::string temporary = output_.stateFile + ".tmp";
+    {
+        std::ofstream file(temporary, std::ios::trunc);
+        file << state;
+        if (!file.flush()) {
+            return;
+        }
+    }
+    if (std::rename(temporary.c_str(), output_.stateFile.c_str()) == 0) {
+        lastState_ = state;
+    }
+}
+
+}  // namespace corvane::sim

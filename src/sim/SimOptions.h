@@ -1,0 +1,42 @@
+#pragma once
+
+// The command line of corvane-sim.
+
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "sim/Faults.h"
+#include "sim/Model.h"
+
+namespace corvane::sim {
+
+struct SimOptions {
+    Model model = Model::Krt310;
+    Emulation emulation = Emulation::Native;
+    std::optional<std::uint8_t> versionId;
+    std::optional<std::string> firmware;
+    std::optional<std::string> maker;
+    std::optional<std::string> modelText;
+    std::optional<std::string> language;
+    // Memory switch number and its pins (bit k-1 is pin k), in the order given.
+    std::vector<std::pair<int, std::uint8_t>> switches;
+    Faults faults;
+    std::string stateFile;  // rewritten with the printer's state on every change
+    std::string printLog;   // every printed line is appended here
+    std::string linkPath;   // a symbolic link to the pseudo-terminal
+    bool quiet = false;     // print nothing but the path
+    bool verbose = false;   // also show every command taken
+    bool help = false;
+};
+
+// Reads the arguments after the program name; false with a message for the user when one of
+// them is wrong.
+bool ParseSimOptions(std::span<const std::string> args, SimOptions& options, std::string& error);
+
+std::string SimUsage();
+
+}  // namespace corvane::sim

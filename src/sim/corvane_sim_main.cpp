@@ -1,0 +1,92 @@
+// corvane-sim: a simulated printer on a pseudo-terminal.
+
+#include <signal.h>
+#include <sys/signalfd.h>
+#include <unistd.h>
+
+#include <cstring>
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "sim/PtyServer.h"
+#include "sim/SimOptions.h"
+#include "sim/VirtualPrinter.h"
+
+int main(int argc, char** argv) {
+    using namespace corvane::sim;
+    std::vector<std::string> args(argv + 1, argv + argc);
+    SimOptions options;
+    std::string error;
+    if (!ParseSimOptions(args, options, error)) {
+        std::cerr << "corvane-sim: " << error << "\nTry corvane-sim --help.\n";
+        return 2;
+    }
+    if (options.help) {
+        std::cout << SimUsage();
+        return 0;
+    }
+
+    VirtualPrinter printer(options.model, options.emulation);
+    if (options.versionId) {
+        printer.SetVersionId(*options.versionId);
+    }
+    if (options.firmware) {
+        printer.SetFirmwareText(*options.firmware);
+    }
+    if (options.maker) {
+        printer.SetMakerText(*options.maker);
+    }
+    if (options.modelText) {
+        printer.SetModelText(*options.modelText);
+    }
+    if (options.language) {
+        printer.SetLanguageText(*options.language);
+    }
+    for (const auto& [number, pins] : options.switches) {
+        printer.SetSwitch(number, pins);
+    }
+    printer.SetFaults(options.faults);
+
+    // Signals arrive through a descriptor, so that the server ends between two exchanges.
+    sigset_t signals;
+    sigemptyset(&signals);
+    for (int signal : {SIGTERM, SIGINT, SIGHUP, SIGUSR1}) {
+        sigaddset(&signals, signal);
+    }
+    if (sigprocmask(SIG_BLOCK, &signals, nullptr) != 0) {
+        std::cerr << "corvane-sim: cannot block signals: " << std::strerror(errno) << "\n";
+        return 1;
+    }
+    int signalFd = signalfd(-1, &signals, SFD_CLOEXEC);
+    if (signalFd < 0) {
+        std::cerr << "corvane-sim: cannot watch signals: " << std::strerror(errno) << "\n";
+        return 1;
+    }
+    // A reader of our output that goes away must not end the printer.
+    signal(SIGPIPE, SIG_IGN);
+
+    PtyServerOutput output;
+    output.stateFile = options.stateFile;
+    output.printLog = options.printLog;
+    output.linkPath = options.linkPath;
+    output.echoPrintout = !options.quiet;
+    output.echoCommands = options.verbose && !options.quiet;
+    int status = 0;
+    {
+        PtyServer server(printer, output);
+        if (!server.Open(error)) {
+            std::cerr << "corvane-sim: " << error << "\n";
+            close(signalFd);
+            return 1;
+        }
+        std::cout << server.SlavePath() << std::endl;
+        if (!options.quiet) {
+            std::cout << "serving a " << ModelName(options.model) << " ("
+                      << EmulationName(options.emulation) << " emulation)" << std::endl;
+        }
+        status = server.Serve(signalFd, std::cout);
+    }
+    close(signalFd);
+    return status;
+}

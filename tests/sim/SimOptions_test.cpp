@@ -1,0 +1,96 @@
+#include <gtest/gtest.h>
+
+#include "sim/SimOptions.h"
+
+namespace corvane::sim {
+namespace {
+
+using namespace std::chrono_literals;
+
+SimOptions Parse(std::vector<std::string> args) {
+    SimOptions options;
+    std::string error;
+    EXPECT_TRUE(ParseSimOptions(args, options, error)) << error;
+    return options;
+}
+
+TEST(SimOptions, PrinterAndFaultOptionsAreRead) {
+    SimOptions o = Parse({"--model",
+                          "KRT-620",
+                          "--emulation=02",
+                          "--version-id",
+                          "0x63",
+                          "--maker",
+                          "QVN",
+                          "--switch",
+                          "5=10000001",
+                          "--cut-after",
+                          "3",
+                          "--noise",
+                          "AA:55",
+                          "--latency-ms",
+                          "20",
+                          "--per-byte-us=500",
+                          "--unplug-after-ms",
+                          "100",
+                          "--unplug-after-commands",
+                          "4",
+                          "--slow",
+                          "--silent",
+                          "--state-file",
+                          "/tmp/s"});
+    EXPECT_EQ(o.model, Model::Krt620);
+    EXPECT_EQ(o.emulation, Emulation::Other02);
+    EXPECT_EQ(o.versionId, 0x63);
+    EXPECT_EQ(o.maker, "QVN");
+    ASSERT_EQ(o.switches.size(), 1u);
+    EXPECT_EQ(o.switches[0], (std::pair<int, std::uint8_t>{5, 0x81}));
+    EXPECT_EQ(o.faults.cutAfter, 3u);
+    EXPECT_EQ(o.faults.noiseBeforeHeader, (std::vector<std::uint8_t>{0xAA, 0x55}));
+    EXPECT_EQ(o.faults.latency, 20ms);
+    EXPECT_EQ(o.faults.perByte, 500us);
+    EXPECT_EQ(o.faults.unplugAt, 100ms);
+    EXPECT_EQ(o.faults.unplugAfterCommands, 4u);
+    EXPECT_TRUE(o.faults.perByteFromLine);
+    EXPECT_TRUE(o.faults.silent);
+    EXPECT_EQ(o.stateFile, "/tmp/s");
+}
+
+TEST(SimOptions, EveryBadArgumentIsRefusedWithAMessage) {
+    const std::vector<std::vector<std::string>> cases = {
+        {"--model"},
+        {"--model", "KRT-999"},
+        {"--emulation", "04"},
+        {"--version-id", "6"},
+        {"--version-id", "zz"},
+        {"--switch", "9=00000000"},
+        {"--switch", "2=0000000"},
+        {"--switch", "2=0000002x"},
+        {"--cut-after", "-1"},
+        {"--latency-ms", "1e3"},
+        {"--noise", "ABC"},
+        {"--silent=yes"},
+        {"--state-file", ""},
+        {"--bogus"},
+    };
+    for (const auto& args : cases) {
+        SimOptions options;
+        std::string error;
+        EXPECT_FALSE(ParseSimOptions(args, options, error)) << args[0];
+        EXPECT_FALSE(error.empty()) << args[0];
+    }
+}
+
+TEST(SimOptions, ByteTimeComesFromTheLineUnlessGivenOutright) {
+    Faults faults;
+    EXPECT_EQ(faults.ByteTime(9600), 0us);
+    faults.perByteFromLine = true;
+    EXPECT_EQ(faults.ByteTime(9600), 1042us);
+    EXPECT_EQ(faults.ByteTime(19200), 521us);
+    EXPECT_EQ(faults.ByteTime(0), 0us);
+    faults.perByte = 7us;
+    EXPECT_EQ(faults.ByteTime(9600), 7us);
+}
+
+}  // namespace
+}  // namespace corvane::sim

@@ -1,5 +1,7 @@
 #include "ui/HeadlessHost.h"
 
+#include <utility>
+
 namespace corvane::ui {
 
 using resources::ControlKind;
@@ -36,13 +38,16 @@ HeadlessHost::~HeadlessHost() {
 }
 
 HeadlessHost::ControlState* HeadlessHost::Find(ControlId id) {
-    auto it = controls_.find(id);
-    return it == controls_.end() ? nullptr : &it->second;
+    return const_cast<ControlState*>(std::as_const(*this).Find(id));
 }
 
 const HeadlessHost::ControlState* HeadlessHost::Find(ControlId id) const {
     auto it = controls_.find(id);
-    return it == controls_.end() ? nullptr : &it->second;
+    if (it == controls_.end()) {
+        session_->missingControls.push_back(id);
+        return nullptr;
+    }
+    return &it->second;
 }
 
 const HeadlessHost::ControlState& HeadlessHost::State(ControlId id) const {

@@ -48,6 +48,8 @@ public:
         ModalDriver modalDriver;
         std::vector<std::string> modalOpened;  // template ids of children run modally, in order
         std::optional<int> quitCode;
+        // Ids the logic addressed that its window does not have: a layout and logic mismatch.
+        std::vector<ControlId> missingControls;
         // Called after each message box is recorded, for tests that act at that moment.
         std::function<void(const Message&)> onMessage;
     };

@@ -16,10 +16,28 @@ namespace {
 
 using corvane::resources::DialogTemplate;
 
-// A dialog with no logic: its window shows the template as it is.
-class InertDialog final : public corvane::ui::Dialog {
+// A dialog with no logic of its own; for the preview every list shows its first item and every
+// radio group its first choice, so that their texts can be checked too.
+class PreviewDialog final : public corvane::ui::Dialog {
 public:
-    explicit InertDialog(int templateId) : Dialog(templateId) {}
+    explicit PreviewDialog(int templateId) : Dialog(templateId) {}
+
+    bool OnInitDialog() override {
+        using corvane::resources::ControlKind;
+        for (const auto& control : Template().controls) {
+            if (control.kind == ControlKind::DropDownList ||
+                control.kind == ControlKind::DropDownCombo ||
+                control.kind == ControlKind::ListBox) {
+                Host().SetSelection(control.id, 0);
+            } else if (control.kind == ControlKind::RadioButton &&
+                       (control.style & corvane::resources::kFirstInGroup) != 0) {
+                Host().SetCheck(control.id, true);
+            } else if (control.kind == ControlKind::ProgressBar) {
+                Host().SetProgress(control.id, 40);
+            }
+        }
+        return true;
+    }
 };
 
 // A plain title bar above the window's client area, since a grab holds no window frame.
@@ -52,7 +70,7 @@ int main(int argc, char** argv) {
     }
     int failures = 0;
     for (const int id : corvane::resources::TemplateIds()) {
-        InertDialog dialog(id);
+        PreviewDialog dialog(id);
         corvane::ui::qt::QtDialogHost host(dialog, nullptr);
         QWidget* window = host.Window();
         window->show();

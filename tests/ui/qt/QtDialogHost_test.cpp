@@ -4,12 +4,15 @@
 
 #include <QAbstractButton>
 #include <QComboBox>
+#include <QFileDialog>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTemporaryDir>
 #include <QTest>
 #include <memory>
 
@@ -17,6 +20,7 @@
 #include "resources/DialogTemplate.h"
 #include "ui/DataExchange.h"
 #include "ui/qt/GroupFrame.h"
+#include "ui/qt/QtShell.h"
 
 namespace corvane::ui::qt {
 namespace {
@@ -470,6 +474,59 @@ TEST_F(ConnectionWindow, AModelessWindowMayCloseItselfFromItsOwnHandler) {
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
+TEST_F(ConnectionWindow, TheSaveDialogAddsTheDefaultExtensionAndOffersTheFilter) {
+    QTemporaryDir directory;
+    ASSERT_TRUE(directory.isValid());
+    QStringList filters;
+    bool missed = false;
+    WhenModal(
+        [&](QWidget* modal) {
+            auto* files = qobject_cast<QFileDialog*>(modal);
+            ASSERT_NE(files, nullptr);
+            filters = files->nameFilters();
+            files->setDirectory(directory.path());
+            files->selectFile(QStringLiteral("settings"));
+            QMetaObject::invokeMethod(files, "accept", Qt::DirectConnection);
+        },
+        &missed);
+    const std::optional<std::string> path =
+        host->SaveFileDialog({"Status Files (*.sts)", "*.sts"}, "sts");
+    EXPECT_FALSE(missed);
+    ASSERT_TRUE(path.has_value());
+    EXPECT_EQ(*path, directory.filePath(QStringLiteral("settings.sts")).toStdString());
+    EXPECT_EQ(filters, QStringList{QStringLiteral("Status Files (*.sts)")});
+}
+
+TEST_F(ConnectionWindow, TheOpenDialogReturnsNothingWhenCancelled) {
+    bool missed = false;
+    WhenModal(
+        [](QWidget* modal) {
+            auto* files = qobject_cast<QFileDialog*>(modal);
+            ASSERT_NE(files, nullptr);
+            EXPECT_EQ(files->fileMode(), QFileDialog::ExistingFile);
+            files->reject();
+        },
+        &missed);
+    EXPECT_FALSE(host->OpenFileDialog({"Status Files", "*.sts"}, "sts").has_value());
+    EXPECT_FALSE(missed);
+}
+
+TEST(MainDialog, RunsModallyAsAWindowOfItsOwnUntilTheDialogEnds) {
+    RecordingDialog dialog(kConnectionTemplate);
+    bool modalTopLevel = false;
+    dialog.onInit = [&dialog] { dialog.Host().SetTimer(1, std::chrono::milliseconds(0)); };
+    dialog.onTimer = [&](int) {
+        QWidget* modal = QApplication::activeModalWidget();
+        modalTopLevel = modal != nullptr && modal->parentWidget() == nullptr &&
+                        modal->windowTitle().toStdString() == dialog.Template().caption;
+        dialog.Host().KillTimer(1);
+        dialog.Host().EndDialog(5);
+    };
+    EXPECT_EQ(RunMainDialog(dialog), 5);
+    EXPECT_TRUE(modalTopLevel);
+    EXPECT_EQ(dialog.destroyed, 1);
+}
+
 TEST(QtDialogHostExit, QuitProgramEndsTheProcessWithItsCode) {
     GTEST_FLAG_SET(death_test_style, "threadsafe");
     EXPECT_EXIT(
@@ -508,6 +565,26 @@ TEST_P(EveryTemplateWindow, NoCaptionIsCutOff) {
         const QFontMetrics metrics(button->font());
         EXPECT_LE(metrics.horizontalAdvance(button->text().replace("&&", "&")), button->width())
             << button->text().toStdString();
+    }
+}
+
+TEST_P(EveryTemplateWindow, ProgressBarsKeepTheirPositionWithinTheirRange) {
+    RecordingDialog dialog(GetParam());
+    QtDialogHost host(dialog, nullptr);
+    for (const auto& control : dialog.Template().controls) {
+        if (control.kind != ControlKind::ProgressBar) {
+            continue;
+        }
+        auto* bar = qobject_cast<QProgressBar*>(host.Control(control.id));
+        ASSERT_NE(bar, nullptr);
+        EXPECT_FALSE(bar->isTextVisible());
+        host.SetProgressRange(control.id, 0, 30);
+        host.SetProgress(control.id, 12);
+        EXPECT_EQ(host.Progress(control.id), 12);
+        host.SetProgress(control.id, 45);
+        EXPECT_EQ(host.Progress(control.id), 30);
+        host.SetProgress(control.id, -2);
+        EXPECT_EQ(host.Progress(control.id), 0);
     }
 }
 

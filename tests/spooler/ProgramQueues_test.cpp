@@ -133,7 +133,10 @@ protected:
     std::optional<std::string> messageBox_;
 };
 
-TEST_F(ProgramQueuesTest, SigtermWhileQueuesAreMovedRestoresThemBeforeTheProgramEnds) {
+class ProgramSignalTest : public ProgramQueuesTest, public ::testing::WithParamInterface<int> {};
+
+TEST_P(ProgramSignalTest, SignalWhileQueuesAreMovedRestoresThemBeforeTheProgramEnds) {
+    const int signalNumber = GetParam();
     AddQueues();
     StartProgram();
     ConnectAndWaitForTheRefusal();
@@ -141,11 +144,16 @@ TEST_F(ProgramQueuesTest, SigtermWhileQueuesAreMovedRestoresThemBeforeTheProgram
     EXPECT_TRUE(daemon->State("Tickets").stopped);
     EXPECT_FALSE(daemon->State("Other").stopped);
 
-    ASSERT_EQ(::kill(pid_, SIGTERM), 0);
+    ASSERT_EQ(::kill(pid_, signalNumber), 0);
 
-    EXPECT_EQ(WaitForExit(), 128 + SIGTERM) << ProgramOutput();
+    EXPECT_EQ(WaitForExit(), 128 + signalNumber) << ProgramOutput();
     ExpectOnlyHeldStopped();
 }
+
+INSTANTIATE_TEST_SUITE_P(Signals, ProgramSignalTest, ::testing::Values(SIGTERM, SIGINT, SIGHUP),
+                         [](const ::testing::TestParamInfo<int>& info) {
+                             return std::string(sigabbrev_np(info.param));
+                         });
 
 TEST_F(ProgramQueuesTest, ClosingTheWindowRestoresTheMovedQueues) {
     AddQueues();

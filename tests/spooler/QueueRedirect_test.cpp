@@ -1,15 +1,9 @@
 // Moving print queues off the printer's port and back, against a real scheduler.
 
-#include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <gtest/gtest.h>
 
 #include <cctype>
 
-#include <cstdio>
-#include <cstring>
 #include <set>
 #include <thread>
 
@@ -178,56 +172,6 @@ TEST_F(QueueRedirectTest, UsbConnectWithoutUsbQueuesIsNotRefused) {
         platform, "USB", [&](const std::string&, const std::string&) { ++warnings; }));
     EXPECT_EQ(warnings, 0);
 }
-
-class SignalRestoreTest : public QueueRedirectTest, public ::testing::WithParamInterface<int> {};
-
-// The program stands in as a small driver that does what main does with the same library calls.
-TEST_P(SignalRestoreTest, QueuesAreStartedAgainBeforeTheProgramEnds) {
-    const int signalNumber = GetParam();
-    AddQueue("Receipts", "serial:/dev/ttyS1?baud=9600");
-    AddQueue("Tickets", "serial:/dev/ttyS10");
-    AddQueue("Held", "serial:/dev/ttyS1");
-    ASSERT_TRUE(daemon->StopQueue("Held", "Waiting for paper"));
-
-    int output[2];
-    ASSERT_EQ(::pipe(output), 0);
-    pid_t child = ::fork();
-    if (child == 0) {
-        ::dup2(output[1], STDOUT_FILENO);
-        ::close(output[0]);
-        // CUPS_SERVER, set by the fixture, leads the child to the private scheduler.
-        ::execl(CORVANE_QUEUE_GUARD, CORVANE_QUEUE_GUARD, "COM2", static_cast<char*>(nullptr));
-        ::_exit(127);
-    }
-    ASSERT_GT(child, 0);
-    ::close(output[1]);
-    FILE* reader = ::fdopen(output[0], "r");
-    char line[64] = {};
-    ASSERT_NE(std::fgets(line, sizeof(line), reader), nullptr);
-    EXPECT_STREQ(line, "moved 3\n");
-    EXPECT_EQ(StoppedQueues({"Receipts", "Tickets", "Held"}),
-              (std::set<std::string>{"Receipts", "Tickets", "Held"}));
-
-    ASSERT_EQ(::kill(child, signalNumber), 0);
-    int status = 0;
-    bool ended =
-        CupsDaemon::WaitUntil([&] { return ::waitpid(child, &status, WNOHANG) == child; }, 10s);
-    if (!ended) {
-        ::kill(child, SIGKILL);
-        ::waitpid(child, &status, 0);
-    }
-    std::fclose(reader);
-
-    ASSERT_TRUE(ended);
-    ASSERT_TRUE(WIFEXITED(status));
-    EXPECT_EQ(WEXITSTATUS(status), 128 + signalNumber);
-    EXPECT_EQ(StoppedQueues({"Receipts", "Tickets", "Held"}), (std::set<std::string>{"Held"}));
-}
-
-INSTANTIATE_TEST_SUITE_P(Signals, SignalRestoreTest, ::testing::Values(SIGTERM, SIGINT, SIGHUP),
-                         [](const ::testing::TestParamInfo<int>& info) {
-                             return std::string(sigabbrev_np(info.param));
-                         });
 
 }  // namespace
 }  // namespace corvane::spooler_test

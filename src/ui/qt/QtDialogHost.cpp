@@ -296,7 +296,6 @@ QWidget* QtDialogHost::BuildControl(const ControlTemplate& layout) {
         }
         case ControlKind::RadioButton: {
             auto* radio = new QRadioButton(LiteralCaption(layout.caption), window_);
-            radio->setAutoExclusive(false);
             radio->setGeometry(rect);
             connections_.push_back(QObject::connect(radio, &QAbstractButton::clicked, radio,
                                                     notifier(Notification::Clicked)));
@@ -763,13 +762,23 @@ void QtDialogHost::SetTopmost(bool topmost) {
 }
 
 void QtDialogHost::CenterWindow() {
+    // Over the parent, else over the window that opened this one or that window's own parent
+    // (a window still being built is not shown yet), else on the screen.
     QRect area;
-    const QWidget* parent = window_->parentWidget();
-    if (parent != nullptr && parent->window()->isVisible()) {
-        area = parent->window()->frameGeometry();
-    } else if (owner_ != nullptr && owner_->window_->isVisible()) {
-        area = owner_->window_->frameGeometry();
-    } else {
+    const QWidget* candidates[] = {
+        window_->parentWidget() != nullptr ? window_->parentWidget()->window() : nullptr,
+        owner_ != nullptr ? owner_->window_ : nullptr,
+        owner_ != nullptr && owner_->window_->parentWidget() != nullptr
+            ? owner_->window_->parentWidget()->window()
+            : nullptr,
+    };
+    for (const QWidget* candidate : candidates) {
+        if (candidate != nullptr && candidate->isVisible()) {
+            area = candidate->frameGeometry();
+            break;
+        }
+    }
+    if (area.isNull()) {
         const QScreen* screen = window_->screen();
         if (screen == nullptr) {
             screen = QGuiApplication::primaryScreen();

@@ -462,6 +462,30 @@ TEST_F(ConnectionWindow, AModelessWaitWindowIsCaptionlessAndStaysOnTopUntilClose
     EXPECT_FALSE(wait.HasWindow());
 }
 
+TEST_F(ConnectionWindow, AWaitWindowOpenedWhileItsOwnerStartsIsCentredOverTheMainWindow) {
+    host->Window()->move(5, 7);  // away from the middle of the screen
+    RecordingDialog manager(kConnectionTemplate);
+    RecordingDialog wait(kWaitTemplate);
+    wait.onInit = [&wait] { wait.Host().CenterWindow(); };
+    manager.onInit = [&manager, &wait] { manager.Host().ShowModeless(wait); };
+    QPoint waitCentre;
+    bool missed = false;
+    WhenModal(
+        [&](QWidget* modal) {
+            waitCentre = wait.HasWindow()
+                             ? static_cast<QtDialogHost&>(wait.Host()).Window()->geometry().center()
+                             : QPoint();
+            QTest::keyClick(modal, Qt::Key_Escape);
+        },
+        &missed);
+    host->RunModal(manager);
+    EXPECT_FALSE(missed);
+    const QPoint mainCentre = host->Window()->frameGeometry().center();
+    EXPECT_LE((waitCentre - mainCentre).manhattanLength(), 4);
+    // Closing the window that opened it closes the wait window too.
+    EXPECT_EQ(wait.destroyed, 1);
+}
+
 TEST_F(ConnectionWindow, AModelessWindowMayCloseItselfFromItsOwnHandler) {
     RecordingDialog child(kConnectionTemplate);
     child.onCommand = [this, &child](ControlId, Notification) { host->CloseModeless(child); };

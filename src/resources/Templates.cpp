@@ -18,6 +18,7 @@ DialogTemplate MakeTemplate160();
 namespace {
 
 const std::vector<DialogTemplate>& AllTemplates() {
+    // clang-format off
     static const std::vector<DialogTemplate> templates = {
         MakeTemplate101(),
         MakeTemplate102(),
@@ -26,6 +27,7 @@ const std::vector<DialogTemplate>& AllTemplates() {
         MakeTemplate159(),
         MakeTemplate160(),
     };
+    // clang-format on
     return templates;
 }
 

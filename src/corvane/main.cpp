@@ -6,6 +6,7 @@
 #include <iostream>
 #include <memory>
 #include <optional>
+#include <string_view>
 
 #include "app/ConnectionDialog.h"
 #include "app/CorvaneApp.h"
@@ -49,6 +50,13 @@ sim::Emulation SimEmulation(platform::posix::SimulatedEmulation emulation) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    // Help must work without a display, before the window system is reached.
+    for (int i = 1; i < argc; ++i) {
+        if (std::string_view(argv[i]) == "--help") {
+            std::cout << platform::posix::CommandLineUsage("corvane");
+            return 0;
+        }
+    }
     // Qt takes its own options (-platform, -style) out of argv first.
     QApplication application(argc, argv);
     QApplication::setApplicationName("Corvane Manager");

@@ -1,0 +1,451 @@
+#!/usr/bin/python3
+"""A technician's session with the real programs.
+
+Two simulated printers serve on pseudo-terminals: a KRT-620 in the native emulation and a
+KRT-310 in the "Other" emulation that answers 02. The real corvane reaches them through its serial
+backend (--port COM1=..., --port COM2=...). The session is driven through the accessibility bus as
+a keyboard or screen-reader user would: connect to the KRT-620, store four vertical alignment
+offsets and print the verify pattern, disconnect, connect to the KRT-310 in the "Other" emulation,
+open Run Manager and send line-mode options twice, then close the program. The printers' state
+files, their printout logs and corvane's trace must show what the printers received.
+
+Exit status 0 when everything was seen, 1 with the reason otherwise. A missing part (program,
+package, display) is a failure, never a skip.
+"""
+
+import argparse
+import os
+import re
+import shutil
+import signal
+import subprocess
+import sys
+import time
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+
+from atspi_desktop import (  # noqa: E402
+    Desktop,
+    Driver,
+    Processes,
+    UiError,
+    missing_requirements,
+    read_line,
+)
+
+MAIN_TITLE = "VANTORA KRT-310/310II/KRT-620 Corvane (V3.0.2)"
+ALIGNMENT_TITLE = "KRT-620 Vertical Alignment Tool"
+CONNECTED = "Printer is connected."
+OVERALL_SECONDS = 100
+
+# Offsets the technician reads off the pattern: row, column caption, value byte sent (column
+# index plus one), offset the printer keeps.
+ALIGNMENT_CHOICES = [
+    ("[A]", "-3", 0x01, -3),
+    ("[B]", "2", 0x06, 2),
+    ("[C]", "0", 0x04, 0),
+    ("[D]", "3", 0x07, 3),
+]
+
+PRINT_STATUS = "1B 1D 23 54 30 30 30 30 0A 00"
+
+
+def switch_command(operation, words):
+    """The hex text of a 42-byte line-mode switch command: words 1 to 9, missing ones 0000."""
+    digits = "".join(words + ["0000"] * (9 - len(words)))
+    data = b"\x1b\x1d#" + operation.encode() + digits.encode() + b"\n\x00"
+    return " ".join(f"{byte:02X}" for byte in data)
+
+
+class Check:
+    """Collects what was verified, so that the log of a passing run says what it covered."""
+
+    def __init__(self):
+        self.passed = []
+
+    def that(self, condition, what, detail=""):
+        if not condition:
+            raise UiError(what + (":\n" + detail if detail else ""))
+        self.saw(what)
+
+    def saw(self, what):
+        self.passed.append(what)
+        print(f"ok: {what}", flush=True)
+
+
+def parse_trace(path):
+    """Trace lines as (device, operation, detail, hex bytes or None)."""
+    entries = []
+    pattern = re.compile(r"^\s*\d+ ms (\S+) (\w+) (.*)$")
+    with open(path, encoding="utf-8", errors="replace") as trace:
+        for line in trace:
+            head, _, rest = line.rstrip("\n").partition(" | ")
+            match = pattern.match(head)
+            if not match:
+                continue
+            hex_bytes = rest.rpartition(" | ")[0] if rest else None
+            entries.append((match.group(1), match.group(2), match.group(3), hex_bytes))
+    return entries
+
+
+def writes_to(entries, device):
+    return [hex_bytes for dev, op, _, hex_bytes in entries if dev == device and op == "write"]
+
+
+def state_value(state_text, key):
+    for line in state_text.splitlines():
+        if line.startswith(key + ": "):
+            return line[len(key) + 2:]
+    return None
+
+
+def read_file(path):
+    try:
+        with open(path, encoding="utf-8", errors="replace") as source:
+            return source.read()
+    except FileNotFoundError:
+        return ""
+
+
+class Session:
+    def __init__(self, args):
+        self.args = args
+        self.work = args.work_dir
+        self.processes = Processes()
+        self.check = Check()
+        self.files = {
+            "trace": os.path.join(self.work, "corvane.trace"),
+            "a_state": os.path.join(self.work, "krt620-native.state"),
+            "a_log": os.path.join(self.work, "krt620-native.printout"),
+            "b_state": os.path.join(self.work, "krt310-other.state"),
+            "b_log": os.path.join(self.work, "krt310-other.printout"),
+            "corvane_out": os.path.join(self.work, "corvane.out"),
+        }
+
+    # Set-up ----------------------------------------------------------------------------------
+
+    def start_printer(self, name, model, emulation, state, log):
+        process = self.processes.start(
+            name,
+            [self.args.corvane_sim, "--model", model, "--emulation", emulation, "--quiet",
+             "--state-file", state, "--print-log", log],
+            stdin=subprocess.DEVNULL,
+            stdout=subprocess.PIPE,
+            stderr=open(os.path.join(self.work, name + ".err"), "wb"),
+        )
+        path = read_line(process.stdout, 10, f"{name} (its terminal path)")
+        self.check.that(path.startswith("/dev/pts/") and os.path.exists(path),
+                        f"{name} serves on a pseudo-terminal ({path})")
+        return process, path
+
+    def start(self):
+        self.printer_a, pty_a = self.start_printer(
+            "krt620-native", "KRT-620", "native", self.files["a_state"], self.files["a_log"])
+        self.printer_b, pty_b = self.start_printer(
+            "krt310-other", "KRT-310", "02", self.files["b_state"], self.files["b_log"])
+
+        self.desktop = Desktop(self.processes, self.work)
+        self.desktop.start()
+        self.corvane = self.processes.start(
+            "corvane",
+            [self.args.corvane, "--port", f"COM1={pty_a}", "--port", f"COM2={pty_b}",
+             "--trace", self.files["trace"]],
+            stdin=subprocess.DEVNULL,
+            stdout=open(self.files["corvane_out"], "wb"),
+            stderr=subprocess.STDOUT,
+            env=self.desktop.program_env(),
+        )
+        self.ui = Driver("Corvane Manager")
+        self.ui.attach(timeout=20, alive=self.corvane_running)
+        self.main = self.ui.wait_window("dialog", MAIN_TITLE,
+                                        contains=("push button", "Connect"), timeout=15)
+
+    def corvane_running(self):
+        status = self.corvane.poll()
+        if status is not None:
+            raise UiError(f"corvane ended with status {status} before its window appeared: "
+                          + read_file(self.files["corvane_out"]).strip() + "\n"
+                          + self.desktop.x_status())
+
+    # Helpers ---------------------------------------------------------------------------------
+
+    def button(self, window, name):
+        return self.ui.control(window, "push button", name)
+
+    def radio(self, window, name):
+        return self.ui.control(window, "radio button", name)
+
+    def expect_buttons(self, enabled, disabled, when):
+        for name in enabled:
+            self.check.that(self.ui.enabled(self.button(self.main, name)),
+                            f"{when}: {name!r} is enabled")
+        for name in disabled:
+            self.check.that(not self.ui.enabled(self.button(self.main, name)),
+                            f"{when}: {name!r} is disabled")
+
+    def wait_state(self, key, value, what, timeout=10):
+        path = self.files["a_state" if key.startswith("alignment") else "b_state"]
+        self.ui.wait_for(
+            what, lambda: state_value(read_file(path), key) == value, timeout)
+
+    def no_message(self, when):
+        text = self.ui.open_message()
+        self.check.that(text is None, f"{when}: no message box (saw {text!r})")
+
+    # The session -----------------------------------------------------------------------------
+
+    def connect_native_krt620(self):
+        ui = self.ui
+        ui.check(self.radio(self.main, "KRT-620"))
+        picture = ui.control(self.main, "image", "KRT-620 printer")
+        self.check.that(ui.has(picture, "SHOWING"), "choosing KRT-620 shows its picture")
+        self.check.that(ui.checked(self.radio(self.main, "Vantora")),
+                        "the native emulation is chosen")
+        com = ui.labelled(self.main, "COM Port")
+        ui.choose(com, "COM1")
+        ui.press(self.button(self.main, "Connect"))
+        ui.dismiss_message(CONNECTED)
+        self.check.saw("connecting to the KRT-620 on COM1 says 'Printer is connected.'")
+        self.expect_buttons(
+            ["Disconnect", "Self Test 1", "Self Test 2", "Run Manager", "Vertical Alignment Tool"],
+            ["Connect"], "connected to the native KRT-620")
+
+    def store_alignment(self):
+        ui = self.ui
+        ui.press(self.button(self.main, "Vertical Alignment Tool"))
+        tool = ui.wait_window("dialog", ALIGNMENT_TITLE, contains=("push button", "Save Setting"))
+        for row, _, _, _ in ALIGNMENT_CHOICES:
+            self.check.that(ui.checked(self.radio(tool, f"{row} 0")),
+                            f"the tool opens with row {row} on column 0")
+        # The grid is worked from the keyboard, the other windows with the mouse.
+        for row, column, _, _ in ALIGNMENT_CHOICES:
+            ui.check(self.radio(tool, f"{row} {column}"), keyboard=True)
+        ui.press(self.button(tool, "Save Setting"))
+        ui.dismiss_message("Save Setting Success!!")
+        self.check.saw("Save Setting reports 'Save Setting Success!!'")
+        for row, _, _, offset in ALIGNMENT_CHOICES:
+            key = f"alignment {row[1]}"
+            self.wait_state(key, str(offset), f"the KRT-620 to keep {key} = {offset}")
+        ui.press(self.button(tool, "Verify  Setting"))
+        ui.wait_for("the verify printout",
+                    lambda: "[D] offset" in read_file(self.files["a_log"]), 10)
+        self.no_message("after Verify Setting")
+        ui.press(self.button(tool, "EXIT"))
+        ui.wait_closed(tool)
+        self.check.saw("EXIT closes the alignment tool")
+
+    def disconnect(self):
+        ui = self.ui
+        ui.press(self.button(self.main, "Disconnect"))
+        ui.wait_for("Connect to be enabled again",
+                    lambda: ui.enabled(self.button(self.main, "Connect")), 10)
+        self.expect_buttons(
+            ["Connect"],
+            ["Disconnect", "Self Test 1", "Self Test 2", "Run Manager", "Vertical Alignment Tool"],
+            "after Disconnect")
+
+    def connect_other_krt310(self):
+        ui = self.ui
+        ui.check(self.radio(self.main, "KRT-310/310II"))
+        ui.wait_for("the KRT-310 picture",
+                    lambda: ui.has(ui.control(self.main, "image", "KRT-310/310II printer"),
+                                   "SHOWING"), 5)
+        ui.check(self.radio(self.main, "Other"))
+        com = ui.labelled(self.main, "COM Port")
+        ui.choose(com, "COM2")
+        ui.press(self.button(self.main, "Connect"))
+        ui.dismiss_message(CONNECTED)
+        self.check.saw("connecting to the KRT-310 in the Other emulation on COM2 says "
+                              "'Printer is connected.'")
+        self.expect_buttons(
+            ["Disconnect", "Run Manager"],
+            ["Connect", "Self Test 1", "Self Test 2", "Vertical Alignment Tool"],
+            "connected in the Other emulation")
+
+    def send_line_mode_options(self):
+        ui = self.ui
+        ui.press(self.button(self.main, "Run Manager"))
+        dialog = ui.wait_window("dialog", MAIN_TITLE, contains=("check box", "Paper width"))
+        paper = ui.control(dialog, "check box", "Paper width")
+        zero = ui.control(dialog, "check box", "Zero Style")
+        paper_list = ui.combo_with_item(dialog, "57.5mm(297 half dots)")
+        self.check.that(not ui.enabled(paper_list), "the paper width list starts disabled")
+
+        # First Set: slashed zero and 57.5 mm (297 half dots).
+        ui.check(zero)
+        ui.check(self.radio(dialog, "Slash zero"))
+        ui.check(paper)
+        ui.wait_for("the paper width list to be enabled", lambda: ui.enabled(paper_list), 5)
+        self.check.that(ui.text_of(paper_list) == "76mm(400 half dots)",
+                        "ticking Paper width offers its first item")
+        ui.choose(paper_list, "57.5mm(297 half dots)")
+        ui.press(self.button(dialog, "Set status of memory switch"))
+        self.wait_state("line word 3", "0C00", "the KRT-310 to set line word 3 to 0C00")
+        self.wait_state("line word 2", "0010", "the KRT-310 to set line word 2 to 0010")
+        self.no_message("after the first Set")
+
+        # Second Set: Zero Style left as it is, paper width changed to 57.5 mm (300 half dots).
+        ui.check(zero, want=False)
+        ui.choose(paper_list, "57.5mm(300 half dots)")
+        ui.press(self.button(dialog, "Set status of memory switch"))
+        self.wait_state("line word 3", "0400", "the KRT-310 to clear and set line word 3 to 0400")
+        self.no_message("after the second Set")
+        ui.press(self.button(dialog, "Close"))
+        ui.wait_closed(dialog)
+        self.check.saw("Close closes the line-mode dialog")
+
+    def close_program(self):
+        ui = self.ui
+        ui.focus(self.button(self.main, "Run Manager"))
+        ui.key(0xFF1B)  # Escape closes the main window
+        try:
+            status = self.corvane.wait(timeout=15)
+        except subprocess.TimeoutExpired:
+            raise UiError("corvane did not end within 15 s of Escape on its main window")
+        self.check.that(status == 0, f"corvane ends with status 0 (got {status})")
+        for name, printer in (("krt620-native", self.printer_a), ("krt310-other", self.printer_b)):
+            status = self.processes.stop(printer)
+            self.check.that(status == 0, f"{name} ends cleanly on SIGTERM (got {status})")
+
+    # What the printers received ---------------------------------------------------------------
+
+    def verify_printer_a(self):
+        state = read_file(self.files["a_state"])
+        log = read_file(self.files["a_log"])
+        for row, _, _, offset in ALIGNMENT_CHOICES:
+            key = f"alignment {row[1]}"
+            self.check.that(state_value(state, key) == str(offset),
+                            f"KRT-620 state: {key}: {offset}")
+        verify = log.split("=== Vertical alignment verify ===")
+        self.check.that(len(verify) == 2, "KRT-620 printed one verify pattern")
+        for row, _, _, offset in ALIGNMENT_CHOICES:
+            self.check.that(f"{row} offset {offset}\n" in verify[1],
+                            f"KRT-620 verify printout shows {row} offset {offset}")
+        self.check.that(state_value(state, "line word 1") == "0000",
+                        "KRT-620 received no line-mode switch command")
+
+    def verify_printer_b(self):
+        state = read_file(self.files["b_state"])
+        log = read_file(self.files["b_log"])
+        expected = {1: "0000", 2: "0010", 3: "0400", 4: "0000", 5: "0000"}
+        for word, value in expected.items():
+            self.check.that(state_value(state, f"line word {word}") == value,
+                            f"KRT-310 state: line word {word}: {value}")
+        blocks = log.split("=== Switch status ===")
+        self.check.that(len(blocks) == 3, "KRT-310 printed its switch status after each Set")
+        for block, word3 in ((blocks[1], "0C00"), (blocks[2], "0400")):
+            self.check.that("Word 2: 0010\n" in block and f"Word 3: {word3}\n" in block,
+                            f"KRT-310 status printout shows Word 2: 0010 and Word 3: {word3}")
+        for row in ("A", "B", "C", "D"):
+            self.check.that(state_value(state, f"alignment {row}") == "0",
+                            f"KRT-310 received no alignment for row {row}")
+
+    def verify_trace(self):
+        entries = parse_trace(self.files["trace"])
+        com1 = writes_to(entries, "COM1")
+        store = [f"1B 78 01 02 {i + 1:02X} {v:02X}" for i, (_, _, v, _) in
+                 enumerate(ALIGNMENT_CHOICES)]
+        self.check.that(com1[:3] == ["1B 40", "1B 3D 01", "1D 49 03"],
+                        f"trace: Connect in the native emulation starts with initialize, select "
+                        f"and version-id request on COM1 ({com1[:3]})")
+        tail = com1[-6:]
+        self.check.that(tail == store + ["1B 40 1B 78 01 03 00", "1D 56 42 00"],
+                        f"trace: COM1 ends with the four store commands, the verify request and "
+                        f"the cut ({tail})")
+        # The store commands are 50 ms apart.
+        com1_ops = [(dev, op, detail, hex_bytes) for dev, op, detail, hex_bytes in entries
+                    if dev in ("COM1", "-")]
+        first = next(i for i, e in enumerate(com1_ops) if e[3] == store[0])
+        window = com1_ops[first:first + 7]
+        pauses = [e[2] for e in window[1::2]]
+        self.check.that([e[3] for e in window[0::2]] == store and
+                        all(p.endswith(", 50 ms") for p in pauses),
+                        f"trace: a 50 ms pause between the store commands ({pauses})")
+
+        com2 = writes_to(entries, "COM2")
+        expected = [
+            "1F 1F 45",
+            switch_command("-", ["0000", "0010", "0C00"]),
+            switch_command("+", ["0000", "0010", "0C00"]),
+            PRINT_STATUS,
+            switch_command("-", ["0000", "0000", "0C00"]),
+            switch_command("+", ["0000", "0000", "0400"]),
+            PRINT_STATUS,
+        ]
+        self.check.that(com2 == expected,
+                        "trace: COM2 got only the emulation query, then clear, set and print "
+                        "status twice",
+                        "  got      " + "\n           ".join(com2) +
+                        "\n  expected " + "\n           ".join(expected))
+        reads = [hex_bytes for dev, op, _, hex_bytes in entries if dev == "COM2" and op == "read"]
+        self.check.that(reads == ["02"], f"trace: COM2 answered the emulation query 02 ({reads})")
+
+    def run(self):
+        self.start()
+        self.connect_native_krt620()
+        self.store_alignment()
+        self.disconnect()
+        self.connect_other_krt310()
+        self.send_line_mode_options()
+        self.close_program()
+        self.verify_printer_a()
+        self.verify_printer_b()
+        self.verify_trace()
+
+    def report_failure(self):
+        for key in ("trace", "a_state", "b_state", "corvane_out"):
+            text = read_file(self.files[key])
+            lines = text.splitlines()[-40:]
+            print(f"--- {self.files[key]} (last {len(lines)} lines) ---", file=sys.stderr)
+            print("\n".join(lines), file=sys.stderr)
+        try:
+            message = self.ui.open_message()
+            if message:
+                print(f"--- message box on screen: {message!r}", file=sys.stderr)
+        except Exception:
+            pass
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
+    parser.add_argument("--corvane", required=True)
+    parser.add_argument("--corvane-sim", required=True)
+    parser.add_argument("--work-dir", required=True)
+    args = parser.parse_args()
+
+    problems = missing_requirements()
+    for program in (args.corvane, args.corvane_sim):
+        if not os.access(program, os.X_OK):
+            problems.append(f"{program} (build the corvane and corvane-sim targets)")
+    if problems:
+        print("FAIL: cannot run the session; missing:\n  " + "\n  ".join(problems),
+              file=sys.stderr)
+        return 1
+
+    shutil.rmtree(args.work_dir, ignore_errors=True)
+    os.makedirs(args.work_dir)
+
+    def out_of_time(signum, frame):
+        raise UiError(f"the whole session took longer than {OVERALL_SECONDS} s")
+
+    signal.signal(signal.SIGALRM, out_of_time)
+    signal.signal(signal.SIGTERM, lambda signum, frame: sys.exit(1))
+    signal.alarm(OVERALL_SECONDS)
+    session = Session(args)
+    started = time.monotonic()
+    try:
+        session.run()
+    except UiError as error:
+        signal.alarm(0)
+        print(f"FAIL: {error}", file=sys.stderr)
+        session.report_failure()
+        return 1
+    finally:
+        signal.alarm(0)
+        session.processes.stop_all()
+    print(f"PASS: {len(session.check.passed)} checks in {time.monotonic() - started:.1f} s")
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())

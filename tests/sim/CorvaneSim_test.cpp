@@ -22,6 +22,7 @@
 #include <vector>
 
 #include "Bytes.h"
+#include "platform/posix/PosixPlatform.h"
 
 namespace corvane::sim::test {
 namespace {
@@ -313,6 +314,29 @@ TEST_F(CorvaneSim, UserSignalWritesTheStateAndTermEndsCleanly) {
     sim.Signal(SIGTERM);
     EXPECT_EQ(sim.Wait(), 0);
     EXPECT_FALSE(std::filesystem::is_symlink(link));
+}
+
+TEST_F(CorvaneSim, RealSerialBackendReachesItThroughAPortOverride) {
+    StartSim({"--model", "KRT-310II", "--quiet"});
+    platform::posix::PosixOptions options;
+    options.portOverrides["COM1"] = path;
+    platform::posix::PosixPlatform posix(options);
+    // Connect, disconnect and connect again, as a technician does.
+    for (int round = 0; round < 3; ++round) {
+        platform::Error error;
+        auto device = posix.OpenSerial("COM1", error);
+        ASSERT_TRUE(device) << platform::ToString(error.kind) << " in round " << round;
+        platform::SerialConfig config;
+        config.baudRate = 19200;
+        EXPECT_TRUE(device->SetConfig(config).Ok());
+        EXPECT_TRUE(device->SetTimeouts(platform::SerialTimeouts{}).Ok());
+        Bytes request = B({0x1D, 0x49, 0x43});
+        EXPECT_EQ(device->Write(request).count, request.size());
+        Bytes reply(11);
+        auto result = device->Read(reply);
+        EXPECT_EQ(result.count, reply.size()) << platform::ToString(result.error.kind);
+        EXPECT_EQ(reply, B({'_'}) + T("KRT-310II") + B({0x00}));
+    }
 }
 
 TEST_F(CorvaneSim, SilentPrinterAnswersNothing) {

@@ -22,7 +22,8 @@ Identity DefaultIdentity(Model model) {
             break;
         case Model::Krt620:
             identity.versionId = 0x65;
-            identity.firmware = "V1.03";
+            // Characters 8 to 10 carry "STB": this firmware can change its default code page.
+            identity.firmware = "V1.03  STB";
             identity.model = "KRT-620";
             break;
     }

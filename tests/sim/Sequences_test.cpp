@@ -80,7 +80,7 @@ TEST_F(Sequence, KrtSixTwentySetStatusWritesSwitchesOneAndFive) {
     EXPECT_EQ(printer->SwitchText(5), "00000000");
     // The identification that follows finds the line clean.
     Send({B({0x1D, 0x49, 0x41})});
-    EXPECT_EQ(Drain(), B({'_'}) + T("V1.03") + B({0x00}));
+    EXPECT_EQ(Drain(), B({'_'}) + T("V1.03  STB") + B({0x00}));
 }
 
 TEST_F(Sequence, PrintStatusAnswersOnlyTheModeReplyAndPrintsTheStatus) {

@@ -1,8 +1,9 @@
 """A private X display and accessibility bus, and a driver that works a Qt program through them.
 
-The driver finds controls the way a screen reader does (by role and accessible name) and works
-them the way a person does: buttons through their press action, radios and check boxes with the
-space bar, lists with the arrow keys. Every wait is bounded.
+The driver finds controls the way a screen reader does (by role and accessible name, lists by
+their label or their items) and works them the way a person does: buttons through their press
+action, radios and check boxes with a mouse click or the space bar, lists by opening them and
+moving with the arrow keys, message boxes read and answered with OK. Every wait is bounded.
 """
 
 import ctypes
@@ -151,6 +152,7 @@ class Desktop:
     def __init__(self, processes, work_dir):
         self.processes = processes
         self.work_dir = work_dir
+        self.x_server = None
 
     def start(self):
         runtime = os.path.join(self.work_dir, "runtime")
@@ -218,7 +220,7 @@ class Desktop:
 
     def x_status(self):
         """What became of the X server, for a failure report."""
-        server = getattr(self, "x_server", None)
+        server = self.x_server
         if server is None:
             return "no X server was started"
         status = server.poll()

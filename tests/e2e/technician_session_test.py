@@ -1,13 +1,15 @@
 #!/usr/bin/python3
 """A technician's session with the real programs.
 
-Two simulated printers serve on pseudo-terminals: a KRT-620 in the native emulation and a
-KRT-310 in the "Other" emulation that answers 02. The real corvane reaches them through its serial
-backend (--port COM1=..., --port COM2=...). The session is driven through the accessibility bus as
-a keyboard or screen-reader user would: connect to the KRT-620, store four vertical alignment
-offsets and print the verify pattern, disconnect, connect to the KRT-310 in the "Other" emulation,
-open Run Manager and send line-mode options twice, then close the program. The printers' state
-files, their printout logs and corvane's trace must show what the printers received.
+Three simulated printers serve on pseudo-terminals: a KRT-620 in the native emulation, a KRT-310
+in the "Other" emulation that answers 02, and a KRT-620 in the "Other" emulation whose firmware
+text allows the code page option. The real corvane reaches them through its serial backend
+(--port COM1=... and so on). The session is driven through the accessibility bus with the mouse
+and the keyboard, as a user would: connect to the native KRT-620, store four vertical alignment
+offsets and print the verify pattern; disconnect, connect to the KRT-310 and send line-mode
+switches twice from Run Manager; disconnect, connect to the other KRT-620 and set its code page
+and CR/LF handling; then close the program. The printers' state files, their printout logs and
+corvane's trace must show what the printers received.
 
 Exit status 0 when everything was seen, 1 with the reason otherwise. A missing part (program,
 package, display) is a failure, never a skip.
@@ -48,6 +50,19 @@ ALIGNMENT_CHOICES = [
 ]
 
 PRINT_STATUS = "1B 1D 23 54 30 30 30 30 0A 00"
+EMULATION_QUERY = "1F 1F 45"
+
+NATIVE_620 = "krt620-native"
+OTHER_310 = "krt310-other"
+OTHER_620 = "krt620-other"
+# Characters 8 to 10 of this firmware text mark a printer that takes the code page option.
+STB_FIRMWARE = "KRT-620STB V1.03"
+PRINTERS = [
+    {"name": NATIVE_620, "port": "COM1", "options": ["--model", "KRT-620"]},
+    {"name": OTHER_310, "port": "COM2", "options": ["--model", "KRT-310", "--emulation", "02"]},
+    {"name": OTHER_620, "port": "COM3",
+     "options": ["--model", "KRT-620", "--emulation", "02", "--firmware", STB_FIRMWARE]},
+]
 
 
 def switch_command(operation, words):
@@ -115,20 +130,32 @@ class Session:
         self.check = Check()
         self.files = {
             "trace": os.path.join(self.work, "corvane.trace"),
-            "a_state": os.path.join(self.work, "krt620-native.state"),
-            "a_log": os.path.join(self.work, "krt620-native.printout"),
-            "b_state": os.path.join(self.work, "krt310-other.state"),
-            "b_log": os.path.join(self.work, "krt310-other.printout"),
             "corvane_out": os.path.join(self.work, "corvane.out"),
         }
+        self.printers = {}
+        for printer in PRINTERS:
+            self.files[printer["name"] + " state"] = self.state_file(printer["name"])
+            self.files[printer["name"] + " printout"] = self.printout_file(printer["name"])
+
+    def state_file(self, name):
+        return os.path.join(self.work, name + ".state")
+
+    def printout_file(self, name):
+        return os.path.join(self.work, name + ".printout")
+
+    def state(self, name):
+        return read_file(self.state_file(name))
+
+    def printout(self, name):
+        return read_file(self.printout_file(name))
 
     # Set-up ----------------------------------------------------------------------------------
 
-    def start_printer(self, name, model, emulation, state, log):
+    def start_printer(self, name, options):
         process = self.processes.start(
             name,
-            [self.args.corvane_sim, "--model", model, "--emulation", emulation, "--quiet",
-             "--state-file", state, "--print-log", log],
+            [self.args.corvane_sim, *options, "--quiet",
+             "--state-file", self.state_file(name), "--print-log", self.printout_file(name)],
             stdin=subprocess.DEVNULL,
             stdout=subprocess.PIPE,
             stderr=open(os.path.join(self.work, name + ".err"), "wb"),
@@ -139,17 +166,17 @@ class Session:
         return process, path
 
     def start(self):
-        self.printer_a, pty_a = self.start_printer(
-            "krt620-native", "KRT-620", "native", self.files["a_state"], self.files["a_log"])
-        self.printer_b, pty_b = self.start_printer(
-            "krt310-other", "KRT-310", "02", self.files["b_state"], self.files["b_log"])
+        ports = []
+        for printer in PRINTERS:
+            process, path = self.start_printer(printer["name"], printer["options"])
+            self.printers[printer["name"]] = process
+            ports += ["--port", f"{printer['port']}={path}"]
 
         self.desktop = Desktop(self.processes, self.work)
         self.desktop.start()
         self.corvane = self.processes.start(
             "corvane",
-            [self.args.corvane, "--port", f"COM1={pty_a}", "--port", f"COM2={pty_b}",
-             "--trace", self.files["trace"]],
+            [self.args.corvane, *ports, "--trace", self.files["trace"]],
             stdin=subprocess.DEVNULL,
             stdout=open(self.files["corvane_out"], "wb"),
             stderr=subprocess.STDOUT,
@@ -183,10 +210,9 @@ class Session:
             self.check.that(not self.ui.enabled(self.button(self.main, name)),
                             f"{when}: {name!r} is disabled")
 
-    def wait_state(self, key, value, what, timeout=10):
-        path = self.files["a_state" if key.startswith("alignment") else "b_state"]
-        self.ui.wait_for(
-            what, lambda: state_value(read_file(path), key) == value, timeout)
+    def wait_state(self, printer, key, value, timeout=10):
+        self.ui.wait_for(f"{printer} to keep {key}: {value}",
+                         lambda: state_value(self.state(printer), key) == value, timeout)
 
     def no_message(self, when):
         text = self.ui.open_message()
@@ -224,11 +250,10 @@ class Session:
         ui.dismiss_message("Save Setting Success!!")
         self.check.saw("Save Setting reports 'Save Setting Success!!'")
         for row, _, _, offset in ALIGNMENT_CHOICES:
-            key = f"alignment {row[1]}"
-            self.wait_state(key, str(offset), f"the KRT-620 to keep {key} = {offset}")
+            self.wait_state(NATIVE_620, f"alignment {row[1]}", str(offset))
         ui.press(self.button(tool, "Verify  Setting"))
         ui.wait_for("the verify printout",
-                    lambda: "[D] offset" in read_file(self.files["a_log"]), 10)
+                    lambda: "[D] offset" in self.printout(NATIVE_620), 10)
         self.no_message("after Verify Setting")
         ui.press(self.button(tool, "EXIT"))
         ui.wait_closed(tool)
@@ -256,7 +281,7 @@ class Session:
         ui.press(self.button(self.main, "Connect"))
         ui.dismiss_message(CONNECTED)
         self.check.saw("connecting to the KRT-310 in the Other emulation on COM2 says "
-                              "'Printer is connected.'")
+                       "'Printer is connected.'")
         self.expect_buttons(
             ["Disconnect", "Run Manager"],
             ["Connect", "Self Test 1", "Self Test 2", "Vertical Alignment Tool"],
@@ -280,19 +305,59 @@ class Session:
                         "ticking Paper width offers its first item")
         ui.choose(paper_list, "57.5mm(297 half dots)")
         ui.press(self.button(dialog, "Set status of memory switch"))
-        self.wait_state("line word 3", "0C00", "the KRT-310 to set line word 3 to 0C00")
-        self.wait_state("line word 2", "0010", "the KRT-310 to set line word 2 to 0010")
+        self.wait_state(OTHER_310, "line word 3", "0C00")
+        self.wait_state(OTHER_310, "line word 2", "0010")
         self.no_message("after the first Set")
 
         # Second Set: Zero Style left as it is, paper width changed to 57.5 mm (300 half dots).
         ui.check(zero, want=False)
         ui.choose(paper_list, "57.5mm(300 half dots)")
         ui.press(self.button(dialog, "Set status of memory switch"))
-        self.wait_state("line word 3", "0400", "the KRT-310 to clear and set line word 3 to 0400")
+        self.wait_state(OTHER_310, "line word 3", "0400")
         self.no_message("after the second Set")
         ui.press(self.button(dialog, "Close"))
         ui.wait_closed(dialog)
         self.check.saw("Close closes the line-mode dialog")
+
+    def connect_other_krt620(self):
+        ui = self.ui
+        ui.check(self.radio(self.main, "Other"))
+        ui.check(self.radio(self.main, "KRT-620"))
+        # Choosing the KRT-620 puts the emulation back to native.
+        ui.wait_for("the native emulation to be chosen again",
+                    lambda: ui.checked(self.radio(self.main, "Vantora")), 5)
+        self.check.saw("choosing KRT-620 chooses the native emulation again")
+        ui.check(self.radio(self.main, "Other"))
+        ui.choose(ui.labelled(self.main, "COM Port"), "COM3")
+        ui.press(self.button(self.main, "Connect"))
+        ui.dismiss_message(CONNECTED)
+        self.check.saw("connecting to the KRT-620 in the Other emulation on COM3 says "
+                       "'Printer is connected.'")
+
+    def send_code_page_and_crlf(self):
+        ui = self.ui
+        ui.press(self.button(self.main, "Run Manager"))
+        dialog = ui.wait_window("dialog", "Other Corvane", contains=("check box", "Code Page Set"))
+        code_page = ui.control(dialog, "check box", "Code Page Set")
+        crlf = ui.control(dialog, "check box", "[CR] [LF] Command Set")
+        self.check.that(ui.enabled(code_page) and
+                        ui.enabled(ui.control(dialog, "check box", "Select All Item")),
+                        "firmware text with STB enables Code Page Set and Select All Item")
+        ui.check(code_page)
+        ui.choose(ui.combo_with_item(dialog, "1252(Latin I)"), "1252(Latin I)")
+        ui.check(crlf)
+        ui.choose(ui.combo_with_item(dialog, "[CR] : CR+LF, [LF] : LF"),
+                  "[CR] : CR+LF, [LF] : LF")
+        ui.press(self.button(dialog, "Set status of memory switch"))
+        self.wait_state(OTHER_620, "line word 1", "0010")
+        self.wait_state(OTHER_620, "line word 5", "0003")
+        self.no_message("after Set in the code page dialog")
+        ui.press(self.button(dialog, "Print current status of memory switch"))
+        ui.wait_for("the second status printout",
+                    lambda: self.printout(OTHER_620).count("=== Switch status ===") == 2, 10)
+        ui.press(self.button(dialog, "Close"))
+        ui.wait_closed(dialog)
+        self.check.saw("Close closes the code page dialog")
 
     def close_program(self):
         ui = self.ui
@@ -303,42 +368,58 @@ class Session:
         except subprocess.TimeoutExpired:
             raise UiError("corvane did not end within 15 s of Escape on its main window")
         self.check.that(status == 0, f"corvane ends with status 0 (got {status})")
-        for name, printer in (("krt620-native", self.printer_a), ("krt310-other", self.printer_b)):
-            status = self.processes.stop(printer)
+        for name, process in self.printers.items():
+            status = self.processes.stop(process)
             self.check.that(status == 0, f"{name} ends cleanly on SIGTERM (got {status})")
 
     # What the printers received ---------------------------------------------------------------
 
-    def verify_printer_a(self):
-        state = read_file(self.files["a_state"])
-        log = read_file(self.files["a_log"])
+    def expect_words(self, printer, words):
+        state = self.state(printer)
+        for word in range(1, 10):
+            value = words.get(word, "0000")
+            actual = state_value(state, f"line word {word}")
+            self.check.that(actual == value,
+                            f"{printer} state: line word {word}: {value} (got {actual})")
+
+    def verify_native_620(self):
+        state = self.state(NATIVE_620)
         for row, _, _, offset in ALIGNMENT_CHOICES:
             key = f"alignment {row[1]}"
             self.check.that(state_value(state, key) == str(offset),
-                            f"KRT-620 state: {key}: {offset}")
-        verify = log.split("=== Vertical alignment verify ===")
-        self.check.that(len(verify) == 2, "KRT-620 printed one verify pattern")
+                            f"{NATIVE_620} state: {key}: {offset}")
+        verify = self.printout(NATIVE_620).split("=== Vertical alignment verify ===")
+        self.check.that(len(verify) == 2, f"{NATIVE_620} printed one verify pattern")
         for row, _, _, offset in ALIGNMENT_CHOICES:
             self.check.that(f"{row} offset {offset}\n" in verify[1],
-                            f"KRT-620 verify printout shows {row} offset {offset}")
-        self.check.that(state_value(state, "line word 1") == "0000",
-                        "KRT-620 received no line-mode switch command")
+                            f"{NATIVE_620} verify printout shows {row} offset {offset}")
+        self.expect_words(NATIVE_620, {})
 
-    def verify_printer_b(self):
-        state = read_file(self.files["b_state"])
-        log = read_file(self.files["b_log"])
-        expected = {1: "0000", 2: "0010", 3: "0400", 4: "0000", 5: "0000"}
-        for word, value in expected.items():
-            self.check.that(state_value(state, f"line word {word}") == value,
-                            f"KRT-310 state: line word {word}: {value}")
-        blocks = log.split("=== Switch status ===")
-        self.check.that(len(blocks) == 3, "KRT-310 printed its switch status after each Set")
+    def verify_other_310(self):
+        self.expect_words(OTHER_310, {2: "0010", 3: "0400"})
+        blocks = self.printout(OTHER_310).split("=== Switch status ===")
+        self.check.that(len(blocks) == 3, f"{OTHER_310} printed its switch status after each Set")
         for block, word3 in ((blocks[1], "0C00"), (blocks[2], "0400")):
             self.check.that("Word 2: 0010\n" in block and f"Word 3: {word3}\n" in block,
-                            f"KRT-310 status printout shows Word 2: 0010 and Word 3: {word3}")
-        for row in ("A", "B", "C", "D"):
-            self.check.that(state_value(state, f"alignment {row}") == "0",
-                            f"KRT-310 received no alignment for row {row}")
+                            f"{OTHER_310} status printout shows Word 2: 0010 and Word 3: {word3}")
+        state = self.state(OTHER_310)
+        self.check.that(all(state_value(state, f"alignment {row}") == "0" for row in "ABCD"),
+                        f"{OTHER_310} received no alignment offsets")
+
+    def verify_other_620(self):
+        self.expect_words(OTHER_620, {1: "0010", 5: "0003"})
+        blocks = self.printout(OTHER_620).split("=== Switch status ===")
+        self.check.that(len(blocks) == 3,
+                        f"{OTHER_620} printed its switch status after Set and after Print")
+        for block in blocks[1:]:
+            self.check.that("Word 1: 0010\n" in block and "Word 5: 0003\n" in block,
+                            f"{OTHER_620} status printout shows Word 1: 0010 and Word 5: 0003")
+
+    def expect_writes(self, entries, port, expected, what):
+        got = writes_to(entries, port)
+        self.check.that(got == expected, f"trace: {port} got {what}",
+                        "  got      " + "\n           ".join(got) +
+                        "\n  expected " + "\n           ".join(expected))
 
     def verify_trace(self):
         entries = parse_trace(self.files["trace"])
@@ -362,23 +443,29 @@ class Session:
                         all(p.endswith(", 50 ms") for p in pauses),
                         f"trace: a 50 ms pause between the store commands ({pauses})")
 
-        com2 = writes_to(entries, "COM2")
-        expected = [
-            "1F 1F 45",
+        self.expect_writes(entries, "COM2", [
+            EMULATION_QUERY,
             switch_command("-", ["0000", "0010", "0C00"]),
             switch_command("+", ["0000", "0010", "0C00"]),
             PRINT_STATUS,
             switch_command("-", ["0000", "0000", "0C00"]),
             switch_command("+", ["0000", "0000", "0400"]),
             PRINT_STATUS,
-        ]
-        self.check.that(com2 == expected,
-                        "trace: COM2 got only the emulation query, then clear, set and print "
-                        "status twice",
-                        "  got      " + "\n           ".join(com2) +
-                        "\n  expected " + "\n           ".join(expected))
-        reads = [hex_bytes for dev, op, _, hex_bytes in entries if dev == "COM2" and op == "read"]
-        self.check.that(reads == ["02"], f"trace: COM2 answered the emulation query 02 ({reads})")
+        ], "only the emulation query, then clear, set and print status twice")
+        self.expect_writes(entries, "COM3", [
+            EMULATION_QUERY,
+            "1D 49 41",
+            # The code page field's clear covers bit 0020 too, which three code pages use.
+            switch_command("-", ["003F", "0000", "0000", "0000", "000F"]),
+            switch_command("+", ["0010", "0000", "0000", "0000", "0003"]),
+            PRINT_STATUS,
+            PRINT_STATUS + " 00",
+        ], "the emulation query, the version-text request, clear, set, print status, and the "
+           "print button's status command with its second 00")
+        for port in ("COM2", "COM3"):
+            reads = [b for dev, op, _, b in entries if dev == port and op == "read" and b]
+            self.check.that(reads[:1] == ["02"],
+                            f"trace: {port} answered the emulation query 02 ({reads[:1]})")
 
     def run(self):
         self.start()
@@ -387,16 +474,19 @@ class Session:
         self.disconnect()
         self.connect_other_krt310()
         self.send_line_mode_options()
+        self.disconnect()
+        self.connect_other_krt620()
+        self.send_code_page_and_crlf()
         self.close_program()
-        self.verify_printer_a()
-        self.verify_printer_b()
+        self.verify_native_620()
+        self.verify_other_310()
+        self.verify_other_620()
         self.verify_trace()
 
     def report_failure(self):
-        for key in ("trace", "a_state", "b_state", "corvane_out"):
-            text = read_file(self.files[key])
-            lines = text.splitlines()[-40:]
-            print(f"--- {self.files[key]} (last {len(lines)} lines) ---", file=sys.stderr)
+        for key, path in self.files.items():
+            lines = read_file(path).splitlines()[-40:]
+            print(f"--- {key}: {path} (last {len(lines)} lines) ---", file=sys.stderr)
             print("\n".join(lines), file=sys.stderr)
         try:
             message = self.ui.open_message()

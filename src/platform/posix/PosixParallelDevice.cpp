@@ -26,6 +26,33 @@ milliseconds Budget(std::uint32_t constantMs, std::uint32_t multiplierMs, std::s
                         static_cast<long long>(multiplierMs) * static_cast<long long>(bytes));
 }
 
+// Repeats a non-blocking read or write until it moved every byte, failed, or the deadline
+// passed; step(done) moves what it can after the first done bytes.
+template <typename Step>
+IoResult Transfer(std::size_t size, Deadline& deadline, Step step) {
+    IoResult result;
+    while (result.count < size) {
+        ssize_t moved = step(result.count);
+        if (moved > 0) {
+            result.count += static_cast<std::size_t>(moved);
+            continue;
+        }
+        if (moved < 0 && errno == EINTR) {
+            continue;
+        }
+        if (moved < 0 && errno != EAGAIN) {
+            result.error = ErrorFromErrno(errno);
+            return result;
+        }
+        if (deadline.Passed()) {
+            result.error = {ErrorKind::TimedOut, ETIMEDOUT};
+            return result;
+        }
+        deadline.SleepAtMost(kRetryStep);
+    }
+    return result;
+}
+
 }  // namespace
 
 std::unique_ptr<PosixParallelDevice> PosixParallelDevice::Open(const std::string& path,
@@ -76,54 +103,17 @@ Error PosixParallelDevice::QueryStatus(std::uint8_t& status) {
 
 IoResult PosixParallelDevice::Write(std::span<const std::uint8_t> data) {
     Deadline deadline(Budget(timeouts_.writeConstantMs, timeouts_.writeMultiplierMs, data.size()));
-    IoResult result;
-    while (result.count < data.size()) {
-        ssize_t written =
-            ::write(fd_.Get(), data.data() + result.count, data.size() - result.count);
-        if (written > 0) {
-            result.count += static_cast<std::size_t>(written);
-            continue;
-        }
-        if (written < 0 && errno == EINTR) {
-            continue;
-        }
-        if (written < 0 && errno != EAGAIN) {
-            result.error = ErrorFromErrno(errno);
-            return result;
-        }
-        if (deadline.Passed()) {
-            result.error = {ErrorKind::TimedOut, ETIMEDOUT};
-            return result;
-        }
-        deadline.SleepAtMost(kRetryStep);
-    }
-    return result;
+    return Transfer(data.size(), deadline, [&](std::size_t done) {
+        return ::write(fd_.Get(), data.data() + done, data.size() - done);
+    });
 }
 
 IoResult PosixParallelDevice::Read(std::span<std::uint8_t> buffer) {
     Deadline deadline(Budget(timeouts_.readConstantMs, timeouts_.readMultiplierMs, buffer.size()));
-    IoResult result;
-    while (result.count < buffer.size()) {
-        ssize_t got = ::read(fd_.Get(), buffer.data() + result.count, buffer.size() - result.count);
-        if (got > 0) {
-            result.count += static_cast<std::size_t>(got);
-            continue;
-        }
-        if (got < 0 && errno == EINTR) {
-            continue;
-        }
-        // Nothing to read yet: the printer's back channel sends when it has something.
-        if (got < 0 && errno != EAGAIN) {
-            result.error = ErrorFromErrno(errno);
-            return result;
-        }
-        if (deadline.Passed()) {
-            result.error = {ErrorKind::TimedOut, ETIMEDOUT};
-            return result;
-        }
-        deadline.SleepAtMost(kRetryStep);
-    }
-    return result;
+    // Nothing to read yet is normal: the printer's back channel sends when it has something.
+    return Transfer(buffer.size(), deadline, [&](std::size_t done) {
+        return ::read(fd_.Get(), buffer.data() + done, buffer.size() - done);
+    });
 }
 
 }  // namespace corvane::platform::posix

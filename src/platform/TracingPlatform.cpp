@@ -129,11 +129,13 @@ private:
     std::string name_;
 };
 
-class TracingSerialDevice final : public SerialDevice {
+// Wraps a device of any kind and traces the transfers that every kind has.
+template <typename Kind>
+class TracedDevice : public Kind {
 public:
-    TracingSerialDevice(std::unique_ptr<SerialDevice> inner, DeviceTrace trace)
+    TracedDevice(std::unique_ptr<Kind> inner, DeviceTrace trace)
         : inner_(std::move(inner)), trace_(std::move(trace)) {}
-    ~TracingSerialDevice() override {
+    ~TracedDevice() override {
         inner_.reset();
         trace_.Closed();
     }
@@ -144,6 +146,15 @@ public:
     IoResult Read(std::span<std::uint8_t> buffer) override { return trace_.Read(*inner_, buffer); }
     Error Purge() override { return trace_.Purge(*inner_); }
     std::string Name() const override { return inner_->Name(); }
+
+protected:
+    std::unique_ptr<Kind> inner_;
+    DeviceTrace trace_;
+};
+
+class TracingSerialDevice final : public TracedDevice<SerialDevice> {
+public:
+    using TracedDevice::TracedDevice;
 
     Error GetConfig(SerialConfig& config) override { return inner_->GetConfig(config); }
     Error SetConfig(const SerialConfig& config) override {
@@ -167,57 +178,21 @@ public:
         return error;
     }
     Error ClearEventMask() override { return inner_->ClearEventMask(); }
-
-private:
-    std::unique_ptr<SerialDevice> inner_;
-    DeviceTrace trace_;
 };
 
-class TracingParallelDevice final : public ParallelDevice {
+class TracingParallelDevice final : public TracedDevice<ParallelDevice> {
 public:
-    TracingParallelDevice(std::unique_ptr<ParallelDevice> inner, DeviceTrace trace)
-        : inner_(std::move(inner)), trace_(std::move(trace)) {}
-    ~TracingParallelDevice() override {
-        inner_.reset();
-        trace_.Closed();
-    }
-
-    IoResult Write(std::span<const std::uint8_t> data) override {
-        return trace_.Write(*inner_, data);
-    }
-    IoResult Read(std::span<std::uint8_t> buffer) override { return trace_.Read(*inner_, buffer); }
-    Error Purge() override { return trace_.Purge(*inner_); }
-    std::string Name() const override { return inner_->Name(); }
+    using TracedDevice::TracedDevice;
     Error QueryStatus(std::uint8_t& status) override {
         Error error = inner_->QueryStatus(status);
         trace_.Note(TraceOperation::Status, error, error.Ok() ? DescribeStatus(status) : "");
         return error;
     }
-
-private:
-    std::unique_ptr<ParallelDevice> inner_;
-    DeviceTrace trace_;
 };
 
-class TracingDevice final : public Device {
+class TracingDevice final : public TracedDevice<Device> {
 public:
-    TracingDevice(std::unique_ptr<Device> inner, DeviceTrace trace)
-        : inner_(std::move(inner)), trace_(std::move(trace)) {}
-    ~TracingDevice() override {
-        inner_.reset();
-        trace_.Closed();
-    }
-
-    IoResult Write(std::span<const std::uint8_t> data) override {
-        return trace_.Write(*inner_, data);
-    }
-    IoResult Read(std::span<std::uint8_t> buffer) override { return trace_.Read(*inner_, buffer); }
-    Error Purge() override { return trace_.Purge(*inner_); }
-    std::string Name() const override { return inner_->Name(); }
-
-private:
-    std::unique_ptr<Device> inner_;
-    DeviceTrace trace_;
+    using TracedDevice::TracedDevice;
 };
 
 }  // namespace

@@ -24,6 +24,12 @@ bool CanName(const ControlTemplate& candidate) {
            !candidate.caption.empty();
 }
 
+// A radio that chooses what a list or field beside it sets names that list or field too.
+bool CanNameFromTheLeft(const ControlTemplate& candidate) {
+    return CanName(candidate) ||
+           (candidate.kind == ControlKind::RadioButton && !candidate.caption.empty());
+}
+
 int RowHeight(const ControlTemplate& control) {
     if (control.kind == ControlKind::DropDownList || control.kind == ControlKind::DropDownCombo) {
         return std::min(control.rect.height, kClosedDropDownHeight);
@@ -32,14 +38,15 @@ int RowHeight(const ControlTemplate& control) {
 }
 
 const ControlTemplate* LabelToTheLeft(const DialogTemplate& dialogTemplate,
-                                      const ControlTemplate& control) {
+                                      const ControlTemplate& control,
+                                      bool (*canName)(const ControlTemplate&)) {
     const int top = control.rect.top;
     const int bottom = top + RowHeight(control);
     const ControlTemplate* best = nullptr;
     int bestRight = 0;
     int bestDistance = 0;
     for (const auto& candidate : dialogTemplate.controls) {
-        if (&candidate == &control || !CanName(candidate)) {
+        if (&candidate == &control || !canName(candidate)) {
             continue;
         }
         const int right = candidate.rect.left + candidate.rect.width;
@@ -85,7 +92,7 @@ const ControlTemplate* LabelAbove(const DialogTemplate& dialogTemplate,
 
 const ControlTemplate* FindBuddyLabel(const DialogTemplate& dialogTemplate,
                                       const ControlTemplate& control) {
-    if (const ControlTemplate* left = LabelToTheLeft(dialogTemplate, control)) {
+    if (const ControlTemplate* left = LabelToTheLeft(dialogTemplate, control, CanNameFromTheLeft)) {
         return left;
     }
     return LabelAbove(dialogTemplate, control, kMaxGapAbove);
@@ -97,7 +104,7 @@ std::string AccessibleNameFor(const DialogTemplate& dialogTemplate,
         return control.caption;
     }
     if (control.kind == ControlKind::RadioButton || control.kind == ControlKind::CheckBox) {
-        const ControlTemplate* row = LabelToTheLeft(dialogTemplate, control);
+        const ControlTemplate* row = LabelToTheLeft(dialogTemplate, control, CanName);
         const ControlTemplate* column = LabelAbove(dialogTemplate, control, INT_MAX);
         std::string name = row != nullptr ? row->caption : std::string();
         if (column != nullptr) {

@@ -14,11 +14,13 @@
 #include <QListWidget>
 #include <QMessageBox>
 #include <QPixmap>
+#include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpression>
 #include <QRegularExpressionValidator>
+#include <QScopedValueRollback>
 #include <QScreen>
 #include <QSignalBlocker>
 #include <QStringDecoder>
@@ -29,6 +31,7 @@
 #include <cstdlib>
 
 #include "ui/qt/BuddyLabels.h"
+#include "ui/qt/DropDownAccessible.h"
 #include "ui/qt/GroupFrame.h"
 #include "ui/qt/TemplateWindow.h"
 
@@ -174,6 +177,7 @@ QtDialogHost::QtDialogHost(Dialog& dialog, QWidget* parent, const QtDialogHost* 
 }
 
 QtDialogHost::~QtDialogHost() {
+    *alive_ = false;
     if (dialog_.HasWindow() && &dialog_.Host() == this) {
         dialog_.OnDestroy();
         dialog_.AttachHost(nullptr);
@@ -183,6 +187,8 @@ QtDialogHost::~QtDialogHost() {
         timer->stop();
     }
     timers_.clear();
+    toggleTimer_->stop();
+    pendingToggles_.clear();
     for (auto& connection : connections_) {
         QObject::disconnect(connection);
     }
@@ -207,6 +213,7 @@ void QtDialogHost::BuildWindow() {
     window_->setWindowTitle(ToQString(template_.caption));
     window_->setFixedSize(units_.ToPixels(template_.width, template_.height));
     window_->setSizeGripEnabled(false);
+    DropDownAccessible::Install();
 
     auto depth = depth_;
     window_->SetCancelHandler([this, depth] {
@@ -219,6 +226,12 @@ void QtDialogHost::BuildWindow() {
         PressEnter();
         --*depth;
     });
+
+    toggleTimer_ = new QTimer(window_);
+    toggleTimer_->setSingleShot(true);
+    toggleTimer_->setInterval(0);
+    connections_.push_back(
+        QObject::connect(toggleTimer_, &QTimer::timeout, window_, [this] { DeliverToggle(); }));
 
     for (const auto& layout : template_.controls) {
         QWidget* widget = BuildControl(layout);
@@ -297,15 +310,13 @@ QWidget* QtDialogHost::BuildControl(const ControlTemplate& layout) {
         case ControlKind::RadioButton: {
             auto* radio = new QRadioButton(LiteralCaption(layout.caption), window_);
             radio->setGeometry(rect);
-            connections_.push_back(QObject::connect(radio, &QAbstractButton::clicked, radio,
-                                                    notifier(Notification::Clicked)));
+            WatchCheck(radio, id);
             return radio;
         }
         case ControlKind::CheckBox: {
             auto* check = new QCheckBox(LiteralCaption(layout.caption), window_);
             check->setGeometry(rect);
-            connections_.push_back(QObject::connect(check, &QAbstractButton::clicked, check,
-                                                    notifier(Notification::Clicked)));
+            WatchCheck(check, id);
             return check;
         }
         case ControlKind::PushButton: {
@@ -432,15 +443,102 @@ void QtDialogHost::NameControls() {
             layout->kind == ControlKind::GroupBox) {
             continue;
         }
-        // A label beside a list or field is its buddy, which screen readers announce with it.
+        // A label beside a list or field is its buddy, which screen readers announce with it;
+        // a check box or radio there is a drop-down list's label for them as well.
         const ControlTemplate* buddy = FindBuddyLabel(template_, *layout);
+        if (buddy == nullptr) {
+            continue;
+        }
+        const bool namedByBuddy =
+            layout->kind != ControlKind::RadioButton && layout->kind != ControlKind::CheckBox;
+        if (namedByBuddy && buddy->id != resources::kStaticId) {
+            namedByControl_.emplace_back(buddy, widget);
+        }
         for (const auto& [otherLayout, otherWidget] : built_) {
-            if (otherLayout == buddy) {
-                if (auto* label = qobject_cast<QLabel*>(otherWidget)) {
-                    label->setBuddy(widget);
-                }
+            if (otherLayout != buddy) {
+                continue;
+            }
+            if (auto* label = qobject_cast<QLabel*>(otherWidget)) {
+                label->setBuddy(widget);
+            } else if (auto* combo = qobject_cast<QComboBox*>(widget)) {
+                DropDownAccessible::SetLabel(combo, otherWidget);
             }
         }
+    }
+}
+
+void QtDialogHost::WatchCheck(QAbstractButton* button, ControlId id) {
+    auto depth = depth_;
+    const bool radio = qobject_cast<QRadioButton*>(button) != nullptr;
+    // An assistive tool's toggle action changes the check without a click; the logic hears of
+    // it as a click all the same, unless the click that follows the change claims it.
+    connections_.push_back(QObject::connect(
+        button, &QAbstractButton::toggled, button, [this, id, radio](bool checked) {
+            // A radio that lost its check to another is not what the user chose.
+            if (settingCheck_ || (radio && !checked) || Ended()) {
+                return;
+            }
+            pendingToggles_.push_back(id);
+            toggleTimer_->start();
+        }));
+    connections_.push_back(
+        QObject::connect(button, &QAbstractButton::clicked, button, [this, depth, id] {
+            if (!pendingToggles_.empty() && pendingToggles_.back() == id) {
+                pendingToggles_.pop_back();
+            }
+            ++*depth;
+            Notify(id, Notification::Clicked);
+            --*depth;
+        }));
+}
+
+void QtDialogHost::DeliverToggle() {
+    if (pendingToggles_.empty()) {
+        return;
+    }
+    const ControlId id = pendingToggles_.front();
+    pendingToggles_.erase(pendingToggles_.begin());
+    const auto alive = alive_;
+    auto depth = depth_;
+    ++*depth;
+    Notify(id, Notification::Clicked);
+    --*depth;
+    // The logic may have closed this window; the next change waits until its handler returned.
+    if (*alive && !pendingToggles_.empty()) {
+        toggleTimer_->start();
+    }
+}
+
+void QtDialogHost::ReturnFocus(QWidget* focusBefore) {
+    // A window manager gives the owner of a closed dialog the focus back; bare X leaves it
+    // nowhere, and the keyboard would reach no window.
+    if (Ended() || !window_->isVisible()) {
+        return;
+    }
+    // While a modal window that this one opened is still up, input goes only to that window.
+    if (QWidget* modal = QApplication::activeModalWidget(); modal != nullptr) {
+        bool blocked = true;
+        for (const QWidget* w = window_; w != nullptr; w = w->parentWidget()) {
+            blocked = blocked && w != modal;
+        }
+        if (blocked) {
+            modal->raise();
+            modal->activateWindow();
+            return;
+        }
+    }
+    window_->raise();
+    window_->activateWindow();
+    auto usable = [this](const QWidget* widget) {
+        return widget != nullptr && widget->window() == window_ && widget->isEnabled() &&
+               widget->isVisible();
+    };
+    QWidget* focus = window_->focusWidget();
+    if (!usable(focus)) {
+        focus = focusBefore;
+    }
+    if (usable(focus)) {
+        focus->setFocus(Qt::ActiveWindowFocusReason);
     }
 }
 
@@ -579,6 +677,11 @@ void QtDialogHost::SetControlText(ControlId id, const std::string& text) {
     if (kind != ControlKind::Edit && kind != ControlKind::DropDownCombo) {
         widget->setAccessibleName(ToQString(text));
     }
+    for (const auto& [namer, named] : namedByControl_) {
+        if (namer == control->layout) {
+            named->setAccessibleName(ToQString(text));
+        }
+    }
 }
 
 std::string QtDialogHost::ControlText(ControlId id) const {
@@ -618,6 +721,7 @@ void QtDialogHost::SetCheck(ControlId id, bool checked) {
     if (button == nullptr || !button->isCheckable()) {
         return;
     }
+    const QScopedValueRollback<bool> programmatic(settingCheck_, true);
     QButtonGroup* group = button->group();
     if (!checked && group != nullptr && group->exclusive()) {
         // An exclusive group refuses to leave no radio checked; a group may well start so.
@@ -814,9 +918,16 @@ void QtDialogHost::MessageBox(const std::string& text, const std::string& captio
         caption.empty() ? QGuiApplication::applicationDisplayName() : ToQString(caption);
     QString body = ToQString(text);
     body.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    QMessageBox box(boxIcon, title, body, QMessageBox::Ok, window_);
-    box.setTextFormat(Qt::PlainText);
-    box.exec();
+    const QPointer<QWidget> focus = window_->focusWidget();
+    const auto alive = alive_;
+    {
+        QMessageBox box(boxIcon, title, body, QMessageBox::Ok, window_);
+        box.setTextFormat(Qt::PlainText);
+        box.exec();
+    }
+    if (*alive) {
+        ReturnFocus(focus);
+    }
 }
 
 std::optional<std::string> QtDialogHost::FileDialog(bool save, const FileFilter& filter,
@@ -832,7 +943,13 @@ std::optional<std::string> QtDialogHost::FileDialog(bool save, const FileFilter&
     if (!suffix.isEmpty()) {
         dialog.setDefaultSuffix(suffix);
     }
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
+    const QPointer<QWidget> focus = window_->focusWidget();
+    const auto alive = alive_;
+    const bool accepted = dialog.exec() == QDialog::Accepted;
+    if (*alive) {
+        ReturnFocus(focus);
+    }
+    if (!accepted || dialog.selectedFiles().isEmpty()) {
         return std::nullopt;
     }
     return QFile::encodeName(dialog.selectedFiles().first()).toStdString();
@@ -874,8 +991,17 @@ void QtDialogHost::KillTimer(int timerId) {
 }
 
 int QtDialogHost::RunModal(Dialog& child) {
-    QtDialogHost childHost(child, window_, this);
-    return childHost.Exec();
+    const QPointer<QWidget> focus = window_->focusWidget();
+    const auto alive = alive_;
+    int result = kIdCancel;
+    {
+        QtDialogHost childHost(child, window_, this);
+        result = childHost.Exec();
+    }
+    if (*alive) {
+        ReturnFocus(focus);
+    }
+    return result;
 }
 
 void QtDialogHost::ShowModeless(Dialog& child) {

@@ -15,6 +15,7 @@
 #include <QFont>
 #include <QMetaObject>
 
+class QAbstractButton;
 class QButtonGroup;
 class QTimer;
 class QWidget;
@@ -100,6 +101,9 @@ private:
     QWidget* BuildControl(const resources::ControlTemplate& layout);
     void BuildRadioGroups();
     void NameControls();
+    void WatchCheck(QAbstractButton* button, ControlId id);
+    void DeliverToggle();
+    void ReturnFocus(QWidget* focusBefore);
     void Notify(ControlId id, Notification notification);
     void PressEnter();
     void Cancel();
@@ -121,6 +125,15 @@ private:
     // How many of this window's handlers are running; shared with the handlers themselves.
     std::shared_ptr<int> depth_ = std::make_shared<int>(0);
     std::vector<QButtonGroup*> radioGroups_;
+    // Lists and fields named after a check box, radio or label with an id, by that control.
+    std::vector<std::pair<const resources::ControlTemplate*, QWidget*>> namedByControl_;
+    // Check boxes and radios whose check changed without a click, in order, still to be reported.
+    std::vector<ControlId> pendingToggles_;
+    QTimer* toggleTimer_ = nullptr;
+    // True while the host itself sets a check, which the logic asked for and need not hear of.
+    bool settingCheck_ = false;
+    // False once this host is gone; a modal loop it ran may outlive it.
+    std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
     std::map<int, QTimer*> timers_;
     std::map<const Dialog*, std::unique_ptr<QtDialogHost>> modeless_;
     std::optional<int> result_;

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
+#include <QAccessible>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QFileDialog>
 #include <QGroupBox>
@@ -31,9 +33,28 @@ using test::WhenModal;
 
 constexpr int kConnectionTemplate = 102;
 constexpr int kWaitTemplate = 101;
+constexpr int kLineModeTemplate = 143;
 
-// The connection window, shown and active, over a dialog that records its notifications.
-class ConnectionWindow : public testing::Test {
+// Lets the window run what it left to the event loop, as the running program would next.
+void Settle() {
+    QCoreApplication::sendPostedEvents();
+    QCoreApplication::processEvents();
+}
+
+// Works a check box or radio through its accessibility action, as a screen reader or UI
+// automation over AT-SPI does; Qt offers no other action for them.
+void ToggleAccessibly(QWidget* widget) {
+    QAccessibleInterface* button = QAccessible::queryAccessibleInterface(widget);
+    ASSERT_NE(button, nullptr);
+    QAccessibleActionInterface* actions = button->actionInterface();
+    ASSERT_NE(actions, nullptr);
+    ASSERT_TRUE(actions->actionNames().contains(QAccessibleActionInterface::toggleAction()));
+    actions->doAction(QAccessibleActionInterface::toggleAction());
+}
+
+// A template's window, shown and active, over a dialog that records its notifications.
+template <int TemplateId>
+class ShownWindow : public testing::Test {
 protected:
     void SetUp() override {
         host = std::make_unique<QtDialogHost>(dialog, nullptr);
@@ -54,16 +75,18 @@ protected:
     void Click(ControlId id) {
         QWidget* widget = host->Control(id);
         ASSERT_NE(widget, nullptr);
-        const QPoint where = qobject_cast<QRadioButton*>(widget) != nullptr
-                                 ? QPoint(8, widget->height() / 2)
-                                 : widget->rect().center();
+        const bool indicator = qobject_cast<QRadioButton*>(widget) != nullptr ||
+                               qobject_cast<QCheckBox*>(widget) != nullptr;
+        const QPoint where = indicator ? QPoint(8, widget->height() / 2) : widget->rect().center();
         QTest::mouseClick(widget, Qt::LeftButton, Qt::NoModifier, where);
     }
 
-    const resources::DialogTemplate& layout = *resources::FindTemplate(kConnectionTemplate);
-    RecordingDialog dialog{kConnectionTemplate};
+    const resources::DialogTemplate& layout = *resources::FindTemplate(TemplateId);
+    RecordingDialog dialog{TemplateId};
     std::unique_ptr<QtDialogHost> host;
 };
+
+using ConnectionWindow = ShownWindow<kConnectionTemplate>;
 
 TEST_F(ConnectionWindow, EveryControlSitsAtItsRectangleWithItsCaption) {
     const DialogUnits& units = host->Units();
@@ -535,6 +558,170 @@ TEST_F(ConnectionWindow, TheOpenDialogReturnsNothingWhenCancelled) {
     EXPECT_FALSE(missed);
 }
 
+TEST_F(ConnectionWindow, TheOwnerIsActiveWithItsFocusedControlAgainAfterAMessageBox) {
+    // Guards against a window left without the keyboard once its message box is answered.
+    host->SetFocus(1024);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return host->Control(1024)->hasFocus(); }));
+    bool missed = false;
+    bool boxWasActive = false;
+    WhenModal(
+        [&](QWidget* modal) {
+            boxWasActive = QTest::qWaitForWindowActive(modal);
+            qobject_cast<QMessageBox*>(modal)->button(QMessageBox::Ok)->click();
+        },
+        &missed);
+    host->MessageBox("Printer is connected.", "", Icon::Information);
+    ASSERT_FALSE(missed);
+    EXPECT_TRUE(boxWasActive);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return QApplication::activeWindow() == host->Window(); }));
+    EXPECT_EQ(QApplication::focusWidget(), host->Control(1024));
+}
+
+TEST_F(ConnectionWindow, TheOwnerIsActiveWithItsFocusedControlAgainAfterAModalChild) {
+    // Guards against a window left without the keyboard once the dialog it opened closed.
+    host->SetFocus(1025);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return host->Control(1025)->hasFocus(); }));
+    RecordingDialog child(kConnectionTemplate);
+    bool missed = false;
+    WhenModal(
+        [&](QWidget* modal) {
+            EXPECT_TRUE(QTest::qWaitForWindowActive(modal));
+            QTest::keyClick(modal, Qt::Key_Escape);
+        },
+        &missed);
+    EXPECT_EQ(host->RunModal(child), kIdCancel);
+    ASSERT_FALSE(missed);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return QApplication::activeWindow() == host->Window(); }));
+    EXPECT_EQ(QApplication::focusWidget(), host->Control(1025));
+}
+
+TEST_F(ConnectionWindow, AMessageBoxOverAWindowThatIsStillBlockedLeavesTheKeyboardToTheModalChild) {
+    // Guards against the keyboard sent to a window that a modal child still blocks.
+    RecordingDialog child(kConnectionTemplate);
+    bool missed = false;
+    bool childActiveAgain = false;
+    WhenModal(
+        [&](QWidget* modal) {
+            EXPECT_TRUE(QTest::qWaitForWindowActive(modal));
+            WhenModal([](QWidget* box) { QTest::keyClick(box, Qt::Key_Return); }, &missed);
+            host->MessageBox("Printer is not connected.", "", Icon::Exclamation);
+            childActiveAgain =
+                QTest::qWaitFor([&] { return QApplication::activeWindow() == modal; });
+            QTest::keyClick(modal, Qt::Key_Escape);
+        },
+        &missed);
+    EXPECT_EQ(host->RunModal(child), kIdCancel);
+    EXPECT_FALSE(missed);
+    EXPECT_TRUE(childActiveAgain);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return QApplication::activeWindow() == host->Window(); }));
+}
+
+using LineModeWindow = ShownWindow<kLineModeTemplate>;
+
+TEST_F(LineModeWindow, AnAccessibleToggleReachesTheLogicAsOneClickOnTheControlThatChanged) {
+    // Guards against a check changed by an assistive tool that the dialog logic never hears of.
+    host->EnableControl(53, true);
+    host->EnableControl(54, true);
+    const struct {
+        const char* what;
+        ControlId checkedFirst;  // besides radio 53, which starts each row checked
+        ControlId toggled;
+        bool checkedAfter;
+        int clicks;
+        bool radio53After;
+    } rows[] = {
+        {"ticking a check box", 0, 29, true, 1, true},
+        {"unticking a check box", 29, 29, false, 1, true},
+        // Radio 53 loses its check to radio 54 without anyone choosing it.
+        {"choosing an unchecked radio", 0, 54, true, 1, false},
+        {"the checked radio of its group", 0, 53, true, 0, true},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        host->SetCheck(29, false);
+        host->SetCheck(53, true);
+        host->SetCheck(54, false);
+        if (row.checkedFirst != 0) {
+            host->SetCheck(row.checkedFirst, true);
+        }
+        Settle();
+        dialog.commands.clear();
+        bool checkedWhenHeard = !row.checkedAfter;
+        dialog.onCommand = [&](ControlId id, Notification) {
+            checkedWhenHeard = host->IsChecked(id);
+        };
+        ToggleAccessibly(host->Control(row.toggled));
+        Settle();
+        EXPECT_EQ(host->IsChecked(row.toggled), row.checkedAfter);
+        EXPECT_EQ(dialog.Times(row.toggled, Notification::Clicked), row.clicks);
+        EXPECT_EQ(dialog.commands.size(), static_cast<std::size_t>(row.clicks));
+        EXPECT_EQ(host->IsChecked(53), row.radio53After);
+        if (row.clicks > 0) {
+            EXPECT_EQ(checkedWhenHeard, row.checkedAfter);
+        }
+    }
+}
+
+TEST_F(LineModeWindow, AClickOrTheSpaceBarNotifiesOnceAndTheHostsOwnChecksNever) {
+    host->EnableControl(53, true);
+    host->EnableControl(54, true);
+    host->SetCheck(29, true);
+    host->SetCheck(29, false);
+    host->SetCheck(54, true);
+    host->SetCheck(53, true);
+    host->SetCheck(53, false);
+    DataExchange push(*host, layout, false);
+    int index = 1;
+    push.Radio(53, index);
+    bool ticked = true;
+    push.Check(29, ticked);
+    Settle();
+    EXPECT_TRUE(dialog.commands.empty());
+
+    Click(29);
+    Settle();
+    EXPECT_FALSE(host->IsChecked(29));
+    EXPECT_EQ(dialog.Times(29, Notification::Clicked), 1);
+    host->SetFocus(29);
+    QTest::keyClick(host->Control(29), Qt::Key_Space);
+    Settle();
+    EXPECT_TRUE(host->IsChecked(29));
+    EXPECT_EQ(dialog.Times(29, Notification::Clicked), 2);
+    Click(53);
+    Settle();
+    EXPECT_TRUE(host->IsChecked(53));
+    EXPECT_EQ(dialog.Times(53, Notification::Clicked), 1);
+    EXPECT_EQ(dialog.Times(54, Notification::Clicked), 0);
+    EXPECT_EQ(dialog.commands.size(), 3u);
+}
+
+TEST_F(LineModeWindow, AToggleAndAClickBeforeTheWindowRunsAgainAreTwoClicks) {
+    // Guards against a click that swallows the report of an earlier change it did not make.
+    ToggleAccessibly(host->Control(29));
+    Click(29);
+    Settle();
+    Settle();
+    EXPECT_FALSE(host->IsChecked(29));
+    EXPECT_EQ(dialog.Times(29, Notification::Clicked), 2);
+}
+
+TEST_F(LineModeWindow, AToggleThatClosesTheWindowEndsTheDelivery) {
+    // Guards against a change still waiting to be reported reaching a window that has gone.
+    dialog.onCommand = [this](ControlId, Notification) { host.reset(); };
+    ToggleAccessibly(host->Control(29));
+    ToggleAccessibly(host->Control(27));
+    Settle();
+    Settle();
+    EXPECT_EQ(dialog.commands.size(), 1u);
+    EXPECT_EQ(dialog.destroyed, 1);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+TEST_F(LineModeWindow, AListKeepsTheNameOfTheCheckBoxBesideItWhenItsCaptionChanges) {
+    host->SetControlText(29, "Paper size");
+    EXPECT_EQ(host->Control(30)->accessibleName(), QStringLiteral("Paper size"));
+}
+
 TEST(MainDialog, RunsModallyAsAWindowOfItsOwnUntilTheDialogEnds) {
     RecordingDialog dialog(kConnectionTemplate);
     bool modalTopLevel = false;
@@ -579,6 +766,50 @@ TEST_P(EveryTemplateWindow, EveryControlThatTakesInputIsKeyboardReachableAndName
             EXPECT_TRUE((widget->focusPolicy() & Qt::TabFocus) != 0) << "control " << control.id;
         }
         EXPECT_FALSE(widget->accessibleName().isEmpty()) << "control " << control.id;
+    }
+}
+
+TEST_P(EveryTemplateWindow, AssistiveToolsReadEachInputControlsNameAlsoWithAnItemChosen) {
+    // Guards against a list announced by its current item alone, with no word of what it sets.
+    RecordingDialog dialog(GetParam());
+    QtDialogHost host(dialog, nullptr);
+    for (const auto& control : dialog.Template().controls) {
+        if (control.id == resources::kStaticId || control.kind == ControlKind::Picture ||
+            control.kind == ControlKind::Label || control.kind == ControlKind::GroupBox ||
+            control.kind == ControlKind::ProgressBar) {
+            continue;
+        }
+        SCOPED_TRACE("control " + std::to_string(control.id));
+        QWidget* widget = host.Control(control.id);
+        ASSERT_NE(widget, nullptr);
+        const bool dropDown =
+            control.kind == ControlKind::DropDownList || control.kind == ControlKind::DropDownCombo;
+        if (dropDown) {
+            if (host.ItemCount(control.id) == 0) {
+                host.AddItem(control.id, "COM1");
+            }
+            host.SetSelection(control.id, host.ItemCount(control.id) - 1);
+        }
+        QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(widget);
+        ASSERT_NE(accessible, nullptr);
+        const QString name = accessible->text(QAccessible::Name);
+        EXPECT_FALSE(name.isEmpty());
+        EXPECT_EQ(name, widget->accessibleName());
+        if (!control.caption.empty()) {
+            EXPECT_EQ(name.toStdString(), control.caption);
+        }
+        if (!dropDown) {
+            continue;
+        }
+        const std::string shown = host.ControlText(control.id);
+        EXPECT_NE(name.toStdString(), shown);
+        EXPECT_EQ(accessible->text(QAccessible::Value).toStdString(), shown);
+        // A screen reader finds the text beside a list through its label relation.
+        bool labelled = false;
+        for (const auto& [label, relation] : accessible->relations(QAccessible::Label)) {
+            labelled = labelled || label->text(QAccessible::Name) == name;
+        }
+        EXPECT_TRUE(labelled);
     }
 }
 

@@ -55,12 +55,16 @@ public:
     void OnDestroy() override { ++destroyed; }
 
     bool Heard(ControlId id, Notification notification) const {
+        return Times(id, notification) > 0;
+    }
+    int Times(ControlId id, Notification notification) const {
+        int times = 0;
         for (const auto& command : commands) {
             if (command.first == id && command.second == notification) {
-                return true;
+                ++times;
             }
         }
-        return false;
+        return times;
     }
 };
 

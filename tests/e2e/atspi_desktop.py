@@ -399,7 +399,11 @@ class Driver:
         return self.has(accessible, "CHECKED")
 
     def text_of(self, accessible):
+        """What a control shows: a drop-down list's current item (its text; its name is the
+        caption beside it), any other control's name."""
         accessible.clear_cache()
+        if accessible.get_role_name() == "combo box" and accessible.get_text_iface() is not None:
+            return self.Atspi.Text.get_text(accessible, 0, -1)
         return accessible.get_name()
 
     # Acting ----------------------------------------------------------------------------------

@@ -106,9 +106,10 @@ TEST_F(LineModeRoundTripTest, NewCodePageReplacesOneThatUsedBit0020) {
 TEST_F(LineModeRoundTripTest, CrLfChoiceLandsInWordFiveAndPrintStatusPrintsIt) {
     Connect(Model::Krt620, Emulation::Other02);
     printer->State().lineWords[4] = 0x010F;
+    printer->SetFirmwareText("V1.03");  // a firmware without the code page marker
     LineModeCodePageDialog dialog(port);
     HeadlessHost host(dialog);
-    EXPECT_FALSE(host.IsControlEnabled(82));  // the default firmware text has no marker
+    EXPECT_FALSE(host.IsControlEnabled(82));
     ASSERT_TRUE(host.Click(83));
     ASSERT_TRUE(host.Select(85, 4));
     ASSERT_TRUE(host.Click(1003));

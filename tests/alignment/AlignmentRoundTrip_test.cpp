@@ -7,38 +7,29 @@
 #include <string>
 
 #include "alignment/VerticalAlignmentDialog.h"
-#include "link/PrinterPort.h"
-#include "platform/sim/SimPlatform.h"
 #include "sim/VirtualPrinter.h"
+#include "support/PortRig.h"
 #include "ui/HeadlessHost.h"
 
 namespace corvane::alignment {
 namespace {
 
-using platform::sim::SimPlatform;
 using sim::Model;
 using sim::VirtualPrinter;
 using ui::HeadlessHost;
 
 class AlignmentRoundTripTest : public ::testing::Test {
 protected:
-    AlignmentRoundTripTest() {
-        platform.AttachSerial("COM7", printer);
-        port.portName = "COM7";
-        port.baudRate = 9600;
-        port.dataBits = 8;
-        EXPECT_TRUE(port.Open());
-    }
+    AlignmentRoundTripTest() { EXPECT_TRUE(rig.opened); }
 
     bool Printed(const std::string& line) const {
         const auto& printout = printer.Printout();
         return std::find(printout.begin(), printout.end(), line) != printout.end();
     }
 
-    SimPlatform platform;
     VirtualPrinter printer{Model::Krt620};
-    link::PrinterPort port{platform};
-    VerticalAlignmentDialog dialog{port};
+    support::PortRig rig{support::Link::Serial, &printer, {"COM7"}};
+    VerticalAlignmentDialog dialog{rig.port};
 };
 
 TEST_F(AlignmentRoundTripTest, SavedColumnsBecomeThePrintersOffsets) {

@@ -5,9 +5,8 @@
 #include <memory>
 #include <vector>
 
-#include "link/PrinterPort.h"
-#include "platform/sim/SimPlatform.h"
 #include "resources/DialogTemplate.h"
+#include "support/SerialPortTest.h"
 #include "ui/HeadlessHost.h"
 
 namespace corvane::alignment {
@@ -15,10 +14,8 @@ namespace {
 
 using namespace std::chrono_literals;
 using platform::sim::EventKind;
-using platform::sim::ScriptedPeer;
-using platform::sim::SimPlatform;
+using support::Bytes;
 using ui::HeadlessHost;
-using Bytes = std::vector<std::uint8_t>;
 
 const Bytes kPatternRequest = {0x1B, 0x40, 0x1B, 0x78, 0x01, 0x01, 0x00};
 const Bytes kVerifyRequest = {0x1B, 0x40, 0x1B, 0x78, 0x01, 0x03, 0x00};
@@ -33,16 +30,9 @@ int RadioId(int row, int column) {
     return 1071 + row * 7 + column;
 }
 
-class VerticalAlignmentDialogTest : public ::testing::Test {
+class VerticalAlignmentDialogTest : public support::SerialPortTest {
 protected:
-    VerticalAlignmentDialogTest() {
-        platform.AttachSerial("COM2", printer);
-        port.portName = "COM2";
-        port.baudRate = 19200;
-        port.dataBits = 8;
-        EXPECT_TRUE(port.Open());
-        platform.ClearEvents();
-    }
+    VerticalAlignmentDialogTest() : SerialPortTest({"COM2", 19200}) {}
 
     HeadlessHost& Open() {
         host = std::make_unique<HeadlessHost>(dialog);
@@ -68,9 +58,6 @@ protected:
 
     const std::vector<HeadlessHost::Message>& Messages() { return host->Messages(); }
 
-    SimPlatform platform;
-    ScriptedPeer printer;
-    link::PrinterPort port{platform};
     VerticalAlignmentDialog dialog{port};
     std::unique_ptr<HeadlessHost> host;
 };

@@ -6,9 +6,8 @@
 #include <vector>
 
 #include "SwitchFrames.h"
-#include "link/PrinterPort.h"
-#include "platform/sim/SimPlatform.h"
 #include "resources/DialogTemplate.h"
+#include "support/SerialPortTest.h"
 #include "ui/HeadlessHost.h"
 
 namespace corvane::linemode {
@@ -16,8 +15,6 @@ namespace {
 
 using namespace corvane::linemode::testing;
 using platform::sim::Ms;
-using platform::sim::ScriptedPeer;
-using platform::sim::SimPlatform;
 using ui::HeadlessHost;
 
 Bytes SpeedExchange(char digit) {
@@ -27,27 +24,15 @@ Bytes SpeedExchange(char digit) {
             0x30, 0x30, 0x0A, 0x00};
 }
 
-class LineModeBaudRateDialogTest : public ::testing::Test {
+class LineModeBaudRateDialogTest : public support::SerialPortTest {
 protected:
-    LineModeBaudRateDialogTest() {
-        platform.AttachSerial("COM1", printer);
-        port.portName = "COM1";
-        port.baudRate = 9600;
-        port.dataBits = 8;
-        EXPECT_TRUE(port.Open());
-        platform.ClearEvents();
-    }
+    LineModeBaudRateDialogTest() : SerialPortTest({"COM1"}) {}
 
     HeadlessHost& Open() {
         host = std::make_unique<HeadlessHost>(dialog);
         return *host;
     }
 
-    Bytes Sent() const { return platform.Written("COM1"); }
-
-    SimPlatform platform;
-    ScriptedPeer printer;
-    link::PrinterPort port{platform};
     LineModeBaudRateDialog dialog{port};
     std::unique_ptr<HeadlessHost> host;
 };

@@ -7,10 +7,9 @@
 #include <vector>
 
 #include "SwitchFrames.h"
-#include "link/PrinterPort.h"
-#include "platform/sim/SimPlatform.h"
 #include "protocol/LineModeOptions.h"
 #include "resources/DialogTemplate.h"
+#include "support/SerialPortTest.h"
 #include "ui/HeadlessHost.h"
 
 namespace corvane::linemode {
@@ -20,8 +19,6 @@ using namespace corvane::linemode::testing;
 using namespace std::chrono_literals;
 using platform::sim::EventKind;
 using platform::sim::Ms;
-using platform::sim::ScriptedPeer;
-using platform::sim::SimPlatform;
 using ui::HeadlessHost;
 
 constexpr const char* kMarkedFirmware = "KRT620 STB 1.10";  // "STB" at characters 8 to 10
@@ -34,16 +31,9 @@ Bytes TextReply(const std::string& text) {
     return reply;
 }
 
-class LineModeCodePageDialogTest : public ::testing::Test {
+class LineModeCodePageDialogTest : public support::SerialPortTest {
 protected:
-    LineModeCodePageDialogTest() {
-        platform.AttachSerial("COM5", printer);
-        port.portName = "COM5";
-        port.baudRate = 9600;
-        port.dataBits = 8;
-        EXPECT_TRUE(port.Open());
-        platform.ClearEvents();
-    }
+    LineModeCodePageDialogTest() : SerialPortTest({"COM5"}) {}
 
     // Opens the dialog with a printer that answers the version-text request with the text.
     HeadlessHost& Open(const std::string& firmware = kMarkedFirmware) {
@@ -60,11 +50,6 @@ protected:
         }
     }
 
-    Bytes Sent() const { return platform.Written("COM5"); }
-
-    SimPlatform platform;
-    ScriptedPeer printer;
-    link::PrinterPort port{platform};
     LineModeCodePageDialog dialog{port};
     std::unique_ptr<HeadlessHost> host;
 };

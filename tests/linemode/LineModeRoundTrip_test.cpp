@@ -12,6 +12,7 @@
 #include "link/PrinterPort.h"
 #include "platform/sim/SimPlatform.h"
 #include "sim/VirtualPrinter.h"
+#include "support/PortRig.h"
 #include "ui/HeadlessHost.h"
 
 namespace corvane::linemode {
@@ -28,11 +29,7 @@ class LineModeRoundTripTest : public ::testing::Test {
 protected:
     void Connect(Model model, Emulation emulation) {
         printer = std::make_unique<VirtualPrinter>(model, emulation);
-        platform.AttachSerial("COM6", *printer);
-        port.portName = "COM6";
-        port.baudRate = 9600;
-        port.dataBits = 8;
-        ASSERT_TRUE(port.Open());
+        ASSERT_TRUE(support::OpenSerial(platform, port, *printer, {"COM6"}));
     }
 
     bool Printed(const std::string& line) const {

@@ -7,10 +7,9 @@
 #include <vector>
 
 #include "SwitchFrames.h"
-#include "link/PrinterPort.h"
-#include "platform/sim/SimPlatform.h"
 #include "protocol/LineModeOptions.h"
 #include "resources/DialogTemplate.h"
+#include "support/SerialPortTest.h"
 #include "ui/HeadlessHost.h"
 
 namespace corvane::linemode {
@@ -19,8 +18,6 @@ namespace {
 using namespace corvane::linemode::testing;
 using platform::sim::EventKind;
 using platform::sim::Ms;
-using platform::sim::ScriptedPeer;
-using platform::sim::SimPlatform;
 using protocol::LineModeOption;
 using protocol::LineModeOptions;
 using ui::HeadlessHost;
@@ -33,16 +30,9 @@ struct Action {
     int item = -1;  // -1 for a click
 };
 
-class LineModeSwitchDialogTest : public ::testing::Test {
+class LineModeSwitchDialogTest : public support::SerialPortTest {
 protected:
-    LineModeSwitchDialogTest() {
-        platform.AttachSerial("COM3", printer);
-        port.portName = "COM3";
-        port.baudRate = 9600;
-        port.dataBits = 8;
-        EXPECT_TRUE(port.Open());
-        platform.ClearEvents();
-    }
+    LineModeSwitchDialogTest() : SerialPortTest({"COM3"}) {}
 
     HeadlessHost& Open() {
         host = std::make_unique<HeadlessHost>(dialog);
@@ -58,8 +48,6 @@ protected:
             }
         }
     }
-
-    Bytes Sent() const { return platform.Written("COM3"); }
 
     // Whether the option's choice controls are all enabled (or all disabled with false).
     bool ChoiceEnabled(const LineModeOption& option) const {
@@ -81,9 +69,6 @@ protected:
         return first ? 0 : second ? 1 : -1;
     }
 
-    SimPlatform platform;
-    ScriptedPeer printer;
-    link::PrinterPort port{platform};
     LineModeSwitchDialog dialog{port};
     std::unique_ptr<HeadlessHost> host;
 };

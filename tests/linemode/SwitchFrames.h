@@ -9,9 +9,11 @@
 #include <string>
 #include <vector>
 
+#include "support/Bytes.h"
+
 namespace corvane::linemode::testing {
 
-using Bytes = std::vector<std::uint8_t>;
+using support::Bytes;
 
 // Words 1 to 5 as four hexadecimal digits each; words 6 to 9 are always 0000.
 inline Bytes SwitchFrame(char operation, const std::array<std::string, 5>& words) {
@@ -42,11 +44,7 @@ inline Bytes SetExchange(const std::array<std::string, 5>& clearWords,
 }
 
 inline Bytes Concat(std::initializer_list<Bytes> parts) {
-    Bytes all;
-    for (const Bytes& part : parts) {
-        all.insert(all.end(), part.begin(), part.end());
-    }
-    return all;
+    return support::Join(parts);
 }
 
 }  // namespace corvane::linemode::testing

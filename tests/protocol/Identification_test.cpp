@@ -6,18 +6,12 @@
 #include <utility>
 #include <vector>
 
-#include "ProtocolRig.h"
+#include "support/PortRig.h"
 
 namespace corvane::protocol {
 namespace {
 
-using rig::Bytes;
-using rig::Join;
-using rig::kSilentByteReadCost;
-using rig::Link;
-using rig::Ms;
-using rig::PortRig;
-using rig::Text;
+using namespace corvane::support;
 using Trace = std::vector<std::string>;
 
 Bytes TextReply(const std::string& text) {
@@ -60,7 +54,7 @@ class ByteLinkIdentificationTest : public ::testing::TestWithParam<Link> {};
 
 INSTANTIATE_TEST_SUITE_P(SerialAndParallel, ByteLinkIdentificationTest,
                          ::testing::Values(Link::Serial, Link::Parallel),
-                         [](const auto& info) { return rig::LinkName(info.param); });
+                         [](const auto& info) { return LinkName(info.param); });
 
 TEST_P(ByteLinkIdentificationTest, TextIsReadByteByByteAfterThePauseUpToItsNul) {
     PortRig rig(GetParam());

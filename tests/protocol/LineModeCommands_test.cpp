@@ -4,43 +4,21 @@
 
 #include <vector>
 
-#include "link/PrinterPort.h"
-#include "platform/sim/SimPlatform.h"
+#include "support/SerialPortTest.h"
 
 namespace corvane::protocol {
 namespace {
 
 using platform::sim::EventKind;
 using platform::sim::Ms;
-using platform::sim::ScriptedPeer;
-using platform::sim::SimPlatform;
-using Bytes = std::vector<std::uint8_t>;
+using support::Bytes;
 
-class LineModeCommandsTest : public ::testing::Test {
+// The same printer also sits on the parallel port, for the test that switches to it.
+class LineModeCommandsTest : public support::SerialPortTest {
 protected:
-    LineModeCommandsTest() {
-        platform.AttachSerial("COM4", printer);
+    LineModeCommandsTest() : SerialPortTest({"COM4", 19200}) {
         platform.AttachParallel("LPT1:", printer);
-        port.portName = "COM4";
-        port.baudRate = 19200;
-        port.dataBits = 8;
-        EXPECT_TRUE(port.Open());
-        platform.ClearEvents();
     }
-
-    std::vector<Bytes> Writes() const {
-        std::vector<Bytes> writes;
-        for (const auto& event : platform.Events()) {
-            if (event.kind == EventKind::Write) {
-                writes.push_back(event.bytes);
-            }
-        }
-        return writes;
-    }
-
-    SimPlatform platform;
-    ScriptedPeer printer;
-    link::PrinterPort port{platform};
 };
 
 TEST_F(LineModeCommandsTest, PrintStatusIsTenBytesOrElevenWithTheSecondNul) {

@@ -6,18 +6,15 @@
 #include <string>
 #include <vector>
 
-#include "link/PrinterPort.h"
-#include "platform/sim/SimPlatform.h"
 #include "protocol/LineModeOptions.h"
+#include "support/SerialPortTest.h"
 
 namespace corvane::protocol {
 namespace {
 
 using platform::sim::EventKind;
 using platform::sim::Ms;
-using platform::sim::ScriptedPeer;
-using platform::sim::SimPlatform;
-using Bytes = std::vector<std::uint8_t>;
+using support::Bytes;
 
 // The expected frame, spelled out from its words rather than built by the code under test.
 Bytes SwitchFrame(char operation, const std::array<std::string, 9>& words) {
@@ -38,31 +35,15 @@ Bytes Words(char operation, int word, const std::string& digits) {
 }
 
 Bytes Concat(std::initializer_list<Bytes> parts) {
-    Bytes all;
-    for (const Bytes& part : parts) {
-        all.insert(all.end(), part.begin(), part.end());
-    }
-    return all;
+    return support::Join(parts);
 }
 
 const Bytes kPrintStatus10 = {0x1B, 0x1D, 0x23, 0x54, 0x30, 0x30, 0x30, 0x30, 0x0A, 0x00};
 
-class LineModeSwitchCommandsTest : public ::testing::Test {
+class LineModeSwitchCommandsTest : public support::SerialPortTest {
 protected:
-    LineModeSwitchCommandsTest() {
-        platform.AttachSerial("COM2", printer);
-        port.portName = "COM2";
-        port.baudRate = 9600;
-        port.dataBits = 8;
-        EXPECT_TRUE(port.Open());
-        platform.ClearEvents();
-    }
+    LineModeSwitchCommandsTest() : SerialPortTest({"COM2"}) {}
 
-    Bytes Sent() const { return platform.Written("COM2"); }
-
-    SimPlatform platform;
-    ScriptedPeer printer;
-    link::PrinterPort port{platform};
     LineModeSwitchCommands commands;
 };
 

@@ -3,19 +3,13 @@
 #include <string>
 #include <vector>
 
-#include "ProtocolRig.h"
 #include "protocol/NativeCommands.h"
+#include "support/PortRig.h"
 
 namespace corvane::protocol {
 namespace {
 
-using rig::Bytes;
-using rig::Join;
-using rig::kSilentByteReadCost;
-using rig::Link;
-using rig::Ms;
-using rig::PortRig;
-using rig::Text;
+using namespace corvane::support;
 using Trace = std::vector<std::string>;
 
 // A full switch reply: '7', identifier, eight pin characters, terminator.
@@ -46,7 +40,7 @@ class ByteLinkReplyTest : public ::testing::TestWithParam<Link> {};
 
 INSTANTIATE_TEST_SUITE_P(SerialAndParallel, ByteLinkReplyTest,
                          ::testing::Values(Link::Serial, Link::Parallel),
-                         [](const auto& info) { return rig::LinkName(info.param); });
+                         [](const auto& info) { return LinkName(info.param); });
 
 TEST_P(ByteLinkReplyTest, SwitchReplyWithSearchSkipsNoiseToTheHeader) {
     PortRig rig(GetParam());

@@ -4,17 +4,13 @@
 #include <string>
 #include <vector>
 
-#include "ProtocolRig.h"
 #include "protocol/NativeCommands.h"
+#include "support/PortRig.h"
 
 namespace corvane::protocol {
 namespace {
 
-using rig::Bytes;
-using rig::Join;
-using rig::Link;
-using rig::PortRig;
-using rig::Text;
+using namespace corvane::support;
 
 struct FrameRow {
     const char* name;
@@ -150,7 +146,7 @@ TEST_P(NativeSendTest, AFailedWriteIsReportedAndTheOtherPartsStillGoOut) {
 
 INSTANTIATE_TEST_SUITE_P(AllLinks, NativeSendTest,
                          ::testing::Values(Link::Serial, Link::Parallel, Link::Usb),
-                         [](const auto& info) { return rig::LinkName(info.param); });
+                         [](const auto& info) { return LinkName(info.param); });
 
 }  // namespace
 }  // namespace corvane::protocol

@@ -7,18 +7,15 @@
 #include <string>
 #include <vector>
 
-#include "ProtocolRig.h"
 #include "protocol/Identification.h"
 #include "protocol/NativeCommands.h"
 #include "sim/VirtualPrinter.h"
+#include "support/PortRig.h"
 
 namespace corvane::protocol {
 namespace {
 
-using rig::Link;
-using rig::Micros;
-using rig::Ms;
-using rig::PortRig;
+using namespace corvane::support;
 using sim::Model;
 using sim::VirtualPrinter;
 
@@ -79,7 +76,7 @@ class RoundTripTest : public ::testing::TestWithParam<Link> {};
 
 INSTANTIATE_TEST_SUITE_P(AllLinks, RoundTripTest,
                          ::testing::Values(Link::Serial, Link::Parallel, Link::Usb),
-                         [](const auto& info) { return rig::LinkName(info.param); });
+                         [](const auto& info) { return LinkName(info.param); });
 
 TEST_P(RoundTripTest, Krt310StatusReadsWhatThePrinterHolds) {
     VirtualPrinter printer(Model::Krt310II);

@@ -1,23 +1,21 @@
 #pragma once
 
-// A printer port on the simulated platform with a scripted printer behind it, for the native and
-// identification tests: open on a serial, parallel or USB link, script replies on the virtual
-// clock, and read back the exchange as a compact trace.
+// A printer port on the simulated platform with a scripted printer behind it: open on a serial,
+// parallel or USB link, script replies on the virtual clock, and read back the exchange as a
+// compact trace.
 
-#include <chrono>
 #include <cstdint>
 #include <cstdio>
-#include <memory>
 #include <string>
 #include <vector>
 
 #include "link/PrinterPort.h"
-#include "link/UsbAccess.h"
 #include "platform/sim/SimPlatform.h"
+#include "support/Bytes.h"
+#include "support/DirectUsbAccess.h"
 
-namespace corvane::protocol::rig {
+namespace corvane::support {
 
-using Bytes = std::vector<std::uint8_t>;
 using platform::sim::Micros;
 using platform::sim::Ms;
 
@@ -35,75 +33,63 @@ inline const char* LinkName(Link link) {
     return "?";
 }
 
-inline Bytes Text(const std::string& text) {
-    return {text.begin(), text.end()};
-}
-
-inline Bytes Join(std::initializer_list<Bytes> parts) {
-    Bytes all;
-    for (const auto& part : parts) {
-        all.insert(all.end(), part.begin(), part.end());
-    }
-    return all;
-}
-
-// Opens the printer on the simulated USB device without a discovery step.
-class DirectUsbAccess : public link::UsbAccess {
-public:
-    explicit DirectUsbAccess(platform::sim::SimPlatform& platform) : platform_(platform) {}
-    bool CheckUsbPortConflict() override { return true; }
-    std::unique_ptr<platform::Device> OpenUsbPrinter() override {
-        platform::Error error;
-        return platform_.OpenUsbPrinter(kUsbPath, true, error);
-    }
-    static constexpr const char* kUsbPath = "/dev/usb/lp0";
-
-private:
-    platform::sim::SimPlatform& platform_;
+// The serial line a test opens: its name and the speed the port is set to.
+struct SerialLine {
+    std::string name = "COM3";
+    std::uint32_t baudRate = 9600;
 };
+
+// Attaches the peer on the serial line, sets the port to it with 8 data bits and opens it.
+inline bool OpenSerial(platform::sim::SimPlatform& platform, link::PrinterPort& port,
+                       platform::sim::SimPeer& peer, const SerialLine& serial = {}) {
+    platform.AttachSerial(serial.name, peer);
+    port.portName = serial.name;
+    port.baudRate = serial.baudRate;
+    port.dataBits = 8;
+    return port.Open();
+}
 
 class PortRig {
 public:
-    explicit PortRig(Link link, platform::sim::SimPeer* peer = nullptr) : link_(link) {
+    explicit PortRig(Link link, platform::sim::SimPeer* peer = nullptr, SerialLine serial = {}) {
         platform::sim::SimPeer& far = peer != nullptr ? *peer : printer;
         switch (link) {
             case Link::Serial:
-                platform.AttachSerial("COM3", far);
-                port.portName = "COM3";
+                deviceName_ = serial.name;
                 break;
             case Link::Parallel:
                 platform.AttachParallel("LPT1:", far);
                 port.portName = "LPT1:";
+                deviceName_ = "LPT1:";
                 break;
             case Link::Usb:
                 platform.AttachUsb(DirectUsbAccess::kUsbPath, 0x2C9A, 0x0001, far);
                 port.portName = "USB";
+                deviceName_ = DirectUsbAccess::kUsbPath;
                 break;
         }
-        port.baudRate = 9600;
-        port.dataBits = 8;
         port.SetUsbAccess(&usb);
-        opened = port.Open();
+        if (link == Link::Serial) {
+            opened = OpenSerial(platform, port, far, serial);
+        } else {
+            port.baudRate = serial.baudRate;
+            port.dataBits = 8;
+            opened = port.Open();
+        }
         platform.ClearEvents();
         start_ = platform.NowMicros();
     }
 
-    const char* DeviceName() const {
-        switch (link_) {
-            case Link::Serial:
-                return "COM3";
-            case Link::Parallel:
-                return "LPT1:";
-            case Link::Usb:
-                return DirectUsbAccess::kUsbPath;
-        }
-        return "";
-    }
+    // The name the simulated platform knows the printer's line by.
+    const std::string& DeviceName() const { return deviceName_; }
 
     platform::sim::SimLine& Line() { return *platform.OpenLine(DeviceName()); }
 
     // Puts bytes on the line, readable delay after now; on USB one call is one transfer.
     void Send(const Bytes& bytes, Micros delay = 0) { printer.SendNow(Line(), bytes, delay); }
+
+    // Everything the host wrote to the printer's line, in order.
+    Bytes Sent() const { return platform.Written(DeviceName()); }
 
     // The exchange as lines: "W 08 5E" for a write, "R1 37" for a 1-byte read request and what
     // it brought ("R1 -" for nothing), "S10" for a 10 ms pause.
@@ -177,7 +163,7 @@ public:
     bool opened = false;
 
 private:
-    Link link_;
+    std::string deviceName_;
     Micros start_ = 0;
 };
 
@@ -185,4 +171,4 @@ private:
 // port's retry pause and the second deadline.
 inline constexpr Micros kSilentByteReadCost = Ms(2001 + 500 + 2001);
 
-}  // namespace corvane::protocol::rig
+}  // namespace corvane::support

@@ -1,5 +1,7 @@
 #include "platform/TracingPlatform.h"
 
+#include <initializer_list>
+
 #include <cstdio>
 #include <utility>
 
@@ -11,30 +13,17 @@ const char* OnOff(bool on) {
     return on ? "on" : "off";
 }
 
+// Names a line-setting code (parity or stop bits, both numbered from 0), or marks it unknown.
+std::string CodeText(std::uint32_t code, std::initializer_list<const char*> names) {
+    return code < names.size() ? names.begin()[code] : "?" + std::to_string(code);
+}
+
 std::string ParityLetter(std::uint32_t parity) {
-    switch (parity) {
-        case kParityNone:
-            return "N";
-        case kParityOdd:
-            return "O";
-        case kParityEven:
-            return "E";
-        default:
-            return "?" + std::to_string(parity);
-    }
+    return CodeText(parity, {"N", "O", "E"});
 }
 
 std::string StopBitsText(std::uint32_t stopBits) {
-    switch (stopBits) {
-        case kStopBitsOne:
-            return "1";
-        case kStopBitsOneAndHalf:
-            return "1.5";
-        case kStopBitsTwo:
-            return "2";
-        default:
-            return "?" + std::to_string(stopBits);
-    }
+    return CodeText(stopBits, {"1", "1.5", "2"});
 }
 
 std::string DescribeStatus(std::uint8_t status) {

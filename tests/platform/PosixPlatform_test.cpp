@@ -6,6 +6,7 @@
 
 #include <chrono>
 
+#include "platform/posix/ErrorFromErrno.h"
 #include "platform/posix/PortNames.h"
 
 namespace corvane::platform::posix {
@@ -84,31 +85,43 @@ TEST(PortOverrides, DoNotLetAPortOfOneKindOpenAsTheOther) {
 
 struct ErrnoCase {
     int errnoValue;
-    ErrorKind kind;
+    ErrorKind atOpen;
+    ErrorKind inUse;
 
     friend void PrintTo(const ErrnoCase& row, std::ostream* os) {
-        *os << "errno " << row.errnoValue << " -> " << ToString(row.kind);
+        *os << "errno " << row.errnoValue << " -> " << ToString(row.atOpen) << " at open, "
+            << ToString(row.inUse) << " in use";
     }
 };
 
 class ErrnoMapping : public ::testing::TestWithParam<ErrnoCase> {};
 
 TEST_P(ErrnoMapping, KeepsTheNativeCode) {
-    Error error = ErrorFromErrno(GetParam().errnoValue);
-    EXPECT_EQ(GetParam().kind, error.kind) << GetParam().errnoValue;
-    EXPECT_EQ(GetParam().errnoValue, error.nativeCode);
+    const auto& row = GetParam();
+    Error atOpen = ErrorFromErrno(row.errnoValue, During::Open);
+    Error inUse = ErrorFromErrno(row.errnoValue, During::Use);
+    EXPECT_EQ(row.atOpen, atOpen.kind) << row.errnoValue;
+    EXPECT_EQ(row.inUse, inUse.kind) << row.errnoValue;
+    EXPECT_EQ(row.errnoValue, atOpen.nativeCode);
+    EXPECT_EQ(row.errnoValue, inUse.nativeCode);
 }
 
+// ENODEV and EIO: no such device when opening, an unplugged or hung-up device once open.
 INSTANTIATE_TEST_SUITE_P(
     Rows, ErrnoMapping,
-    ::testing::Values(
-        ErrnoCase{0, ErrorKind::None}, ErrnoCase{ENOENT, ErrorKind::NotFound},
-        ErrnoCase{ENODEV, ErrorKind::NotFound}, ErrnoCase{ENXIO, ErrorKind::NotFound},
-        ErrnoCase{EBUSY, ErrorKind::Busy}, ErrnoCase{EWOULDBLOCK, ErrorKind::Busy},
-        ErrnoCase{EACCES, ErrorKind::AccessDenied}, ErrnoCase{EPERM, ErrorKind::AccessDenied},
-        ErrnoCase{EINVAL, ErrorKind::InvalidArgument}, ErrnoCase{ETIMEDOUT, ErrorKind::TimedOut},
-        ErrnoCase{EIO, ErrorKind::Disconnected}, ErrnoCase{ENOTTY, ErrorKind::Unsupported},
-        ErrnoCase{ENOMEM, ErrorKind::Other}));
+    ::testing::Values(ErrnoCase{0, ErrorKind::None, ErrorKind::None},
+                      ErrnoCase{ENOENT, ErrorKind::NotFound, ErrorKind::NotFound},
+                      ErrnoCase{ENODEV, ErrorKind::NotFound, ErrorKind::Disconnected},
+                      ErrnoCase{ENXIO, ErrorKind::NotFound, ErrorKind::NotFound},
+                      ErrnoCase{EBUSY, ErrorKind::Busy, ErrorKind::Busy},
+                      ErrnoCase{EWOULDBLOCK, ErrorKind::Busy, ErrorKind::Busy},
+                      ErrnoCase{EACCES, ErrorKind::AccessDenied, ErrorKind::AccessDenied},
+                      ErrnoCase{EPERM, ErrorKind::AccessDenied, ErrorKind::AccessDenied},
+                      ErrnoCase{EINVAL, ErrorKind::InvalidArgument, ErrorKind::InvalidArgument},
+                      ErrnoCase{ETIMEDOUT, ErrorKind::TimedOut, ErrorKind::TimedOut},
+                      ErrnoCase{EIO, ErrorKind::NotFound, ErrorKind::Disconnected},
+                      ErrnoCase{ENOTTY, ErrorKind::Unsupported, ErrorKind::Unsupported},
+                      ErrnoCase{ENOMEM, ErrorKind::Other, ErrorKind::Other}));
 
 void IgnoreAlarm(int) {}
 

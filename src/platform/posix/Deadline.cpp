@@ -32,6 +32,13 @@ void Deadline::SleepAtMost(std::chrono::milliseconds step) const {
     SleepFully(std::min<std::chrono::nanoseconds>(left, step));
 }
 
+std::chrono::milliseconds RequestBudget(std::uint32_t constantMs, std::uint32_t multiplierMs,
+                                        std::size_t bytes) {
+    return std::chrono::milliseconds(static_cast<long long>(constantMs) +
+                                     static_cast<long long>(multiplierMs) *
+                                         static_cast<long long>(bytes));
+}
+
 void SleepFully(std::chrono::nanoseconds duration) {
     if (duration <= std::chrono::nanoseconds::zero()) {
         return;

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <chrono>
+#include <cstddef>
+#include <cstdint>
 
 namespace corvane::platform::posix {
 
@@ -18,6 +20,10 @@ public:
 private:
     std::chrono::steady_clock::time_point end_;
 };
+
+// The time one request for bytes may take: a constant part plus a part for each byte.
+std::chrono::milliseconds RequestBudget(std::uint32_t constantMs, std::uint32_t multiplierMs,
+                                        std::size_t bytes);
 
 // Sleeps the whole duration on the monotonic clock, resuming after signals.
 void SleepFully(std::chrono::nanoseconds duration);

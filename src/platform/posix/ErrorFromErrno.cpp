@@ -1,21 +1,25 @@
-#include <cerrno>
+#include "platform/posix/ErrorFromErrno.h"
 
-#include "platform/posix/PosixPlatform.h"
+#include <cerrno>
 
 namespace corvane::platform::posix {
 
-Error ErrorFromErrno(int errnoValue) {
+Error ErrorFromErrno(int errnoValue, During when) {
     ErrorKind kind = ErrorKind::Other;
     switch (errnoValue) {
         case 0:
             return Error::None();
-        case ENOENT:
+        // At open there is no such device (no printer, no UART); on an open one it went away.
         case ENODEV:
+        case EIO:
+            kind = when == During::Open ? ErrorKind::NotFound : ErrorKind::Disconnected;
+            break;
+        case ENOENT:
         case ENXIO:
         case ENOTDIR:
             kind = ErrorKind::NotFound;
             break;
-        // A lock or an exclusive open held by another opener.
+        // A lock (EWOULDBLOCK is EAGAIN) or an exclusive open held by another opener.
         case EBUSY:
         case EAGAIN:
         case ETXTBSY:
@@ -33,8 +37,7 @@ Error ErrorFromErrno(int errnoValue) {
         case ETIMEDOUT:
             kind = ErrorKind::TimedOut;
             break;
-        // A terminal whose other end hung up, or a device that was pulled out mid-request.
-        case EIO:
+        // A device that was pulled out mid-request.
         case EPIPE:
         case ECONNRESET:
         case ENOTCONN:

@@ -1,8 +1,5 @@
 #include "platform/posix/PosixSerialDevice.h"
 
-#include <fcntl.h>
-#include <poll.h>
-#include <sys/file.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
@@ -15,7 +12,8 @@
 #include <utility>
 
 #include "platform/posix/Deadline.h"
-#include "platform/posix/PosixPlatform.h"
+#include "platform/posix/DeviceIo.h"
+#include "platform/posix/ErrorFromErrno.h"
 
 namespace corvane::platform::posix {
 
@@ -175,33 +173,24 @@ constexpr milliseconds kDsrPollStep{5};
 // How long a write waits before it looks at the driver's output queue again.
 constexpr milliseconds kDrainPollStep{2};
 
-milliseconds Budget(std::uint32_t constantMs, std::uint32_t multiplierMs, std::size_t bytes) {
-    return milliseconds(static_cast<long long>(constantMs) +
-                        static_cast<long long>(multiplierMs) * static_cast<long long>(bytes));
-}
+// A serial line is a byte stream that poll() can wait on.
+constexpr TransferRules kSerialRules{};
 
 }  // namespace
 
 std::unique_ptr<PosixSerialDevice> PosixSerialDevice::Open(const std::string& path, Error& error) {
-    UniqueFd fd(::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC));
-    if (!fd.Valid()) {
-        int err = errno;
-        // The serial driver answers EIO for a port name that has no UART behind it.
-        error = err == EIO ? Error{ErrorKind::NotFound, err} : ErrorFromErrno(err);
-        return nullptr;
-    }
     // The lock refuses a second opener even where TIOCEXCL does not (a privileged one).
-    if (flock(fd.Get(), LOCK_EX | LOCK_NB) != 0) {
-        error = ErrorFromErrno(errno);
+    UniqueFd fd = OpenLocked(path, true, error);
+    if (!fd.Valid()) {
         return nullptr;
     }
     termios current{};
     if (tcgetattr(fd.Get(), &current) != 0) {
-        error = ErrorFromErrno(errno);
+        error = ErrorFromErrno(errno, During::Open);
         return nullptr;
     }
     if (ioctl(fd.Get(), TIOCEXCL) != 0) {
-        error = ErrorFromErrno(errno);
+        error = ErrorFromErrno(errno, During::Open);
         return nullptr;
     }
     int modemBits = 0;
@@ -223,7 +212,7 @@ PosixSerialDevice::~PosixSerialDevice() {
 Error PosixSerialDevice::GetConfig(SerialConfig& config) {
     termios current{};
     if (tcgetattr(fd_.Get(), &current) != 0) {
-        return ErrorFromErrno(errno);
+        return ErrorFromErrno(errno, During::Use);
     }
     SerialConfig read = requested_;
     read.baudRate = SpeedValue(cfgetospeed(&current));
@@ -242,7 +231,7 @@ Error PosixSerialDevice::GetConfig(SerialConfig& config) {
         read.dtrOn = (modemBits & TIOCM_DTR) != 0;
         read.rtsOn = (modemBits & TIOCM_RTS) != 0;
     } else if (!NoModemLines(errno)) {
-        return ErrorFromErrno(errno);
+        return ErrorFromErrno(errno, During::Use);
     }
     config = read;
     return Error::None();
@@ -255,7 +244,7 @@ Error PosixSerialDevice::SetConfig(const SerialConfig& config) {
     }
     termios previous{};
     if (tcgetattr(fd_.Get(), &previous) != 0) {
-        return ErrorFromErrno(errno);
+        return ErrorFromErrno(errno, During::Use);
     }
     termios wanted = LineSettings(previous, config, speed);
     int applyResult = tcsetattr(fd_.Get(), TCSANOW, &wanted);
@@ -265,14 +254,14 @@ Error PosixSerialDevice::SetConfig(const SerialConfig& config) {
         applyResult = tcsetattr(fd_.Get(), TCSANOW, &wanted);
     }
     if (applyResult != 0) {
-        Error failed = ErrorFromErrno(errno);
+        Error failed = ErrorFromErrno(errno, During::Use);
         tcsetattr(fd_.Get(), TCSANOW, &previous);
         return failed;
     }
     // The driver may take part of the settings and still report success; check them all.
     termios applied{};
     if (tcgetattr(fd_.Get(), &applied) != 0) {
-        return ErrorFromErrno(errno);
+        return ErrorFromErrno(errno, During::Use);
     }
     if (!SameLine(applied, wanted, virtualLine_)) {
         tcsetattr(fd_.Get(), TCSANOW, &previous);
@@ -297,7 +286,7 @@ Error PosixSerialDevice::SetModemLines(const SerialConfig& config) {
             continue;
         }
         if (ioctl(fd_.Get(), request, &bits) != 0 && !NoModemLines(errno)) {
-            return ErrorFromErrno(errno);
+            return ErrorFromErrno(errno, During::Use);
         }
     }
     return Error::None();
@@ -316,7 +305,7 @@ Error PosixSerialDevice::GetDsr(bool& dsrOn) {
             dsrOn = true;
             return Error::None();
         }
-        return ErrorFromErrno(errno);
+        return ErrorFromErrno(errno, During::Use);
     }
     dsrOn = (modemBits & TIOCM_DSR) != 0;
     return Error::None();
@@ -324,7 +313,7 @@ Error PosixSerialDevice::GetDsr(bool& dsrOn) {
 
 Error PosixSerialDevice::Purge() {
     if (tcflush(fd_.Get(), TCIOFLUSH) != 0) {
-        return ErrorFromErrno(errno);
+        return ErrorFromErrno(errno, During::Use);
     }
     return Error::None();
 }
@@ -359,81 +348,22 @@ void PosixSerialDevice::DrainOutput(const Deadline& deadline) {
 }
 
 IoResult PosixSerialDevice::Write(std::span<const std::uint8_t> data) {
-    Deadline deadline(Budget(timeouts_.writeConstantMs, timeouts_.writeMultiplierMs, data.size()));
-    IoResult result;
-    bool hungUp = false;
-    while (result.count < data.size()) {
-        if (Error held = WaitForDsr(deadline); !held.Ok()) {
-            result.error = held;
-            return result;
-        }
-        ssize_t written =
-            ::write(fd_.Get(), data.data() + result.count, data.size() - result.count);
-        if (written > 0) {
-            result.count += static_cast<std::size_t>(written);
-            continue;
-        }
-        if (written < 0 && errno == EINTR) {
-            continue;
-        }
-        if (written < 0 && errno != EAGAIN) {
-            result.error = ErrorFromErrno(errno);
-            return result;
-        }
-        if (Error stop = WaitFor(POLLOUT, deadline, hungUp); !stop.Ok()) {
-            result.error = stop;
-            return result;
-        }
+    Deadline deadline(
+        RequestBudget(timeouts_.writeConstantMs, timeouts_.writeMultiplierMs, data.size()));
+    IoResult result =
+        WriteWithDeadline(fd_, data, deadline, kSerialRules, [&] { return WaitForDsr(deadline); });
+    if (result.error.Ok()) {
+        // The printer reads the command only once it is on the wire, so the caller's pause that
+        // follows starts from there.
+        DrainOutput(deadline);
     }
-    // The printer reads the command only once it is on the wire, so the caller's pause that
-    // follows starts from there.
-    DrainOutput(deadline);
     return result;
 }
 
 IoResult PosixSerialDevice::Read(std::span<std::uint8_t> buffer) {
-    Deadline deadline(Budget(timeouts_.readConstantMs, timeouts_.readMultiplierMs, buffer.size()));
-    IoResult result;
-    bool hungUp = false;
-    while (result.count < buffer.size()) {
-        ssize_t got = ::read(fd_.Get(), buffer.data() + result.count, buffer.size() - result.count);
-        if (got > 0) {
-            result.count += static_cast<std::size_t>(got);
-            continue;
-        }
-        if (got < 0 && errno == EINTR) {
-            continue;
-        }
-        // Nothing to read now: EAGAIN, or 0 from a terminal whose far end hung up.
-        if (got < 0 && errno != EAGAIN) {
-            result.error = ErrorFromErrno(errno);
-            return result;
-        }
-        if (Error stop = WaitFor(POLLIN, deadline, hungUp); !stop.Ok()) {
-            result.error = stop;
-            return result;
-        }
-    }
-    return result;
-}
-
-Error PosixSerialDevice::WaitFor(short events, const Deadline& deadline, bool& hungUp) {
-    // After a hang-up poll() returns at once, so one more look at the line is all there is.
-    if (hungUp) {
-        return {ErrorKind::Disconnected, EIO};
-    }
-    if (deadline.Passed()) {
-        return {ErrorKind::TimedOut, ETIMEDOUT};
-    }
-    pollfd waiter{fd_.Get(), events, 0};
-    int ready = poll(&waiter, 1, deadline.RemainingMs());
-    if (ready < 0 && errno != EINTR) {
-        return ErrorFromErrno(errno);
-    }
-    if (ready > 0 && (waiter.revents & (POLLHUP | POLLERR | POLLNVAL)) != 0) {
-        hungUp = true;
-    }
-    return Error::None();
+    Deadline deadline(
+        RequestBudget(timeouts_.readConstantMs, timeouts_.readMultiplierMs, buffer.size()));
+    return ReadWithDeadline(fd_, buffer, deadline, kSerialRules);
 }
 
 }  // namespace corvane::platform::posix

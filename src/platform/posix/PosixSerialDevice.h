@@ -42,9 +42,6 @@ private:
     // Waits until the driver has sent what it queued, or the deadline passes.
     void DrainOutput(const Deadline& deadline);
     Error SetModemLines(const SerialConfig& config);
-    // Waits in poll() until the line is ready for events or the deadline passes; notes a
-    // hang-up so the request ends after one more attempt instead of spinning.
-    Error WaitFor(short events, const Deadline& deadline, bool& hungUp);
 
     UniqueFd fd_;
     std::string path_;

@@ -1,13 +1,7 @@
 // USB printers on Linux: the interfaces that the usblp driver serves, as sysfs lists them, opened
 // through their /dev/usb/lpN nodes.
 
-#include <fcntl.h>
-#include <poll.h>
-#include <sys/file.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <cerrno>
 #include <charconv>
 #include <chrono>
 #include <filesystem>
@@ -18,6 +12,8 @@
 #include <utility>
 #include <vector>
 
+#include "platform/posix/Deadline.h"
+#include "platform/posix/DeviceIo.h"
 #include "platform/posix/PosixPlatform.h"
 
 namespace corvane::platform::posix {
@@ -25,134 +21,26 @@ namespace corvane::platform::posix {
 namespace {
 
 namespace fs = std::filesystem;
-using Clock = std::chrono::steady_clock;
 
 // A USB write may take as long as a serial one: the printer takes data only as it prints.
 constexpr std::uint32_t kUsbWriteConstantMs = 2000;
 constexpr std::uint32_t kUsbWriteMultiplierMs = 1;
 
-Error ErrorOf(int errnoValue) {
-    // usblp refuses a second open with EBUSY, and a held lock answers EWOULDBLOCK.
-    if (errnoValue == EBUSY || errnoValue == EWOULDBLOCK) {
-        return {ErrorKind::Busy, errnoValue};
-    }
-    // An unplugged printer's node answers ENODEV until it disappears.
-    if (errnoValue == ENODEV) {
-        return {ErrorKind::Disconnected, errnoValue};
-    }
-    return ErrorFromErrno(errnoValue);
-}
-
-int RemainingMs(Clock::time_point deadline) {
-    auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now()).count();
-    return static_cast<int>(std::max<long long>(left, 0));
-}
-
-// Waits until the descriptor is ready for the given events or the deadline passes; returns the
-// revents, 0 at the deadline, or -1 with errno set.
-int PollUntil(int fd, short events, Clock::time_point deadline) {
-    while (true) {
-        pollfd entry{fd, events, 0};
-        int ready = ::poll(&entry, 1, RemainingMs(deadline));
-        if (ready > 0) {
-            return entry.revents;
-        }
-        if (ready == 0) {
-            return 0;
-        }
-        if (errno != EINTR) {
-            return -1;
-        }
-    }
-}
+// The printer answers in whole bulk transfers, and usblp can be waited on with poll().
+constexpr TransferRules kUsbRules{.wholeTransfers = true};
 
 class PosixUsbDevice final : public Device {
 public:
-    PosixUsbDevice(int fd, std::string path) : fd_(fd), path_(std::move(path)) {}
-    ~PosixUsbDevice() override { ::close(fd_); }
-
-    PosixUsbDevice(const PosixUsbDevice&) = delete;
-    PosixUsbDevice& operator=(const PosixUsbDevice&) = delete;
+    PosixUsbDevice(UniqueFd fd, std::string path) : fd_(std::move(fd)), path_(std::move(path)) {}
 
     IoResult Write(std::span<const std::uint8_t> data) override {
-        auto deadline =
-            Clock::now() +
-            std::chrono::milliseconds(kUsbWriteConstantMs + kUsbWriteMultiplierMs * data.size());
-        IoResult result;
-        while (result.count < data.size()) {
-            ssize_t sent = ::write(fd_, data.data() + result.count, data.size() - result.count);
-            if (sent > 0) {
-                result.count += static_cast<std::size_t>(sent);
-                continue;
-            }
-            if (sent == 0) {
-                // Taking nothing without a reason would only repeat: the device is not taking data.
-                result.error = {ErrorKind::Other, 0};
-                return result;
-            }
-            if (errno == EINTR) {
-                continue;
-            }
-            if (errno != EAGAIN) {
-                result.error = ErrorOf(errno);
-                return result;
-            }
-            int revents = PollUntil(fd_, POLLOUT, deadline);
-            if (revents == 0) {
-                result.error = {ErrorKind::TimedOut, 0};
-                return result;
-            }
-            if (revents < 0) {
-                result.error = ErrorOf(errno);
-                return result;
-            }
-            if ((revents & POLLOUT) == 0) {
-                result.error = {ErrorKind::Disconnected, 0};
-                return result;
-            }
-        }
-        return result;
+        Deadline deadline(RequestBudget(kUsbWriteConstantMs, kUsbWriteMultiplierMs, data.size()));
+        return WriteWithDeadline(fd_, data, deadline, kUsbRules);
     }
 
     IoResult Read(std::span<std::uint8_t> buffer) override {
-        auto deadline = Clock::now() + std::chrono::milliseconds(kUsbReadTimeoutMs);
-        IoResult result;
-        if (buffer.empty()) {
-            return result;
-        }
-        while (true) {
-            int revents = PollUntil(fd_, POLLIN, deadline);
-            if (revents == 0) {
-                result.error = {ErrorKind::TimedOut, 0};
-                return result;
-            }
-            if (revents < 0) {
-                result.error = ErrorOf(errno);
-                return result;
-            }
-            if ((revents & POLLIN) == 0) {
-                // Hung up or failed with nothing left to read: the printer has gone.
-                result.error = {ErrorKind::Disconnected, 0};
-                return result;
-            }
-            ssize_t got = ::read(fd_, buffer.data(), buffer.size());
-            if (got > 0) {
-                result.count = static_cast<std::size_t>(got);
-                return result;
-            }
-            if (got == 0) {
-                // An empty transfer, or the far end closed: either way there is nothing to wait
-                // for.
-                if ((revents & POLLHUP) != 0) {
-                    result.error = {ErrorKind::Disconnected, 0};
-                }
-                return result;
-            }
-            if (errno != EAGAIN && errno != EINTR) {
-                result.error = ErrorOf(errno);
-                return result;
-            }
-        }
+        Deadline deadline{std::chrono::milliseconds(kUsbReadTimeoutMs)};
+        return ReadWithDeadline(fd_, buffer, deadline, kUsbRules);
     }
 
     // The printer class has no purge request; nothing is buffered on our side.
@@ -161,7 +49,7 @@ public:
     std::string Name() const override { return path_; }
 
 private:
-    int fd_;
+    UniqueFd fd_;
     std::string path_;
 };
 
@@ -245,20 +133,13 @@ std::vector<UsbPrinterInfo> PosixPlatform::ListUsbPrinters() {
 
 std::unique_ptr<Device> PosixPlatform::OpenUsbPrinter(const std::string& devicePath, bool exclusive,
                                                       Error& error) {
-    int fd = ::open(devicePath.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) {
-        error = ErrorOf(errno);
-        return nullptr;
-    }
     // usblp lets one program at a time open a printer; the lock also keeps two runs of this
     // program apart on nodes that would let both in.
-    if (::flock(fd, (exclusive ? LOCK_EX : LOCK_SH) | LOCK_NB) != 0) {
-        error = ErrorOf(errno);
-        ::close(fd);
+    UniqueFd fd = OpenLocked(devicePath, exclusive, error);
+    if (!fd.Valid()) {
         return nullptr;
     }
-    error = Error::None();
-    return std::make_unique<PosixUsbDevice>(fd, devicePath);
+    return std::make_unique<PosixUsbDevice>(std::move(fd), devicePath);
 }
 
 }  // namespace corvane::platform::posix

@@ -1,24 +1,15 @@
 #include "alignment/VerticalAlignmentDialog.h"
 
 #include "link/PrinterPort.h"
+#include "operations/Alignment.h"
 #include "ui/DataExchange.h"
 
 namespace corvane::alignment {
 
-namespace {
-
-constexpr std::array<std::uint8_t, 7> kPatternPrintRequest = {0x1B, 0x40, 0x1B, 0x78,
-                                                              0x01, 0x01, 0x00};
-constexpr std::array<std::uint8_t, 7> kVerifyPrintRequest = {0x1B, 0x40, 0x1B, 0x78,
-                                                             0x01, 0x03, 0x00};
-constexpr std::array<std::uint8_t, 4> kCut = {0x1D, 0x56, 0x42, 0x00};
-// The printer needs a moment to store one row before it takes the next.
-constexpr std::uint32_t kRowStorePauseMs = 50;
-
-}  // namespace
+namespace ids = resources::template159;
 
 VerticalAlignmentDialog::VerticalAlignmentDialog(link::PrinterPort& port)
-    : ui::Dialog(kTemplateId), port_(port) {}
+    : ui::Dialog(ids::kTemplateId), port_(port), reporter_(*this, port.GetPlatform()) {}
 
 bool VerticalAlignmentDialog::OnInitDialog() {
     // Every opening starts at offset 0; the printer's stored offsets are not read back.
@@ -29,7 +20,7 @@ bool VerticalAlignmentDialog::OnInitDialog() {
 
 void VerticalAlignmentDialog::DoDataExchange(ui::DataExchange& exchange) {
     for (int row = 0; row < kRowCount; ++row) {
-        exchange.Radio(kFirstRadioId + row * kColumnCount, rows_[static_cast<std::size_t>(row)]);
+        exchange.Radio(ids::Radio(row, 0), rows_[static_cast<std::size_t>(row)]);
     }
 }
 
@@ -38,16 +29,16 @@ void VerticalAlignmentDialog::OnCommand(ui::ControlId id, ui::Notification notif
         return;
     }
     switch (id) {
-        case kPatternPrint:
-            PrintPattern(kPatternPrintRequest.data(), kPatternPrintRequest.size());
+        case ids::kPatternPrint:
+            operations::PrintAlignment(port_, operations::AlignmentPrint::Pattern, reporter_);
             break;
-        case kSaveSetting:
+        case ids::kSaveSetting:
             OnSaveSetting();
             break;
-        case kVerifySetting:
-            PrintPattern(kVerifyPrintRequest.data(), kVerifyPrintRequest.size());
+        case ids::kVerifySetting:
+            operations::PrintAlignment(port_, operations::AlignmentPrint::Verification, reporter_);
             break;
-        case kExit:
+        case ids::kExit:
             OnOk();
             break;
         default:
@@ -55,43 +46,18 @@ void VerticalAlignmentDialog::OnCommand(ui::ControlId id, ui::Notification notif
     }
 }
 
-void VerticalAlignmentDialog::PrintPattern(const std::uint8_t* request, std::uint32_t length) {
-    if (!port_.Write(request, length) ||
-        !port_.Write(kCut.data(), static_cast<std::uint32_t>(kCut.size()))) {
-        ShowWriteError();
-    }
-}
-
 void VerticalAlignmentDialog::OnSaveSetting() {
     UpdateData(true);
     // Every row keeps a checked column; a row without one has no offset to store.
-    for (int value : rows_) {
-        if (value < 0 || value >= kColumnCount) {
-            return;
-        }
-    }
+    operations::AlignmentOffsets offsets{};
     for (int row = 0; row < kRowCount; ++row) {
-        if (row > 0) {
-            port_.Sleep(kRowStorePauseMs);
-        }
-        const std::array<std::uint8_t, 6> store = {
-            0x1B,
-            0x78,
-            0x01,
-            0x02,
-            static_cast<std::uint8_t>(row + 1),
-            static_cast<std::uint8_t>(rows_[static_cast<std::size_t>(row)] + 1)};
-        // A failed row ends the save; the rows before it stay stored in the printer.
-        if (!port_.Write(store.data(), static_cast<std::uint32_t>(store.size()))) {
-            ShowWriteError();
+        int column = rows_[static_cast<std::size_t>(row)];
+        if (column < 0 || column >= ids::kColumns) {
             return;
         }
+        offsets[static_cast<std::size_t>(row)] = column - kZeroColumn;
     }
-    Host().MessageBox("Save Setting Success!!", "", ui::Icon::Information);
-}
-
-void VerticalAlignmentDialog::ShowWriteError() {
-    Host().MessageBox("Write Error!!", "", ui::Icon::Exclamation);
+    operations::StoreAlignmentOffsets(port_, offsets, reporter_);
 }
 
 }  // namespace corvane::alignment

@@ -1,9 +1,10 @@
 #pragma once
 
 #include <array>
-#include <cstdint>
 
+#include "resources/Template159Ids.h"
 #include "ui/Dialog.h"
+#include "ui/HostReporter.h"
 
 namespace corvane::link {
 class PrinterPort;
@@ -16,14 +17,8 @@ namespace corvane::alignment {
 // pattern. The printer answers none of these commands.
 class VerticalAlignmentDialog : public ui::Dialog {
 public:
-    static constexpr int kTemplateId = 159;
-    static constexpr int kRowCount = 4;
-    static constexpr int kColumnCount = 7;
-    static constexpr int kFirstRadioId = 1071;  // row [A], column "-3"; rows follow in sevens
-    static constexpr int kPatternPrint = 1055;
-    static constexpr int kSaveSetting = 1100;
-    static constexpr int kVerifySetting = 1101;
-    static constexpr int kExit = 1;
+    static constexpr int kRowCount = resources::template159::kRows;
+    // The column of offset 0; the columns run from -3 to 3.
     static constexpr int kZeroColumn = 3;
 
     explicit VerticalAlignmentDialog(link::PrinterPort& port);
@@ -38,12 +33,10 @@ public:
     }
 
 private:
-    // Writes the print request and, if it went out, the cut; shows the error if either failed.
-    void PrintPattern(const std::uint8_t* request, std::uint32_t length);
     void OnSaveSetting();
-    void ShowWriteError();
 
     link::PrinterPort& port_;
+    ui::HostReporter reporter_;
     std::array<int, kRowCount> rows_ = {-1, -1, -1, -1};
 };
 

@@ -2,14 +2,17 @@
 
 #include <array>
 
-#include "app/ConnectionIds.h"
-#include "protocol/Identification.h"
+#include "operations/SelfTest.h"
+#include "resources/Template102Ids.h"
 #include "ui/DataExchange.h"
 
 namespace corvane::app {
 
 using link::InterfaceKind;
+using protocol::Emulation;
+using protocol::PrinterModel;
 using ui::Notification;
+namespace ids = resources::template102;
 
 namespace {
 
@@ -23,35 +26,22 @@ constexpr std::array<const char*, 14> kComPorts = {
 constexpr std::array<std::uint32_t, 5> kBaudRates = {1200, 2400, 4800, 9600, 19200};
 constexpr std::array<std::uint32_t, 2> kDataBits = {7, 8};
 
-const char* const kCantOpen = "Can't open port and Printer is disconnected";
-const char* const kConnected = "Printer is connected.";
-
 }  // namespace
 
-ConnectionDialog::ConnectionDialog(link::PrinterPort& port, std::ostream& diagnostics)
-    : ui::Dialog(ids::kConnectionTemplate),
+ConnectionDialog::ConnectionDialog(link::PrinterPort& port, std::ostream& notes,
+                                   std::ostream& problems)
+    : ui::Dialog(ids::kTemplateId),
       port_(port),
-      usbFinder_(
-          port.GetPlatform(),
-          [this](const std::string& text, const std::string& caption) {
-              Host().MessageBox(text, caption, ui::Icon::Exclamation);
-          },
-          diagnostics),
+      reporter_(*this, port.GetPlatform(), notes, problems),
+      connector_(port, reporter_),
       codePageDialog_(port),
       switchDialog_(port),
       baudRateDialog_(port),
-      alignmentDialog_(port) {
-    settings_.model = Krt310Family;
-    port_.SetUsbAccess(&usbFinder_);
-}
+      alignmentDialog_(port) {}
 
 ConnectionDialog::~ConnectionDialog() {
-    RestoreRedirectedPrinters();
-    port_.SetUsbAccess(nullptr);
-}
-
-void ConnectionDialog::RestoreRedirectedPrinters() {
-    link::RestoreRedirectedPrinters(port_.GetPlatform(), redirectedPrinters_);
+    // The queues go back before the tools go.
+    connector_.RestoreRedirectedPrinters();
 }
 
 bool ConnectionDialog::OnInitDialog() {
@@ -67,7 +57,6 @@ bool ConnectionDialog::OnInitDialog() {
     host.SetSelection(ids::kStopBitsBox, 0);
     host.ShowControl(ids::kPicture620, false);
     host.ShowControl(ids::kPicture310, true);
-    redirectedPrinters_.clear();
     settings_ = ConnectionSettings{};
     UpdateData(false);
     host.SetWindowTitle(resources::LoadString(ids::kTitleString));
@@ -100,10 +89,10 @@ void ConnectionDialog::OnCommand(ui::ControlId id, Notification notification) {
     }
     switch (id) {
         case ids::kSelfTest1:
-            OnSelfTest(0x02);
+            operations::PrintSelfTest(port_, operations::SelfTestPage::First);
             break;
         case ids::kSelfTest2:
-            OnSelfTest(0x03);
+            operations::PrintSelfTest(port_, operations::SelfTestPage::Second);
             break;
         case ids::kRunManager:
             OnRunManager();
@@ -124,10 +113,10 @@ void ConnectionDialog::OnCommand(ui::ControlId id, Notification notification) {
             OnDisconnect();
             break;
         case ids::kModel310:
-            OnModelRadio(Krt310Family);
+            OnModelRadio(PrinterModel::Krt310Family);
             break;
         case ids::kModel620:
-            OnModelRadio(Krt620);
+            OnModelRadio(PrinterModel::Krt620);
             break;
         case ids::kAlignmentTool:
             OnVerticalAlignmentTool();
@@ -142,7 +131,7 @@ void ConnectionDialog::EnableToolButtons(bool on) {
     host.EnableControl(ids::kSelfTest1, on);
     host.EnableControl(ids::kSelfTest2, on);
     host.EnableControl(ids::kRunManager, on);
-    host.EnableControl(ids::kAlignmentTool, on && settings_.model == Krt620);
+    host.EnableControl(ids::kAlignmentTool, on && settings_.model == PrinterModel::Krt620);
 }
 
 void ConnectionDialog::EnableLineControls(InterfaceKind kind) {
@@ -164,9 +153,9 @@ void ConnectionDialog::OnInterfaceRadio(InterfaceKind kind) {
     ui::DialogHost& host = Host();
     if (port_.IsOpen()) {
         EnableToolButtons(false);
-        port_.Close();
+        connector_.Disconnect();
         host.EnableControl(ids::kConnect, true);
-        if (settings_.model == Krt310Family) {
+        if (settings_.model == PrinterModel::Krt310Family) {
             host.EnableControl(ids::kEmulationNative, true);
             host.EnableControl(ids::kEmulationOther, true);
         }
@@ -176,18 +165,18 @@ void ConnectionDialog::OnInterfaceRadio(InterfaceKind kind) {
 
 void ConnectionDialog::OnLineBoxChanged() {
     if (port_.IsOpen()) {
-        port_.Close();
+        connector_.Disconnect();
         EnableToolButtons(false);
         Host().EnableControl(ids::kConnect, true);
     }
 }
 
-void ConnectionDialog::OnModelRadio(int model) {
+void ConnectionDialog::OnModelRadio(PrinterModel model) {
     ui::DialogHost& host = Host();
     UpdateData(true);
     if (port_.IsOpen()) {
         EnableToolButtons(false);
-        port_.Close();
+        connector_.Disconnect();
         host.EnableControl(ids::kConnect, true);
         host.EnableControl(ids::kEmulationNative, true);
         host.EnableControl(ids::kEmulationOther, true);
@@ -199,24 +188,24 @@ void ConnectionDialog::OnModelRadio(int model) {
                    ids::kEmulationOther}) {
         host.EnableControl(id, true);
     }
-    if (model == Krt310Family) {
-        settings_.model = Krt310Family;
+    settings_.model = model;
+    if (model == PrinterModel::Krt310Family) {
         host.ShowControl(ids::kPicture310, true);
         host.ShowControl(ids::kPicture620, false);
     } else {
         // The KRT-620 is configured only in its own emulation.
-        settings_.emulation = NativeEmulation;
-        settings_.model = Krt620;
+        settings_.emulation = Emulation::Native;
         host.ShowControl(ids::kPicture620, true);
         host.ShowControl(ids::kPicture310, false);
     }
     UpdateData(false);
 }
 
-bool ConnectionDialog::CopyLineSettings() {
+bool ConnectionDialog::ChosenRequest(operations::ConnectRequest& request) {
     ui::DialogHost& host = Host();
-    auto kind = static_cast<InterfaceKind>(settings_.interfaceKind);
-    if (kind == InterfaceKind::Serial) {
+    request.model = settings_.model;
+    request.emulation = settings_.emulation;
+    if (settings_.interfaceKind == InterfaceKind::Serial) {
         int com = host.Selection(ids::kComBox);
         int baud = host.Selection(ids::kBaudBox);
         int data = host.Selection(ids::kDataBitsBox);
@@ -230,88 +219,35 @@ bool ConnectionDialog::CopyLineSettings() {
             Warn("Choose the port and every line setting from the lists.");
             return false;
         }
-        port_.portName = host.ItemText(ids::kComBox, com);
-        port_.baudRate = kBaudRates[static_cast<std::size_t>(baud)];
-        port_.dataBits = kDataBits[static_cast<std::size_t>(data)];
-        port_.parity = static_cast<std::uint32_t>(parity);
-        port_.stopBits = static_cast<std::uint32_t>(stop);
-    } else if (kind == InterfaceKind::Parallel) {
-        port_.portName = host.ControlText(ids::kLptBox);
+        request.portName = host.ItemText(ids::kComBox, com);
+        request.line.baudRate = kBaudRates[static_cast<std::size_t>(baud)];
+        request.line.dataBits = kDataBits[static_cast<std::size_t>(data)];
+        request.line.parity = static_cast<std::uint32_t>(parity);
+        request.line.stopBits = static_cast<std::uint32_t>(stop);
+    } else if (settings_.interfaceKind == InterfaceKind::Parallel) {
+        request.portName = host.ControlText(ids::kLptBox);
     } else {
-        port_.portName = "USB";
+        request.portName = "USB";
     }
     return true;
 }
 
 void ConnectionDialog::OnConnect() {
     UpdateData(true);
-    if (!CopyLineSettings()) {
+    operations::ConnectRequest request;
+    if (!ChosenRequest(request)) {
         return;
     }
-    if (settings_.interfaceKind != static_cast<int>(InterfaceKind::Usb)) {
-        // Queues moved by an earlier Connect go back first, then those on the new port move.
-        RestoreRedirectedPrinters();
-        link::RedirectPrintersOnPort(port_.GetPlatform(), port_.portName, redirectedPrinters_);
-    }
-    if (!port_.Open()) {
-        Warn(kCantOpen);
+    operations::ConnectResult result = connector_.Connect(request);
+    if (!result.Connected()) {
         return;
     }
-    if (port_.kind == InterfaceKind::Usb && !port_.IsWindows9xFamily() &&
-        !UsbVendorMatchesModel()) {
-        Inform("The connected Printer has different device ID.");
-        return;
+    if (settings_.emulation == Emulation::Native) {
+        EnableToolButtons(true);
+    } else {
+        settings_.emulationAnswer = result.emulationAnswer;
     }
-    bool accepted =
-        settings_.emulation == NativeEmulation ? IdentifyNativePrinter() : AskEmulation();
-    if (accepted) {
-        EnterConnected();
-    }
-}
-
-bool ConnectionDialog::UsbVendorMatchesModel() const {
-    std::uint16_t vendor =
-        settings_.model == Krt620 ? link::kKrt620VendorId : link::kKrt310FamilyVendorId;
-    return usbFinder_.ChosenDeviceHasVendor(vendor);
-}
-
-protocol::MessageSink ConnectionDialog::Messages() {
-    return [this](const std::string& text, protocol::MessageIcon icon) {
-        Host().MessageBox(text, "", static_cast<ui::Icon>(icon));
-    };
-}
-
-bool ConnectionDialog::IdentifyNativePrinter() {
-    auto model = static_cast<protocol::PrinterModel>(settings_.model);
-    protocol::FirmwareIdResult firmware = protocol::CheckFirmwareId(port_, model);
-    if (firmware.check == protocol::FirmwareCheck::PortError) {
-        Warn(std::string(protocol::kPortErrorMessage));
-        return false;
-    }
-    if (firmware.check == protocol::FirmwareCheck::Unsupported) {
-        protocol::ShowUnsupportedFirmware(Messages(), firmware.versionText, port_.kind);
-        return false;
-    }
-    if (!protocol::CheckPrinterIdentity(port_, model, Messages())) {
-        Warn(std::string(protocol::kOtherCompanyProductMessage));
-        return false;
-    }
-    Inform(kConnected);
-    EnableToolButtons(true);
-    return true;
-}
-
-bool ConnectionDialog::AskEmulation() {
-    // Only the emulation question goes out: a printer in a foreign emulation would take the
-    // native requests as print data.
-    protocol::EmulationReply reply = protocol::QueryEmulation(port_);
-    if (reply.answer == 0) {
-        Warn(kCantOpen);
-        return false;
-    }
-    settings_.emulationAnswer = reply.answer;
-    Inform(kConnected);
-    return true;
+    EnterConnected();
 }
 
 void ConnectionDialog::EnterConnected() {
@@ -331,7 +267,7 @@ void ConnectionDialog::EnterConnected() {
 
 void ConnectionDialog::OnDisconnect() {
     ui::DialogHost& host = Host();
-    port_.Close();
+    connector_.Disconnect();
     EnableToolButtons(false);
     host.EnableControl(ids::kDisconnect, false);
     for (int id : {ids::kConnect, ids::kSerial, ids::kParallel, ids::kUsb, ids::kEmulationNative,
@@ -341,27 +277,22 @@ void ConnectionDialog::OnDisconnect() {
     EnableLineControls(port_.kind);
 }
 
-void ConnectionDialog::OnSelfTest(std::uint8_t test) {
-    // GS ( A with two parameter bytes: n = 1, m = the test page to print.
-    const std::array<std::uint8_t, 7> request = {0x1D, 0x28, 0x41, 0x02, 0x00, 0x01, test};
-    port_.Write(request.data(), static_cast<std::uint32_t>(request.size()));
-}
-
 void ConnectionDialog::OnRunManager() {
-    if (settings_.emulation == NativeEmulation) {
+    if (settings_.emulation == Emulation::Native) {
         Warn("The memory switch manager is not part of this version.");
         return;
     }
     // A printer in the foreign emulation takes line-mode commands; which dialog fits depends on
     // the model and on what it answered to the emulation question.
+    bool krt310 = settings_.model == PrinterModel::Krt310Family;
     if (settings_.emulationAnswer == 1) {
-        if (settings_.model == Krt310Family) {
+        if (krt310) {
             Host().RunModal(switchDialog_);
         } else {
             Host().RunModal(codePageDialog_);
         }
     } else if (settings_.emulationAnswer == 2) {
-        if (settings_.model == Krt310Family) {
+        if (krt310) {
             Host().RunModal(baudRateDialog_);
         } else {
             Warn("Citizen Emulation is not support!!");
@@ -370,7 +301,7 @@ void ConnectionDialog::OnRunManager() {
 }
 
 void ConnectionDialog::OnVerticalAlignmentTool() {
-    if (settings_.model == Krt620) {
+    if (settings_.model == PrinterModel::Krt620) {
         Host().RunModal(alignmentDialog_);
     } else {
         Warn("This printer can't not use the vertical alignment tool.");
@@ -378,11 +309,7 @@ void ConnectionDialog::OnVerticalAlignmentTool() {
 }
 
 void ConnectionDialog::Warn(const std::string& text) {
-    Host().MessageBox(text, "", ui::Icon::Exclamation);
-}
-
-void ConnectionDialog::Inform(const std::string& text) {
-    Host().MessageBox(text, "", ui::Icon::Information);
+    reporter_.Message(platform::Severity::Warning, text);
 }
 
 }  // namespace corvane::app

@@ -8,10 +8,9 @@
 #include "linemode/LineModeCodePageDialog.h"
 #include "linemode/LineModeSwitchDialog.h"
 #include "link/PrinterPort.h"
-#include "link/SpoolerPorts.h"
-#include "link/UsbPrinterFinder.h"
-#include "protocol/MessageSink.h"
+#include "operations/Connect.h"
 #include "ui/Dialog.h"
+#include "ui/HostReporter.h"
 
 namespace corvane::app {
 
@@ -19,15 +18,18 @@ namespace corvane::app {
 // starts the self tests and tools on the connected printer.
 class ConnectionDialog : public ui::Dialog {
 public:
-    // The USB search writes its two diagnostic lines to diagnostics.
-    explicit ConnectionDialog(link::PrinterPort& port, std::ostream& diagnostics = std::cout);
+    // Diagnostic lines (the USB search's two lines) go to notes, failure details to problems.
+    explicit ConnectionDialog(link::PrinterPort& port, std::ostream& notes = std::cout,
+                              std::ostream& problems = std::cerr);
     // Gives the print queues moved aside back to the spooler.
     ~ConnectionDialog() override;
 
     const ConnectionSettings& Settings() const { return settings_; }
-    const link::RedirectedPrinters& RedirectedPrinters() const { return redirectedPrinters_; }
+    const link::RedirectedPrinters& RedirectedPrinters() const {
+        return connector_.RedirectedPrinters();
+    }
     // Starts the moved queues again now; for a program that is being ended by a signal.
-    void RestoreRedirectedPrinters();
+    void RestoreRedirectedPrinters() { connector_.RestoreRedirectedPrinters(); }
 
     bool OnInitDialog() override;
     void OnCommand(ui::ControlId id, ui::Notification notification) override;
@@ -41,37 +43,29 @@ public:
 private:
     void OnInterfaceRadio(link::InterfaceKind kind);
     void OnLineBoxChanged();
-    void OnModelRadio(int model);
+    void OnModelRadio(protocol::PrinterModel model);
     void OnConnect();
     void OnDisconnect();
-    void OnSelfTest(std::uint8_t test);
     void OnRunManager();
     void OnVerticalAlignmentTool();
 
-    // Copies the chosen line settings into the port; false (after a message) when a choice is
-    // missing, as when the parity field holds typed text that names no parity.
-    bool CopyLineSettings();
-    // Firmware id, then maker and model; true when the printer is one of the chosen model.
-    bool IdentifyNativePrinter();
-    // The emulation question; true when the printer answered 02 or 03.
-    bool AskEmulation();
-    // The USB printer found must come from the vendor of the chosen model.
-    bool UsbVendorMatchesModel() const;
-    protocol::MessageSink Messages();
+    // The port and line the controls show; false (after a message) when a choice is missing,
+    // as when the parity field holds typed text that names no parity.
+    bool ChosenRequest(operations::ConnectRequest& request);
     void EnterConnected();
     void Warn(const std::string& text);
-    void Inform(const std::string& text);
 
     link::PrinterPort& port_;
-    link::UsbPrinterFinder usbFinder_;
+    ui::HostReporter reporter_;
+    // Connects the port and keeps the print queues off it; it starts the stopped queues again
+    // when the window goes.
+    operations::PrinterConnector connector_;
     // The tools live as long as the window, so their choices survive from one opening to the
     // next; they are built in this order and destroyed in the reverse order.
     linemode::LineModeCodePageDialog codePageDialog_;
     linemode::LineModeSwitchDialog switchDialog_;
     linemode::LineModeBaudRateDialog baudRateDialog_;
     alignment::VerticalAlignmentDialog alignmentDialog_;
-    // Queues stopped so that the spooler keeps off the printer's port, until they are restored.
-    link::RedirectedPrinters redirectedPrinters_;
     ConnectionSettings settings_;
 };
 

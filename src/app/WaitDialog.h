@@ -1,5 +1,6 @@
 #pragma once
 
+#include "resources/Template101Ids.h"
 #include "ui/Dialog.h"
 
 namespace corvane::app {
@@ -7,9 +8,7 @@ namespace corvane::app {
 // The borderless "Please wait" window shown while the manager reads the printer the first time.
 class WaitDialog : public ui::Dialog {
 public:
-    static constexpr int kTemplateId = 101;
-
-    WaitDialog() : ui::Dialog(kTemplateId) {}
+    WaitDialog() : ui::Dialog(resources::template101::kTemplateId) {}
 
     bool OnInitDialog() override;
 };

@@ -1,13 +1,25 @@
 #include "linemode/LineModeBaudRateDialog.h"
 
+#include <array>
+
 #include "link/PrinterPort.h"
-#include "protocol/LineModeCommands.h"
+#include "operations/LineMode.h"
+#include "resources/Template152Ids.h"
 #include "ui/DataExchange.h"
 
 namespace corvane::linemode {
 
+namespace {
+
+namespace ids = resources::template152;
+
+// The speed of each radio, in their order.
+constexpr std::array<std::uint32_t, 5> kSpeeds = {1200, 2400, 4800, 9600, 19200};
+
+}  // namespace
+
 LineModeBaudRateDialog::LineModeBaudRateDialog(link::PrinterPort& port)
-    : ui::Dialog(kTemplateId), port_(port) {}
+    : ui::Dialog(ids::kTemplateId), port_(port) {}
 
 bool LineModeBaudRateDialog::OnInitDialog() {
     // Every opening offers the slowest speed first, whatever was sent before.
@@ -17,16 +29,16 @@ bool LineModeBaudRateDialog::OnInitDialog() {
 }
 
 void LineModeBaudRateDialog::DoDataExchange(ui::DataExchange& exchange) {
-    exchange.Radio(kFirstSpeedRadio, choice_);
+    exchange.Radio(ids::k1200Radio, choice_);
 }
 
 void LineModeBaudRateDialog::OnCommand(ui::ControlId id, ui::Notification notification) {
     if (notification != ui::Notification::Clicked) {
         return;
     }
-    if (id == kSet) {
+    if (id == ids::kSet) {
         OnSet();
-    } else if (id == kClose) {
+    } else if (id == ids::kClose) {
         OnOk();
     }
 }
@@ -34,8 +46,8 @@ void LineModeBaudRateDialog::OnCommand(ui::ControlId id, ui::Notification notifi
 void LineModeBaudRateDialog::OnSet() {
     UpdateData(true);
     // One radio is always checked; without one there is no speed to send.
-    if (auto speed = protocol::LineModeCommands::SpeedOfChoice(choice_)) {
-        protocol::LineModeCommands::SendSpeedCommands(port_, *speed);
+    if (choice_ >= 0 && static_cast<std::size_t>(choice_) < kSpeeds.size()) {
+        operations::SetLineModeSpeed(port_, kSpeeds[static_cast<std::size_t>(choice_)]);
     }
 }
 

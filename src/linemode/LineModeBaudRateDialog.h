@@ -12,11 +12,6 @@ namespace corvane::linemode {
 // gives the printer a new serial speed; the link keeps the speed the connection window chose.
 class LineModeBaudRateDialog : public ui::Dialog {
 public:
-    static constexpr int kTemplateId = 152;
-    static constexpr int kFirstSpeedRadio = 74;  // "1200 bps"; 75 to 78 follow in speed order
-    static constexpr int kSet = 1003;
-    static constexpr int kClose = 71;
-
     explicit LineModeBaudRateDialog(link::PrinterPort& port);
 
     bool OnInitDialog() override;

@@ -1,42 +1,21 @@
 #include "linemode/LineModeCodePageDialog.h"
 
+#include <vector>
+
 #include "link/PrinterPort.h"
-#include "protocol/Identification.h"
-#include "protocol/LineModeCommands.h"
-#include "protocol/LineModeOptions.h"
+#include "operations/LineMode.h"
+#include "resources/Template160Ids.h"
 #include "ui/DataExchange.h"
 
 namespace corvane::linemode {
 
-namespace {
-
-using protocol::LineModeOption;
-using protocol::LineModeOptions;
-
-// The firmware of printers that take a default code page carries this at characters 8 to 10.
-constexpr std::string_view kCodePageMarker = "STB";
-constexpr std::size_t kCodePageMarkerAt = 7;
-constexpr std::uint32_t kVersionTextUsbSize = 20;
-constexpr std::uint32_t kVersionTextSerialPauseMs = 1000;
-
-bool HasValue(const LineModeOption& option, int choice) {
-    return choice >= 0 && static_cast<std::size_t>(choice) < option.values.size();
-}
-
-}  // namespace
+namespace ids = resources::template160;
 
 LineModeCodePageDialog::LineModeCodePageDialog(link::PrinterPort& port)
-    : ui::Dialog(kTemplateId), port_(port) {}
-
-bool LineModeCodePageDialog::TakesCodePage(const std::string& versionText) {
-    return versionText.size() >= kCodePageMarkerAt + kCodePageMarker.size() &&
-           versionText.compare(kCodePageMarkerAt, kCodePageMarker.size(), kCodePageMarker) == 0;
-}
+    : ui::Dialog(ids::kTemplateId), port_(port), reporter_(*this, port.GetPlatform()) {}
 
 bool LineModeCodePageDialog::OnInitDialog() {
-    std::string versionText = protocol::QueryPrinterInfo(
-        port_, protocol::InfoRequest::VersionText, kVersionTextUsbSize, kVersionTextSerialPauseMs);
-    codePageOffered_ = TakesCodePage(versionText);
+    codePageOffered_ = operations::ReadCodePageCapability(port_).takesCodePage;
     if (!codePageOffered_) {
         // A tick kept from a printer that took code pages must not reach one that does not:
         // the check box is disabled, so the user could not take it back.
@@ -45,21 +24,20 @@ bool LineModeCodePageDialog::OnInitDialog() {
         selectAll_ = false;
     }
     UpdateData(false);
-    Host().EnableControl(kCodePageSet, codePageOffered_);
-    Host().EnableControl(kSelectAll, codePageOffered_);
+    Host().EnableControl(ids::kCodePageSet, codePageOffered_);
+    Host().EnableControl(ids::kSelectAll, codePageOffered_);
     // Options ticked at an earlier opening keep their choices, so their lists must be usable.
-    Host().EnableControl(kCodePageList, codePageTicked_);
-    Host().EnableControl(kCrLfList, crLfTicked_);
-    commands_.WriteHeaders();
+    Host().EnableControl(ids::kCodePageList, codePageTicked_);
+    Host().EnableControl(ids::kCrLfList, crLfTicked_);
     return true;
 }
 
 void LineModeCodePageDialog::DoDataExchange(ui::DataExchange& exchange) {
-    exchange.Check(kCodePageSet, codePageTicked_);
-    exchange.ListIndex(kCodePageList, codePageChoice_);
-    exchange.Check(kCrLfSet, crLfTicked_);
-    exchange.ListIndex(kCrLfList, crLfChoice_);
-    exchange.Check(kSelectAll, selectAll_);
+    exchange.Check(ids::kCodePageSet, codePageTicked_);
+    exchange.ListIndex(ids::kCodePageList, codePageChoice_);
+    exchange.Check(ids::kCrLfSet, crLfTicked_);
+    exchange.ListIndex(ids::kCrLfList, crLfChoice_);
+    exchange.Check(ids::kSelectAll, selectAll_);
 }
 
 void LineModeCodePageDialog::OnCommand(ui::ControlId id, ui::Notification notification) {
@@ -67,22 +45,23 @@ void LineModeCodePageDialog::OnCommand(ui::ControlId id, ui::Notification notifi
         return;
     }
     switch (id) {
-        case kCodePageSet:
-            OnTick(codePageTicked_, codePageChoice_, kCodePageList);
+        case ids::kCodePageSet:
+            OnTick(codePageTicked_, codePageChoice_, ids::kCodePageList);
             break;
-        case kCrLfSet:
-            OnTick(crLfTicked_, crLfChoice_, kCrLfList);
+        case ids::kCrLfSet:
+            OnTick(crLfTicked_, crLfChoice_, ids::kCrLfList);
             break;
-        case kSelectAll:
+        case ids::kSelectAll:
             OnSelectAll();
             break;
-        case kSet:
+        case ids::kSet:
             OnSet();
             break;
-        case kPrintStatus:
-            OnPrint();
+        case ids::kPrintStatus:
+            // This button's command carries one more 00 byte than the one that follows a Set.
+            operations::PrintLineModeStatus(port_, protocol::PrintStatusForm::TwoNuls);
             break;
-        case kClose:
+        case ids::kClose:
             OnOk();
             break;
         default:
@@ -106,36 +85,22 @@ void LineModeCodePageDialog::OnSelectAll() {
     UpdateData(true);
     codePageTicked_ = selectAll_;
     UpdateData(false);
-    OnTick(codePageTicked_, codePageChoice_, kCodePageList);
+    OnTick(codePageTicked_, codePageChoice_, ids::kCodePageList);
     crLfTicked_ = selectAll_;
     UpdateData(false);
-    OnTick(crLfTicked_, crLfChoice_, kCrLfList);
+    OnTick(crLfTicked_, crLfChoice_, ids::kCrLfList);
 }
 
 void LineModeCodePageDialog::OnSet() {
     UpdateData(true);
-    const LineModeOption& codePage = LineModeOptions::CodePageSetOption();
-    const LineModeOption& crLf = LineModeOptions::CrLfSetOption();
-    bool added = false;
-    if (codePageTicked_ && HasValue(codePage, codePageChoice_)) {
-        commands_.AddSwitchOption(codePage.word, codePage.clearMask,
-                                  codePage.values[static_cast<std::size_t>(codePageChoice_)]);
-        added = true;
+    std::vector<operations::LineModeChoice> choices;
+    if (codePageTicked_) {
+        choices.push_back({protocol::LineModeSetting::CodePage, codePageChoice_});
     }
-    if (crLfTicked_ && HasValue(crLf, crLfChoice_)) {
-        commands_.AddSwitchOption(crLf.word, crLf.clearMask,
-                                  crLf.values[static_cast<std::size_t>(crLfChoice_)]);
-        added = true;
+    if (crLfTicked_) {
+        choices.push_back({protocol::LineModeSetting::CrLfCommands, crLfChoice_});
     }
-    if (!added) {
-        Host().MessageBox("Don't select item.", "Warning", ui::Icon::Exclamation);
-        return;
-    }
-    commands_.SendSwitchCommands(port_);
-}
-
-void LineModeCodePageDialog::OnPrint() {
-    protocol::LineModeCommands::SendPrintStatus(port_, protocol::PrintStatusForm::TwoNuls);
+    operations::SetLineModeSwitches(port_, choices, reporter_);
 }
 
 }  // namespace corvane::linemode

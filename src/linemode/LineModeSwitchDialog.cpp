@@ -1,8 +1,9 @@
 #include "linemode/LineModeSwitchDialog.h"
 
+#include <vector>
+
 #include "link/PrinterPort.h"
-#include "protocol/LineModeCommands.h"
-#include "protocol/LineModeOptions.h"
+#include "operations/LineMode.h"
 #include "resources/DialogTemplate.h"
 #include "ui/DataExchange.h"
 
@@ -10,28 +11,71 @@ namespace corvane::linemode {
 
 namespace {
 
-using protocol::LineModeOption;
-using protocol::LineModeOptions;
+using protocol::LineModeSetting;
+namespace ids = resources::template143;
 
 constexpr int kTitleStringId = 102;
+constexpr int kNoSecondRadio = 0;
 
-// Select All walks the options in this order, by check box id.
+// The controls of one setting: its check box, its list or the first radio of its pair, and
+// the second radio of a pair.
+struct OptionControls {
+    LineModeSetting setting;
+    int checkBox;
+    int choice;
+    int secondRadio = kNoSecondRadio;
+
+    bool IsRadioPair() const { return secondRadio != kNoSecondRadio; }
+};
+
+constexpr std::array<OptionControls, LineModeSwitchDialog::kOptionCount> kOptions = {{
+    {LineModeSetting::RedAndBlackCommands, ids::kRedAndBlackCheck, ids::kRedAndBlackList},
+    {LineModeSetting::CountrySpecification, ids::kCountrySpecificationCheck,
+     ids::kCountrySpecificationFirstRadio, ids::kCountrySpecificationSecondRadio},
+    {LineModeSetting::FfCommandFunction, ids::kFfCommandCheck, ids::kFfCommandFirstRadio,
+     ids::kFfCommandSecondRadio},
+    {LineModeSetting::ZeroStyle, ids::kZeroStyleCheck, ids::kZeroStyleFirstRadio,
+     ids::kZeroStyleSecondRadio},
+    {LineModeSetting::InternationalCharacters, ids::kInternationalCharactersCheck,
+     ids::kInternationalCharactersList},
+    {LineModeSetting::HowToRecoverToPrint, ids::kHowToRecoverCheck, ids::kHowToRecoverFirstRadio,
+     ids::kHowToRecoverSecondRadio},
+    {LineModeSetting::PaperWidth, ids::kPaperWidthCheck, ids::kPaperWidthList},
+    {LineModeSetting::ContextualAutoCut, ids::kAutoCutCheck, ids::kAutoCutFirstRadio,
+     ids::kAutoCutSecondRadio},
+    {LineModeSetting::NearEndSwitch, ids::kNearEndSwitchCheck, ids::kNearEndSwitchList},
+    {LineModeSetting::CharacterTable, ids::kCharacterTableCheck, ids::kCharacterTableList},
+    {LineModeSetting::CrCommandFunction, ids::kCrCommandCheck, ids::kCrCommandList},
+    {LineModeSetting::AutomaticStatus, ids::kAutomaticStatusCheck,
+     ids::kAutomaticStatusFirstRadio, ids::kAutomaticStatusSecondRadio},
+    {LineModeSetting::EscRsCommand, ids::kEscRsCheck, ids::kEscRsFirstRadio,
+     ids::kEscRsSecondRadio},
+    {LineModeSetting::DataReceptionError, ids::kDataReceptionErrorCheck,
+     ids::kDataReceptionErrorFirstRadio, ids::kDataReceptionErrorSecondRadio},
+}};
+
+// Select All walks the options in this order.
 constexpr std::array<int, LineModeSwitchDialog::kOptionCount> kSelectAllOrder = {
-    16, 42, 40, 24, 25, 35, 29, 27, 20, 31, 37, 18, 22, 34};
+    ids::kRedAndBlackCheck,        ids::kDataReceptionErrorCheck,
+    ids::kEscRsCheck,              ids::kFfCommandCheck,
+    ids::kInternationalCharactersCheck, ids::kNearEndSwitchCheck,
+    ids::kPaperWidthCheck,         ids::kHowToRecoverCheck,
+    ids::kZeroStyleCheck,          ids::kAutoCutCheck,
+    ids::kCharacterTableCheck,     ids::kCountrySpecificationCheck,
+    ids::kCrCommandCheck,          ids::kAutomaticStatusCheck};
 
-const LineModeOption& OptionAt(int index) {
-    return LineModeOptions::MemorySwitchOptions()[static_cast<std::size_t>(index)];
+const OptionControls& ControlsAt(int index) {
+    return kOptions[static_cast<std::size_t>(index)];
 }
 
 }  // namespace
 
 LineModeSwitchDialog::LineModeSwitchDialog(link::PrinterPort& port)
-    : ui::Dialog(kTemplateId), port_(port) {}
+    : ui::Dialog(ids::kTemplateId), port_(port), reporter_(*this, port.GetPlatform()) {}
 
 int LineModeSwitchDialog::OptionIndex(int checkBoxId) {
-    auto options = LineModeOptions::MemorySwitchOptions();
-    for (std::size_t i = 0; i < options.size(); ++i) {
-        if (options[i].checkBoxId == checkBoxId) {
+    for (std::size_t i = 0; i < kOptions.size(); ++i) {
+        if (kOptions[i].checkBox == checkBoxId) {
             return static_cast<int>(i);
         }
     }
@@ -50,7 +94,6 @@ int LineModeSwitchDialog::Choice(int checkBoxId) const {
 
 bool LineModeSwitchDialog::OnInitDialog() {
     ui::Dialog::OnInitDialog();
-    commands_.WriteHeaders();
     Host().SetWindowTitle(resources::LoadString(kTitleStringId));
     // Options ticked at an earlier opening keep their choices, so their controls must be usable.
     for (int i = 0; i < kOptionCount; ++i) {
@@ -60,16 +103,15 @@ bool LineModeSwitchDialog::OnInitDialog() {
 }
 
 void LineModeSwitchDialog::DoDataExchange(ui::DataExchange& exchange) {
-    auto options = LineModeOptions::MemorySwitchOptions();
-    for (std::size_t i = 0; i < options.size(); ++i) {
-        exchange.Check(options[i].checkBoxId, options_[i].ticked);
-        if (options[i].IsRadioPair()) {
-            exchange.Radio(options[i].choiceId, options_[i].choice);
+    for (std::size_t i = 0; i < kOptions.size(); ++i) {
+        exchange.Check(kOptions[i].checkBox, options_[i].ticked);
+        if (kOptions[i].IsRadioPair()) {
+            exchange.Radio(kOptions[i].choice, options_[i].choice);
         } else {
-            exchange.ListIndex(options[i].choiceId, options_[i].choice);
+            exchange.ListIndex(kOptions[i].choice, options_[i].choice);
         }
     }
-    exchange.Check(kSelectAll, selectAll_);
+    exchange.Check(ids::kSelectAll, selectAll_);
 }
 
 void LineModeSwitchDialog::OnCommand(ui::ControlId id, ui::Notification notification) {
@@ -81,16 +123,16 @@ void LineModeSwitchDialog::OnCommand(ui::ControlId id, ui::Notification notifica
         return;
     }
     switch (id) {
-        case kSelectAll:
+        case ids::kSelectAll:
             OnSelectAll();
             break;
-        case kSet:
+        case ids::kSet:
             OnSet();
             break;
-        case kPrintStatus:
-            OnPrint();
+        case ids::kPrintStatus:
+            operations::PrintLineModeStatus(port_, protocol::PrintStatusForm::OneNul);
             break;
-        case kClose:
+        case ids::kClose:
             OnOk();
             break;
         default:
@@ -99,10 +141,10 @@ void LineModeSwitchDialog::OnCommand(ui::ControlId id, ui::Notification notifica
 }
 
 void LineModeSwitchDialog::EnableChoice(int index, bool enable) {
-    const LineModeOption& option = OptionAt(index);
-    Host().EnableControl(option.choiceId, enable);
-    if (option.IsRadioPair()) {
-        Host().EnableControl(option.secondRadioId, enable);
+    const OptionControls& controls = ControlsAt(index);
+    Host().EnableControl(controls.choice, enable);
+    if (controls.IsRadioPair()) {
+        Host().EnableControl(controls.secondRadio, enable);
     }
 }
 
@@ -126,28 +168,13 @@ void LineModeSwitchDialog::OnSelectAll() {
 
 void LineModeSwitchDialog::OnSet() {
     UpdateData(true);
-    int added = 0;
-    for (int i = 0; i < kOptionCount; ++i) {
-        const OptionState& state = options_[static_cast<std::size_t>(i)];
-        const LineModeOption& option = OptionAt(i);
-        // A ticked option always has a choice; one without could only send a made-up value.
-        if (!state.ticked || state.choice < 0 ||
-            static_cast<std::size_t>(state.choice) >= option.values.size()) {
-            continue;
+    std::vector<operations::LineModeChoice> choices;
+    for (std::size_t i = 0; i < kOptions.size(); ++i) {
+        if (options_[i].ticked) {
+            choices.push_back({kOptions[i].setting, options_[i].choice});
         }
-        commands_.AddSwitchOption(option.word, option.clearMask,
-                                  option.values[static_cast<std::size_t>(state.choice)]);
-        ++added;
     }
-    if (added == 0) {
-        Host().MessageBox("Don't select item.", "Warning", ui::Icon::Exclamation);
-        return;
-    }
-    commands_.SendSwitchCommands(port_);
-}
-
-void LineModeSwitchDialog::OnPrint() {
-    protocol::LineModeCommands::SendPrintStatus(port_, protocol::PrintStatusForm::OneNul);
+    operations::SetLineModeSwitches(port_, choices, reporter_);
 }
 
 }  // namespace corvane::linemode

@@ -2,8 +2,10 @@
 
 #include <array>
 
-#include "protocol/LineModeSwitchCommands.h"
+#include "protocol/LineModeOptions.h"
+#include "resources/Template143Ids.h"
 #include "ui/Dialog.h"
+#include "ui/HostReporter.h"
 
 namespace corvane::link {
 class PrinterPort;
@@ -17,11 +19,6 @@ namespace corvane::linemode {
 // every opening, so ticks and choices persist from one opening to the next.
 class LineModeSwitchDialog : public ui::Dialog {
 public:
-    static constexpr int kTemplateId = 143;
-    static constexpr int kSelectAll = 73;
-    static constexpr int kPrintStatus = 69;
-    static constexpr int kSet = 1003;
-    static constexpr int kClose = 71;
     static constexpr int kOptionCount = 14;
 
     explicit LineModeSwitchDialog(link::PrinterPort& port);
@@ -41,18 +38,17 @@ private:
         int choice = -1;  // radio index or list item; -1 for none
     };
 
-    // Index into the option table of the option with this check box, or -1.
+    // Index of the option with this check box, or -1.
     static int OptionIndex(int checkBoxId);
     void EnableChoice(int index, bool enable);
     void OnTick(int index);
     void OnSelectAll();
     void OnSet();
-    void OnPrint();
 
     link::PrinterPort& port_;
+    ui::HostReporter reporter_;
     std::array<OptionState, kOptionCount> options_{};
     bool selectAll_ = false;
-    protocol::LineModeSwitchCommands commands_;
 };
 
 }  // namespace corvane::linemode

@@ -1,6 +1,7 @@
 #include "link/PrinterPort.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "link/UsbAccess.h"
 
@@ -17,7 +18,71 @@ bool StartsWith(const std::string& text, const std::string& prefix) {
     return text.compare(0, prefix.size(), prefix) == 0;
 }
 
+const char* Verb(PortOperation operation) {
+    switch (operation) {
+        case PortOperation::Open:
+            return "cannot open";
+        case PortOperation::Write:
+            return "cannot write to";
+        case PortOperation::Read:
+            return "cannot read from";
+    }
+    return "cannot use";
+}
+
+// "paper out, busy" for the status bits that keep a parallel printer from being ready.
+std::string DescribeParallelStatus(std::uint8_t status) {
+    static constexpr std::pair<std::uint8_t, const char*> kBits[] = {
+        {platform::kParallelPaperEmpty, "paper out"},
+        {platform::kParallelOffLine, "off line"},
+        {platform::kParallelPowerOff, "switched off"},
+        {platform::kParallelNotConnected, "not connected"},
+        {platform::kParallelBusy, "busy"},
+    };
+    std::string text;
+    for (const auto& [bit, name] : kBits) {
+        if ((status & bit) != 0) {
+            text += text.empty() ? name : std::string(", ") + name;
+        }
+    }
+    if ((status & platform::kParallelSelected) == 0) {
+        text += text.empty() ? "not selected" : ", not selected";
+    }
+    return text;
+}
+
 }  // namespace
+
+std::string DescribeFailure(const PortFailure& failure) {
+    std::string where = failure.portName;
+    if (!failure.device.empty() && failure.device != failure.portName) {
+        where += " (" + failure.device + ")";
+    }
+    std::string head = std::string(Verb(failure.operation)) + " " + where + ": ";
+    switch (failure.problem) {
+        case PortProblem::None:
+            return {};
+        case PortProblem::UnknownPortName:
+            return "\"" + failure.portName + "\" is no COM, LPT or USB port";
+        case PortProblem::DeviceError: {
+            std::string text = head + platform::ToString(failure.error.kind);
+            if (failure.error.nativeCode != 0) {
+                text += " (code " + std::to_string(failure.error.nativeCode) + ")";
+            }
+            return text;
+        }
+        case PortProblem::PrinterNotReady:
+            return head + "the printer is not ready" +
+                   (failure.detail.empty() ? std::string() : " (" + failure.detail + ")");
+        case PortProblem::UsbUnavailable:
+            return head + "this system cannot reach USB printers";
+        case PortProblem::UsbQueueConflict:
+            return head + "a print queue uses a USB printer";
+        case PortProblem::NoUsbPrinter:
+            return head + "no supported USB printer is connected and switched on";
+    }
+    return head;
+}
 
 PrinterPort::PrinterPort(platform::Platform& platform) : platform_(platform) {}
 
@@ -27,7 +92,18 @@ void PrinterPort::Sleep(std::uint32_t ms) {
     platform_.Sleep(std::chrono::milliseconds(ms));
 }
 
+std::string PrinterPort::DevicePath(const std::string& name) {
+    return platform_.DevicePath(name);
+}
+
+bool PrinterPort::Fail(PortOperation operation, PortProblem problem, platform::Error error,
+                       std::string device, std::string detail) {
+    failure_ = {problem, operation, error, portName, std::move(device), std::move(detail)};
+    return false;
+}
+
 bool PrinterPort::Open() {
+    failure_ = {};
     if (StartsWith(portName, "COM") || StartsWith(portName, "\\\\.\\COM")) {
         kind = InterfaceKind::Serial;
         return OpenSerial();
@@ -40,20 +116,24 @@ bool PrinterPort::Open() {
         kind = InterfaceKind::Usb;
         return OpenUsb();
     }
-    return false;
+    return Fail(PortOperation::Open, PortProblem::UnknownPortName);
 }
 
 bool PrinterPort::OpenSerial() {
     Close();
+    const std::string path = DevicePath(portName);
+    auto refused = [&](platform::Error error) {
+        return Fail(PortOperation::Open, PortProblem::DeviceError, error, path);
+    };
     platform::Error error;
     auto device = platform_.OpenSerial(portName, error);
     Sleep(kSerialOpenPauseMs);
     if (!device) {
-        return false;
+        return refused(error);
     }
     platform::SerialConfig config;
-    if (!device->GetConfig(config).Ok()) {
-        return false;
+    if (error = device->GetConfig(config); !error.Ok()) {
+        return refused(error);
     }
     config.baudRate = baudRate;
     config.dataBits = dataBits;
@@ -64,16 +144,20 @@ bool PrinterPort::OpenSerial() {
     config.dsrOutputFlow = true;
     config.dtrOn = true;
     config.rtsOn = true;
-    if (!device->SetConfig(config).Ok()) {
-        return false;
+    if (error = device->SetConfig(config); !error.Ok()) {
+        return refused(error);
     }
-    if (!device->SetTimeouts(platform::SerialTimeouts{}).Ok()) {
-        return false;
+    if (error = device->SetTimeouts(platform::SerialTimeouts{}); !error.Ok()) {
+        return refused(error);
     }
     // A printer that is off or unplugged holds DSR low.
     bool dsrOn = false;
-    if (!device->GetDsr(dsrOn).Ok() || !dsrOn) {
-        return false;
+    if (error = device->GetDsr(dsrOn); !error.Ok()) {
+        return refused(error);
+    }
+    if (!dsrOn) {
+        return Fail(PortOperation::Open, PortProblem::PrinterNotReady, {}, path,
+                    "DSR is low: switched off or not connected");
     }
     device->Purge();
     serial_ = device.get();
@@ -83,15 +167,20 @@ bool PrinterPort::OpenSerial() {
 
 bool PrinterPort::OpenParallel() {
     Close();
+    const std::string path = DevicePath(portName);
     platform::Error error;
     auto device = platform_.OpenParallel(portName, error);
     if (!device) {
-        return false;
+        return Fail(PortOperation::Open, PortProblem::DeviceError, error, path);
     }
     // Only a selected printer with nothing else to report (not busy, paper in, on line) is ready.
     std::uint8_t status = 0;
-    if (!device->QueryStatus(status).Ok() || status != platform::kParallelSelected) {
-        return false;
+    if (error = device->QueryStatus(status); !error.Ok()) {
+        return Fail(PortOperation::Open, PortProblem::DeviceError, error, path);
+    }
+    if (status != platform::kParallelSelected) {
+        return Fail(PortOperation::Open, PortProblem::PrinterNotReady, {}, path,
+                    DescribeParallelStatus(status));
     }
     device->Purge();  // A parallel port may refuse to purge; that is harmless.
     handle = std::move(device);
@@ -99,23 +188,26 @@ bool PrinterPort::OpenParallel() {
 }
 
 bool PrinterPort::OpenUsb() {
-    if (!UsbSupported()) {
-        return false;
+    if (!UsbSupported() || usb_ == nullptr) {
+        return Fail(PortOperation::Open, PortProblem::UsbUnavailable);
     }
-    if (usb_ == nullptr || !usb_->CheckUsbPortConflict()) {
-        return false;
+    if (!usb_->CheckUsbPortConflict()) {
+        return Fail(PortOperation::Open, PortProblem::UsbQueueConflict);
     }
     Close();
     handle = usb_->OpenUsbPrinter();
-    return handle != nullptr;
+    if (handle == nullptr) {
+        platform::Error error = usb_->OpenError();
+        return Fail(PortOperation::Open,
+                    error.kind == platform::ErrorKind::NotFound ? PortProblem::NoUsbPrinter
+                                                                : PortProblem::DeviceError,
+                    error, usb_->ChosenDevicePath());
+    }
+    return true;
 }
 
 bool PrinterPort::UsbSupported() {
     return platform_.Facts().usbSupported;
-}
-
-bool PrinterPort::IsWindows9xFamily() {
-    return platform_.Facts().windows9xFamily;
 }
 
 void PrinterPort::Close() {
@@ -136,27 +228,46 @@ bool PrinterPort::Write(const std::uint8_t* data, std::uint32_t length) {
     if (!handle) {
         return false;
     }
-    std::size_t sent = handle->Write({data, length}).count;
-    if (sent == length) {
+    platform::IoResult first = handle->Write({data, length});
+    if (first.count == length) {
         return true;
     }
     Sleep(kRetryPauseMs);
-    std::size_t remaining = length - sent;
-    return handle->Write({data + sent, remaining}).count == remaining;
+    std::size_t remaining = length - first.count;
+    platform::IoResult second = handle->Write({data + first.count, remaining});
+    if (second.count == remaining) {
+        return true;
+    }
+    platform::Error error = !second.error.Ok() ? second.error : first.error;
+    if (error.Ok()) {
+        error = {platform::ErrorKind::TimedOut, 0};
+    }
+    return Fail(PortOperation::Write, PortProblem::DeviceError, error, handle->Name());
 }
 
 std::uint32_t PrinterPort::Read(std::uint8_t* buffer, std::uint32_t length) {
     if (!handle) {
         return 0;
     }
-    auto first = static_cast<std::uint32_t>(handle->Read({buffer, length}).count);
-    if (kind == InterfaceKind::Usb || first == length) {
-        return first;
+    platform::IoResult first = handle->Read({buffer, length});
+    auto count = static_cast<std::uint32_t>(first.count);
+    if (kind == InterfaceKind::Usb || count == length) {
+        NoteReadError(first.error);
+        return count;
     }
     Sleep(kRetryPauseMs);
-    auto second = static_cast<std::uint32_t>(handle->Read({buffer + first, length - first}).count);
+    platform::IoResult second = handle->Read({buffer + count, length - count});
+    NoteReadError(second.error);
     // The count says what the buffer holds: both requests' bytes.
-    return first + second;
+    return count + static_cast<std::uint32_t>(second.count);
+}
+
+void PrinterPort::NoteReadError(const platform::Error& error) {
+    // A read that waited out its deadline is a silent printer, which the callers judge; only
+    // errors of the link itself are kept.
+    if (!error.Ok() && error.kind != platform::ErrorKind::TimedOut) {
+        Fail(PortOperation::Read, PortProblem::DeviceError, error, handle->Name());
+    }
 }
 
 bool PrinterPort::ApplySerialSettings(std::uint32_t newBaudRate, std::uint32_t newDataBits,

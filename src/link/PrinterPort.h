@@ -12,6 +12,32 @@ class UsbAccess;
 
 enum class InterfaceKind : std::uint32_t { Serial = 0, Parallel = 1, Usb = 2 };
 
+// Why the last open, write or read of the port failed.
+enum class PortProblem {
+    None,
+    UnknownPortName,   // the name is no COM, LPT or USB port
+    DeviceError,       // the system refused; see the error
+    PrinterNotReady,   // a serial printer holds DSR low, a parallel one reports a status
+    UsbUnavailable,    // the system cannot reach USB printers
+    UsbQueueConflict,  // a print queue uses a USB printer
+    NoUsbPrinter,      // no supported USB printer was found
+};
+
+enum class PortOperation { Open, Write, Read };
+
+struct PortFailure {
+    PortProblem problem = PortProblem::None;
+    PortOperation operation = PortOperation::Open;
+    platform::Error error;  // the system's error, where there was one
+    std::string portName;   // as the user chose it
+    std::string device;     // the device behind it, where known
+    std::string detail;     // such as the status a parallel printer reported
+};
+
+// One line for a person: what failed, on which device, and why, such as
+// "cannot open COM1 (/dev/ttyUSB0): access denied".
+std::string DescribeFailure(const PortFailure& failure);
+
 // The one link to the printer. Every dialog sends and receives through the same instance; the
 // connection window alone fills in its settings, opens and closes it. The kind of device comes
 // from the port name: "COMn" and "\\.\COMnn" are serial, "LPTn:" parallel, "USB" the USB printer.
@@ -44,7 +70,12 @@ public:
 
     // Whether the system can reach USB printers at all.
     bool UsbSupported();
-    bool IsWindows9xFamily();
+
+    // Why the last Open failed, or the last Write or Read that failed since; problem None when
+    // nothing failed since the last successful Open.
+    const PortFailure& LastFailure() const { return failure_; }
+    // The device behind a port name, as the system knows it.
+    std::string DevicePath(const std::string& name);
 
     // The USB search and conflict check; until it is set, USB opens fail.
     void SetUsbAccess(UsbAccess* usb) { usb_ = usb; }
@@ -55,11 +86,16 @@ private:
     bool OpenSerial();
     bool OpenParallel();
     bool OpenUsb();
+    // Records why an operation failed and returns false.
+    bool Fail(PortOperation operation, PortProblem problem, platform::Error error = {},
+              std::string device = {}, std::string detail = {});
+    void NoteReadError(const platform::Error& error);
 
     platform::Platform& platform_;
     UsbAccess* usb_ = nullptr;
     // The open serial device behind handle, for its line settings; null for other kinds.
     platform::SerialDevice* serial_ = nullptr;
+    PortFailure failure_;
 };
 
 }  // namespace corvane::link

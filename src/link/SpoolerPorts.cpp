@@ -68,16 +68,15 @@ void RestoreRedirectedPrinters(platform::Platform& platform, RedirectedPrinters&
 }
 
 bool CheckUsbPortConflict(platform::Platform& platform, const std::string& portName,
-                          const WarningSink& warn) {
+                          platform::Reporter& reporter) {
     for (const auto& queue : platform.GetSpooler().ListQueues()) {
         if (!QueueUsesUsb(queue)) {
             continue;
         }
-        if (warn) {
-            warn(queue.name + " driver use " + portName +
-                     "\r\n\r\nPlease change the port of driver to other port.",
-                 "Warnning");
-        }
+        reporter.Message(platform::Severity::Warning,
+                         queue.name + " driver use " + portName +
+                             "\r\n\r\nPlease change the port of driver to other port.",
+                         "Warnning");
         return false;
     }
     return true;

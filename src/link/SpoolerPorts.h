@@ -10,11 +10,11 @@
 // A USB connection changes nothing: a queue on a USB printer refuses the connection with a
 // message, because the program cannot tell whether that queue's printer is the one it wants.
 
-#include <functional>
 #include <map>
 #include <string>
 
 #include "platform/Platform.h"
+#include "platform/Reporter.h"
 #include "platform/Spooler.h"
 
 namespace corvane::link {
@@ -30,9 +30,6 @@ using RedirectedPrinters = std::map<std::string, RedirectedPrinter>;
 
 // The state message a moved queue shows to whoever looks at it.
 inline constexpr char kPortInUseReason[] = "The port is in use by Corvane Manager.";
-
-// Shows a warning to the user (text, caption) with the exclamation icon and an OK button.
-using WarningSink = std::function<void(const std::string& text, const std::string& caption)>;
 
 // Whether a queue prints to the device at devicePath: its device URI contains the path, so
 // /dev/ttyS1 also catches /dev/ttyS10 to /dev/ttyS13.
@@ -54,6 +51,6 @@ void RestoreRedirectedPrinters(platform::Platform& platform, RedirectedPrinters&
 // True when a USB connection may go ahead. Otherwise the first queue on a USB printer is named in
 // a warning built with portName, and the connection is refused; no queue is changed.
 bool CheckUsbPortConflict(platform::Platform& platform, const std::string& portName,
-                          const WarningSink& warn);
+                          platform::Reporter& reporter);
 
 }  // namespace corvane::link

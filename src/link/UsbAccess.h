@@ -1,6 +1,7 @@
 #pragma once
 
 #include <memory>
+#include <string>
 
 #include "platform/Platform.h"
 
@@ -15,6 +16,11 @@ public:
     virtual bool CheckUsbPortConflict() = 0;
     // Finds and opens the printer; null when none of ours is attached.
     virtual std::unique_ptr<platform::Device> OpenUsbPrinter() = 0;
+    // Why the last OpenUsbPrinter gave null: NotFound when no supported printer was found, else
+    // the system's error on the device it chose.
+    virtual platform::Error OpenError() const { return {platform::ErrorKind::NotFound, 0}; }
+    // The device the last search chose, for messages; empty when it chose none.
+    virtual std::string ChosenDevicePath() const { return {}; }
 };
 
 }  // namespace corvane::link

@@ -18,21 +18,28 @@ bool IsSupported(const platform::UsbPrinterInfo& printer) {
 
 }  // namespace
 
-UsbPrinterFinder::UsbPrinterFinder(platform::Platform& platform, WarningSink warn,
-                                   std::ostream& diagnostics)
-    : platform_(platform), warn_(std::move(warn)), diagnostics_(diagnostics) {}
+UsbPrinterFinder::UsbPrinterFinder(platform::Platform& platform, platform::Reporter& reporter)
+    : platform_(platform), reporter_(reporter) {}
 
 bool UsbPrinterFinder::CheckUsbPortConflict() {
-    return link::CheckUsbPortConflict(platform_, kUsbPortName, warn_);
+    return link::CheckUsbPortConflict(platform_, kUsbPortName, reporter_);
 }
 
 std::unique_ptr<platform::Device> UsbPrinterFinder::OpenUsbPrinter() {
+    openError_ = {platform::ErrorKind::NotFound, 0};
     if (!FindUsbPrinterPath(completeDeviceName_)) {
         return nullptr;
     }
-    diagnostics_ << "completeDeviceName = (" << completeDeviceName_ << ")\n" << std::flush;
-    platform::Error error;
-    return platform_.OpenUsbPrinter(chosen_->devicePath, true, error);
+    reporter_.Diagnostic("completeDeviceName = (" + completeDeviceName_ + ")");
+    auto device = platform_.OpenUsbPrinter(chosen_->devicePath, true, openError_);
+    if (device) {
+        openError_ = {};
+    }
+    return device;
+}
+
+std::string UsbPrinterFinder::ChosenDevicePath() const {
+    return chosen_ ? chosen_->devicePath : std::string();
 }
 
 bool UsbPrinterFinder::FindUsbPrinterPath(std::string& deviceName) {
@@ -55,7 +62,7 @@ std::unique_ptr<platform::Device> UsbPrinterFinder::TryUsbInterface(
     platform::Error error;
     auto device = platform_.OpenUsbPrinter(printer.devicePath, false, error);
     if (!device) {
-        diagnostics_ << "FAILED to open " << printer.devicePath << "\n" << std::flush;
+        reporter_.Diagnostic("FAILED to open " + printer.devicePath);
     }
     return device;
 }

@@ -4,12 +4,12 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
-#include <ostream>
 #include <string>
 
 #include "link/SpoolerPorts.h"
 #include "link/UsbAccess.h"
 #include "platform/Platform.h"
+#include "platform/Reporter.h"
 
 namespace corvane::link {
 
@@ -39,13 +39,14 @@ inline constexpr std::uint16_t kKrt620VendorId = 0x3e1f;
 // name.
 class UsbPrinterFinder final : public UsbAccess {
 public:
-    // warn shows the driver conflict warning; diagnostics receives the two search lines (standard
-    // output in the program).
-    UsbPrinterFinder(platform::Platform& platform, WarningSink warn, std::ostream& diagnostics);
+    // The reporter shows the driver conflict warning and receives the two search lines.
+    UsbPrinterFinder(platform::Platform& platform, platform::Reporter& reporter);
 
     // UsbAccess
     bool CheckUsbPortConflict() override;
     std::unique_ptr<platform::Device> OpenUsbPrinter() override;
+    platform::Error OpenError() const override { return openError_; }
+    std::string ChosenDevicePath() const override;
 
     // Finds the first supported printer that opens and puts its device path into deviceName.
     // A matching device is written there even when it cannot be opened, and a later one that
@@ -66,8 +67,8 @@ private:
                                                       std::string& deviceName);
 
     platform::Platform& platform_;
-    WarningSink warn_;
-    std::ostream& diagnostics_;
+    platform::Reporter& reporter_;
+    platform::Error openError_;
     std::string completeDeviceName_;
     std::optional<platform::UsbPrinterInfo> chosen_;
 };

@@ -146,8 +146,7 @@ struct UsbPrinterInfo {
 inline constexpr std::uint32_t kUsbReadTimeoutMs = 2000;
 
 struct OsFacts {
-    bool usbSupported = true;      // the system can reach USB printers at all
-    bool windows9xFamily = false;  // the old consumer Windows line, never true on Linux
+    bool usbSupported = true;  // the system can reach USB printers at all
 };
 
 class Spooler;
@@ -181,6 +180,10 @@ public:
     virtual std::chrono::milliseconds Now() = 0;
 
     virtual OsFacts Facts() = 0;
+
+    // Keeps a diagnostic line of the program among the recorded exchanges, where a trace is
+    // kept; nothing otherwise.
+    virtual void Note(const std::string& line) { (void)line; }
 };
 
 }  // namespace corvane::platform

@@ -26,6 +26,8 @@ const char* ToString(TraceOperation operation) {
             return "status";
         case TraceOperation::List:
             return "list";
+        case TraceOperation::Note:
+            return "note";
     }
     return "unknown";
 }
@@ -80,6 +82,10 @@ std::string TraceSink::FormatLine(const TraceEntry& entry) {
     char stamp[32];
     std::snprintf(stamp, sizeof stamp, "%8lld ms ", static_cast<long long>(entry.at.count()));
     std::string line = stamp;
+    if (entry.operation == TraceOperation::Note) {
+        // A diagnostic line of the program, kept among the exchanges it explains.
+        return line + "- note " + entry.detail;
+    }
     line += entry.device.empty() ? "-" : entry.device;
     line += ' ';
     line += ToString(entry.operation);

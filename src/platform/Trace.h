@@ -8,6 +8,7 @@
 //       2101 ms COM3 write 3 of 3 bytes, ok, 0 ms | 1B 40 0A | .@.
 //       2101 ms COM3 read 0 of 1 bytes, timed out, 2001 ms
 //       4102 ms - pause 0 bytes, ok, 500 ms
+//       4102 ms - note completeDeviceName = (/dev/usb/lp0)
 
 #include <chrono>
 #include <cstdint>
@@ -22,9 +23,10 @@
 
 namespace corvane::platform {
 
-enum class TraceOperation { Open, Close, Write, Read, Pause, Purge, Configure, Status, List };
+enum class TraceOperation { Open, Close, Write, Read, Pause, Purge, Configure, Status, List, Note };
 
-// "open", "close", "write", "read", "pause", "purge", "configure", "status", "list".
+// "open", "close", "write", "read", "pause", "purge", "configure", "status", "list",
+// "note".
 const char* ToString(TraceOperation operation);
 
 struct TraceEntry {

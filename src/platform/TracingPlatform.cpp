@@ -288,6 +288,13 @@ OsFacts TracingPlatform::Facts() {
     return inner_.Facts();
 }
 
+void TracingPlatform::Note(const std::string& line) {
+    TraceEntry entry = MakeEntry(inner_.Now(), "-", TraceOperation::Note);
+    entry.detail = line;
+    Record(std::move(entry));
+    inner_.Note(line);
+}
+
 std::unique_ptr<Platform> MakeTracingPlatform(Platform& inner, std::ostream& out) {
     return std::make_unique<TracingPlatform>(inner, std::make_unique<TraceSink>(out));
 }

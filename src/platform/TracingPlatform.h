@@ -32,6 +32,7 @@ public:
     void Sleep(std::chrono::milliseconds duration) override;
     std::chrono::milliseconds Now() override;
     OsFacts Facts() override;
+    void Note(const std::string& line) override;
 
     // Adds an entry stamped with the time since the trace began.
     void Record(TraceEntry entry);

@@ -10,12 +10,6 @@ namespace {
 using link::InterfaceKind;
 using link::PrinterPort;
 
-void Show(const MessageSink& messages, std::string_view text, MessageIcon icon) {
-    if (messages) {
-        messages(std::string(text), icon);
-    }
-}
-
 template <typename Table>
 bool Contains(const Table& table, std::string_view text) {
     return std::find(table.begin(), table.end(), text) != table.end();
@@ -102,7 +96,9 @@ FirmwareIdResult CheckFirmwareId(PrinterPort& port, PrinterModel model) {
         for (int retry = 0; id != expected && retry < kVersionIdRetries; ++retry) {
             port.Sleep(kVersionIdRetryPauseMs);
             id = 0;
-            port.Read(&id, 1);
+            if (port.Read(&id, 1) == 0) {
+                break;
+            }
         }
         if (id == expected) {
             result.check = FirmwareCheck::Accepted;
@@ -113,22 +109,6 @@ FirmwareIdResult CheckFirmwareId(PrinterPort& port, PrinterModel model) {
     result.versionText = QueryPrinterInfo(port, InfoRequest::VersionText, kFirmwareQueryUsbSize,
                                           kFirmwareQuerySerialPauseMs, kFirmwareQueryUsbPauseMs);
     return result;
-}
-
-std::string UnsupportedFirmwareMessage(const std::string& versionText, InterfaceKind kind) {
-    std::size_t counted = versionText.size() + (kind == InterfaceKind::Usb ? 0 : 1);
-    if (counted >= 2) {
-        return "This F/W version of printer is not supported!!!\nPlease refer to the manual!!\n"
-               "Current F/W Version : " +
-               versionText;
-    }
-    return "This F/W version is not supported!!!\nPlease refer to the manual!!\n"
-           "Current F/W Version : Unknown";
-}
-
-void ShowUnsupportedFirmware(const MessageSink& messages, const std::string& versionText,
-                             InterfaceKind kind) {
-    Show(messages, UnsupportedFirmwareMessage(versionText, kind), MessageIcon::None);
 }
 
 bool IsAcceptedMaker(std::string_view makerText) {
@@ -142,20 +122,18 @@ bool IsAcceptedModel(PrinterModel model, std::string_view modelText) {
     return Contains(kAcceptedKrt310Models, modelText);
 }
 
-bool CheckPrinterIdentity(PrinterPort& port, PrinterModel model, const MessageSink& messages) {
+IdentityCheck CheckPrinterIdentity(PrinterPort& port, PrinterModel model) {
     std::string maker =
         QueryPrinterInfo(port, InfoRequest::Maker, kNameQueryUsbSize, kNameQuerySerialPauseMs);
     if (!IsAcceptedMaker(maker)) {
-        Show(messages, kCompanyNameMismatchMessage, MessageIcon::Exclamation);
-        return false;
+        return IdentityCheck::OtherMaker;
     }
     std::string modelText =
         QueryPrinterInfo(port, InfoRequest::Model, kNameQueryUsbSize, kNameQuerySerialPauseMs);
     if (!IsAcceptedModel(model, modelText)) {
-        Show(messages, kPrinterNameMismatchMessage, MessageIcon::Exclamation);
-        return false;
+        return IdentityCheck::OtherModel;
     }
-    return true;
+    return IdentityCheck::Accepted;
 }
 
 EmulationReply QueryEmulation(PrinterPort& port) {

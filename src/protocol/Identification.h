@@ -12,7 +12,6 @@
 
 #include "link/PrinterPort.h"
 #include "protocol/ExchangeStep.h"
-#include "protocol/MessageSink.h"
 #include "protocol/PrinterModel.h"
 
 namespace corvane::protocol {
@@ -65,35 +64,24 @@ struct FirmwareIdResult {
 
 // Resets the printer, asks for its version id and judges it against the chosen family. Port
 // error when the reset cannot be written or no id byte comes; on serial and parallel links four
-// further single bytes, 10 ms apart, may still bring the expected id.
+// further single bytes, 10 ms apart, may still bring the expected id, but a read that brings
+// nothing ends them: the port has waited out its time-outs, so the printer has nothing more to
+// say.
 FirmwareIdResult CheckFirmwareId(link::PrinterPort& port, PrinterModel model);
-
-// The unsupported-firmware box (no icon). The version is shown when the text has at least two
-// characters, where a serial or parallel text counts its terminating 00, so there one character
-// is enough; otherwise the version reads "Unknown".
-std::string UnsupportedFirmwareMessage(const std::string& versionText, link::InterfaceKind kind);
-void ShowUnsupportedFirmware(const MessageSink& messages, const std::string& versionText,
-                             link::InterfaceKind kind);
 
 inline constexpr std::array<std::string_view, 2> kAcceptedMakers = {"VANTORA", "QVN"};
 inline constexpr std::array<std::string_view, 2> kAcceptedKrt310Models = {"KRT-310", "KRT-310II"};
 inline constexpr std::array<std::string_view, 1> kAcceptedKrt620Models = {"KRT-620"};
 
-inline constexpr std::string_view kCompanyNameMismatchMessage =
-    "This printer don't match our company name.";
-inline constexpr std::string_view kPrinterNameMismatchMessage =
-    "This printer don't match our printer name.";
-inline constexpr std::string_view kOtherCompanyProductMessage =
-    "Don't use this program for other company product.";
-inline constexpr std::string_view kPortErrorMessage = "Port error! Check printer's port, please.";
-
 // Exact, case-sensitive comparisons of whole texts.
 bool IsAcceptedMaker(std::string_view makerText);
 bool IsAcceptedModel(PrinterModel model, std::string_view modelText);
 
-// Asks for the maker and then the model name. On a name that is not ours it shows its message
-// (exclamation) and returns false; the model is not asked for when the maker is wrong.
-bool CheckPrinterIdentity(link::PrinterPort& port, PrinterModel model, const MessageSink& messages);
+enum class IdentityCheck { Accepted, OtherMaker, OtherModel };
+
+// Asks for the maker and then the model name and judges them; the model is not asked for when
+// the maker is not ours.
+IdentityCheck CheckPrinterIdentity(link::PrinterPort& port, PrinterModel model);
 
 // The printer's answer to the emulation query: 1 for 02, 2 for 03, 0 for anything else.
 struct EmulationReply {

@@ -47,17 +47,17 @@ std::array<std::uint8_t, 10> LineModeCommands::SpeedSetCommand(LineModeSpeed spe
     return {0x1B, 0x1F, 0x23, 0x2B, 0x30, SpeedDigit(speed), 0x30, 0x30, 0x0A, 0x00};
 }
 
-std::optional<LineModeSpeed> LineModeCommands::SpeedOfChoice(int choice) {
-    switch (choice) {
-        case 0:
+std::optional<LineModeSpeed> LineModeCommands::SpeedOf(std::uint32_t bitsPerSecond) {
+    switch (bitsPerSecond) {
+        case 1200:
             return LineModeSpeed::Bps1200;
-        case 1:
+        case 2400:
             return LineModeSpeed::Bps2400;
-        case 2:
+        case 4800:
             return LineModeSpeed::Bps4800;
-        case 3:
+        case 9600:
             return LineModeSpeed::Bps9600;
-        case 4:
+        case 19200:
             return LineModeSpeed::Bps19200;
         default:
             return std::nullopt;

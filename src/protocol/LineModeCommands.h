@@ -40,8 +40,9 @@ public:
     static std::uint8_t SpeedDigit(LineModeSpeed speed);
     // The speed set command, ESC US "#" "+" "0" d "00" LF 00.
     static std::array<std::uint8_t, 10> SpeedSetCommand(LineModeSpeed speed);
-    // The speed of a choice index 0 to 4 (1200 to 19200 bps), or nothing.
-    static std::optional<LineModeSpeed> SpeedOfChoice(int choice);
+    // The speed of a number of bits per second (1200 to 19200), or nothing for a speed the
+    // printer does not have.
+    static std::optional<LineModeSpeed> SpeedOf(std::uint32_t bitsPerSecond);
 };
 
 }  // namespace corvane::protocol

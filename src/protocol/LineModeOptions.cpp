@@ -6,7 +6,7 @@ namespace corvane::protocol {
 
 namespace {
 
-constexpr int kNone = LineModeOption::kNoSecondRadio;
+using enum LineModeSetting;
 
 constexpr std::array<std::uint16_t, 4> kQuarterSteps = {0x0000, 0x0400, 0x0800, 0x0C00};
 constexpr std::array<std::uint16_t, 2> kOffOr0010 = {0x0000, 0x0010};
@@ -54,27 +54,27 @@ constexpr std::array<std::uint16_t, 20> MakeCodePageValues() {
 constexpr std::array<std::uint16_t, 20> kCodePageValues = MakeCodePageValues();
 
 const std::array<LineModeOption, 14> kMemorySwitchOptions = {{
-    {"Red and Black Commands", 16, 17, kNone, 1, 0x0C00, kQuarterSteps},
-    {"Country Specification", 18, 47, 48, 1, 0x0010, kOffOr0010},
-    {"[FF] Command Function", 24, 49, 50, 1, 0x000C, kOffOr0004},
-    {"Zero Style", 20, 51, 52, 2, 0x0010, kOffOr0010},
-    {"International Characters", 25, 26, kNone, 2, 0x000F, kInternational},
-    {"How to recover to print", 27, 53, 54, 3, 0x4000, kOffOr4000},
-    {"Paper width", 29, 30, kNone, 3, 0x0C00, kQuarterSteps},
-    {"Contextual Auto-cut Function", 31, 55, 56, 3, 0x0008, kOffOr0008},
-    {"Near end switch Function", 35, 36, kNone, 3, 0x0003, kNearEnd},
-    {"Character Table", 37, 38, kNone, 4, 0x1F00, kCharacterTables},
-    {"[CR] Command Function", 22, 33, kNone, 4, 0x0003, kCrFunction},
-    {"Automatic Status Function", 34, 57, 58, 5, 0x0100, kOffOr0100},
-    {"[ESC] [RS] a n Command", 40, 59, 61, 5, 0x0008, kOffOr0008},
-    {"Data reception error (serial)", 42, 60, 62, 5, 0x0001, kOffOr0001},
+    {RedAndBlackCommands, "Red and Black Commands", 1, 0x0C00, kQuarterSteps},
+    {CountrySpecification, "Country Specification", 1, 0x0010, kOffOr0010},
+    {FfCommandFunction, "[FF] Command Function", 1, 0x000C, kOffOr0004},
+    {ZeroStyle, "Zero Style", 2, 0x0010, kOffOr0010},
+    {InternationalCharacters, "International Characters", 2, 0x000F, kInternational},
+    {HowToRecoverToPrint, "How to recover to print", 3, 0x4000, kOffOr4000},
+    {PaperWidth, "Paper width", 3, 0x0C00, kQuarterSteps},
+    {ContextualAutoCut, "Contextual Auto-cut Function", 3, 0x0008, kOffOr0008},
+    {NearEndSwitch, "Near end switch Function", 3, 0x0003, kNearEnd},
+    {CharacterTable, "Character Table", 4, 0x1F00, kCharacterTables},
+    {CrCommandFunction, "[CR] Command Function", 4, 0x0003, kCrFunction},
+    {AutomaticStatus, "Automatic Status Function", 5, 0x0100, kOffOr0100},
+    {EscRsCommand, "[ESC] [RS] a n Command", 5, 0x0008, kOffOr0008},
+    {DataReceptionError, "Data reception error (serial)", 5, 0x0001, kOffOr0001},
 }};
 
 // Bit 0020 of word 1 belongs to the code page field too (0022, 0023 and 0026 use it), so the
 // clear must cover it or a later code page without it would keep it set.
 const std::array<LineModeOption, 2> kCodePageOptions = {{
-    {"Code Page Set", 82, 84, kNone, 1, 0x003F, kCodePageValues},
-    {"[CR] [LF] Command Set", 83, 85, kNone, 5, 0x000F, kCrLf},
+    {CodePage, "Code Page Set", 1, 0x003F, kCodePageValues},
+    {CrLfCommands, "[CR] [LF] Command Set", 5, 0x000F, kCrLf},
 }};
 
 }  // namespace
@@ -91,10 +91,12 @@ std::span<const LineModeCodePage> LineModeOptions::CodePages() {
     return kCodePages;
 }
 
-const LineModeOption* LineModeOptions::FindMemorySwitchOption(int checkBoxId) {
-    for (const LineModeOption& option : kMemorySwitchOptions) {
-        if (option.checkBoxId == checkBoxId) {
-            return &option;
+const LineModeOption* LineModeOptions::Find(LineModeSetting setting) {
+    for (auto table : {MemorySwitchOptions(), CodePageOptions()}) {
+        for (const LineModeOption& option : table) {
+            if (option.setting == setting) {
+                return &option;
+            }
         }
     }
     return nullptr;

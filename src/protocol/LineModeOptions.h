@@ -1,24 +1,44 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <span>
 #include <string_view>
 
 namespace corvane::protocol {
 
-// One setting of a line-mode dialog: the check box that picks it, the control or radio pair
-// that chooses its value, and the field of a switch word it changes.
+// The settings that the line-mode switch commands can change.
+enum class LineModeSetting {
+    RedAndBlackCommands,
+    CountrySpecification,
+    FfCommandFunction,
+    ZeroStyle,
+    InternationalCharacters,
+    HowToRecoverToPrint,
+    PaperWidth,
+    ContextualAutoCut,
+    NearEndSwitch,
+    CharacterTable,
+    CrCommandFunction,
+    AutomaticStatus,
+    EscRsCommand,
+    DataReceptionError,
+    CodePage,
+    CrLfCommands,
+};
+
+// One setting: the field of a switch word it changes, and the field's value for each choice.
+// A choice is a position in the setting's list of values, as the printer's manual lists them.
 struct LineModeOption {
-    std::string_view name;    // the check box caption
-    int checkBoxId;           // the option's check box
-    int choiceId;             // its combo box, or the first radio of its pair
-    int secondRadioId;        // the second radio of its pair; kNoSecondRadio for a combo box
+    LineModeSetting setting;
+    std::string_view name;    // as the printer's manual names it
     int word;                 // switch word 1 to 9
     std::uint16_t clearMask;  // every bit of the field
-    std::span<const std::uint16_t> values;  // the field's value by choice index
+    std::span<const std::uint16_t> values;  // the field's value by choice
 
-    static constexpr int kNoSecondRadio = 0;
-    bool IsRadioPair() const { return secondRadioId != kNoSecondRadio; }
+    bool HasChoice(int choice) const {
+        return choice >= 0 && static_cast<std::size_t>(choice) < values.size();
+    }
 };
 
 // A code page the code page dialog offers: its list text and its value in switch word 1.
@@ -27,19 +47,19 @@ struct LineModeCodePage {
     std::uint16_t value;
 };
 
-// The option tables of the two line-mode switch dialogs, in the order their fields are applied.
+// The option tables of the two printer families, in the order their fields are applied.
 class LineModeOptions {
 public:
-    // The fourteen options of the memory switch dialog.
+    // The fourteen settings of a KRT-310 family printer.
     static std::span<const LineModeOption> MemorySwitchOptions();
-    // "Code Page Set" and "[CR] [LF] Command Set" of the code page and CR/LF dialog.
+    // The default code page and the CR/LF handling of a KRT-620.
     static std::span<const LineModeOption> CodePageOptions();
     static const LineModeOption& CodePageSetOption() { return CodePageOptions()[0]; }
     static const LineModeOption& CrLfSetOption() { return CodePageOptions()[1]; }
     // The twenty code pages, in list order.
     static std::span<const LineModeCodePage> CodePages();
-    // The option whose check box has the id, or null.
-    static const LineModeOption* FindMemorySwitchOption(int checkBoxId);
+    // The option of a setting, or null.
+    static const LineModeOption* Find(LineModeSetting setting);
 };
 
 }  // namespace corvane::protocol

@@ -92,8 +92,8 @@ bool SendTransmitMemorySwitch(PrinterPort& port, std::uint8_t selector) {
     return SendFrame(port, TransmitMemorySwitchFrame(selector));
 }
 
-bool SendSetCustomizedValue(PrinterPort& port, std::uint8_t paperWidthCode) {
-    return SendFrame(port, SetCustomizedValueFrame(paperWidthCode));
+bool SendSetCustomizedValue(PrinterPort& port, PaperWidth width) {
+    return SendFrame(port, SetCustomizedValueFrame(width));
 }
 
 bool SendTransmitCustomizedValue(PrinterPort& port) {

@@ -28,7 +28,7 @@ bool SendEndUserSetting(link::PrinterPort& port);
 bool SendSetMemorySwitches(link::PrinterPort& port, const PinBlock& blockA, const PinBlock& blockB,
                            const StepCallback& step = {});
 bool SendTransmitMemorySwitch(link::PrinterPort& port, std::uint8_t selector);
-bool SendSetCustomizedValue(link::PrinterPort& port, std::uint8_t paperWidthCode);
+bool SendSetCustomizedValue(link::PrinterPort& port, PaperWidth width);
 bool SendTransmitCustomizedValue(link::PrinterPort& port);
 // Five writes: head, speed, parity, flow control, data bits. Steps PartWritten after each.
 bool SendSetSerialSettings(link::PrinterPort& port, const SerialSettings& settings,

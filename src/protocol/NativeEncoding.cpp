@@ -6,20 +6,28 @@ namespace corvane::protocol {
 
 namespace {
 
-// The entry of a 1-based list position, or the fallback for "No Change" and unknown positions.
-template <typename Table, typename Value>
-Value AtPosition(const Table& table, int position, Value fallback) {
-    if (position < 1 || position > static_cast<int>(table.size())) {
-        return fallback;
-    }
-    return table[static_cast<std::size_t>(position - 1)];
+// The characters of each item in the order of its enumerators, as the printer sends and takes
+// them.
+constexpr std::array<std::uint8_t, 3> kParityCharacters = {'0', '1', '2'};
+constexpr std::array<std::uint8_t, 2> kFlowControlCharacters = {'0', '1'};
+constexpr std::array<std::uint32_t, 2> kDataBits = {7, 8};
+constexpr std::array<std::uint8_t, 2> kDataBitsCharacters = {'7', '8'};
+constexpr std::array<std::uint8_t, 3> kPaperWidthCharacters = {'2', '4', '5'};
+constexpr std::array<std::uint8_t, 3> kPaperWidthCodes = {0x02, 0x04, 0x05};
+
+template <typename Table, typename Iterator>
+std::size_t Index(const Table& table, Iterator it) {
+    return static_cast<std::size_t>(it - table.begin());
 }
 
-// The 1-based list position of a value, 0 when the table lacks it.
-template <typename Table, typename Value>
-int PositionOf(const Table& table, const Value& value) {
-    auto it = std::find(table.begin(), table.end(), value);
-    return it == table.end() ? 0 : static_cast<int>(it - table.begin()) + 1;
+// The enumerator whose character is the one received, or nothing.
+template <typename Enum, typename Table>
+std::optional<Enum> EnumAt(const Table& characters, std::uint8_t character) {
+    auto it = std::find(characters.begin(), characters.end(), character);
+    if (it == characters.end()) {
+        return std::nullopt;
+    }
+    return static_cast<Enum>(Index(characters, it));
 }
 
 // Block offset of pin k: pin 8 travels first.
@@ -94,47 +102,54 @@ int CodePageNumberFromPins(PrinterModel model, const SwitchPins& pins) {
     return number;
 }
 
-std::string_view SpeedText(int baudIndex) {
-    return AtPosition(kSpeedTexts, baudIndex, std::string_view{});
+std::string_view SpeedText(std::optional<std::uint32_t> speed) {
+    auto it = std::find(kSpeeds.begin(), kSpeeds.end(), speed.value_or(0));
+    return it == kSpeeds.end() ? std::string_view{} : kSpeedTexts[Index(kSpeeds, it)];
 }
 
-std::uint8_t ParityCharacter(int parityIndex) {
-    return AtPosition(kParityCharacters, parityIndex, std::uint8_t{0});
+std::uint8_t ParityCharacter(std::optional<Parity> parity) {
+    return parity ? kParityCharacters[static_cast<std::size_t>(*parity)] : 0;
 }
 
-std::uint8_t FlowControlCharacter(int flowControlIndex) {
-    return AtPosition(kFlowControlCharacters, flowControlIndex, std::uint8_t{0});
+std::uint8_t FlowControlCharacter(std::optional<FlowControl> flowControl) {
+    return flowControl ? kFlowControlCharacters[static_cast<std::size_t>(*flowControl)] : 0;
 }
 
-std::uint8_t DataBitsCharacter(int dataBitsIndex) {
-    return AtPosition(kDataBitsCharacters, dataBitsIndex, std::uint8_t{0});
+std::uint8_t DataBitsCharacter(std::optional<std::uint32_t> dataBits) {
+    auto it = std::find(kDataBits.begin(), kDataBits.end(), dataBits.value_or(0));
+    return it == kDataBits.end() ? 0 : kDataBitsCharacters[Index(kDataBits, it)];
 }
 
-std::uint8_t PaperWidthCode(int paperWidthIndex) {
-    if (paperWidthIndex == 0) {
-        return 0;
+std::uint8_t PaperWidthCode(PaperWidth width) {
+    return kPaperWidthCodes[static_cast<std::size_t>(width)];
+}
+
+std::optional<std::uint32_t> SpeedFromText(std::string_view text) {
+    auto it = std::find(kSpeedTexts.begin(), kSpeedTexts.end(), text);
+    if (it == kSpeedTexts.end()) {
+        return std::nullopt;
     }
-    return AtPosition(kPaperWidthCodes, paperWidthIndex, kUnknownPaperWidthCode);
+    return kSpeeds[Index(kSpeedTexts, it)];
 }
 
-int BaudIndexFromText(std::string_view text) {
-    return PositionOf(kSpeedTexts, text);
+std::optional<Parity> ParityFromCharacter(std::uint8_t character) {
+    return EnumAt<Parity>(kParityCharacters, character);
 }
 
-int ParityIndexFromCharacter(std::uint8_t character) {
-    return PositionOf(kParityCharacters, character);
+std::optional<FlowControl> FlowControlFromCharacter(std::uint8_t character) {
+    return EnumAt<FlowControl>(kFlowControlCharacters, character);
 }
 
-int FlowControlIndexFromCharacter(std::uint8_t character) {
-    return PositionOf(kFlowControlCharacters, character);
+std::optional<std::uint32_t> DataBitsFromCharacter(std::uint8_t character) {
+    auto it = std::find(kDataBitsCharacters.begin(), kDataBitsCharacters.end(), character);
+    if (it == kDataBitsCharacters.end()) {
+        return std::nullopt;
+    }
+    return kDataBits[Index(kDataBitsCharacters, it)];
 }
 
-int DataBitsIndexFromCharacter(std::uint8_t character) {
-    return PositionOf(kDataBitsCharacters, character);
-}
-
-int PaperWidthIndexFromCharacter(std::uint8_t character) {
-    return PositionOf(kPaperWidthCharacters, character);
+std::optional<PaperWidth> PaperWidthFromCharacter(std::uint8_t character) {
+    return EnumAt<PaperWidth>(kPaperWidthCharacters, character);
 }
 
 }  // namespace corvane::protocol

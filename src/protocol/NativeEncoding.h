@@ -1,11 +1,12 @@
 #pragma once
 
 // How the native command set encodes memory switch pins, the default code page and the serial
-// communication items, in both directions: from the manager's choices to the characters sent, and
-// from the characters received back to the manager's list positions.
+// communication items, in both directions: from the settings to the characters sent, and from
+// the characters received back to the settings.
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string_view>
 
@@ -67,40 +68,41 @@ inline constexpr std::uint8_t kSerialItemFlowControl = 0x03;
 inline constexpr std::uint8_t kSerialItemDataBits = 0x04;
 inline constexpr std::uint8_t kCustomizedItemPaperWidth = 0x03;
 
-// The serial communication items as positions in the manager's lists; 0 is "No Change".
+// The printer's serial communication items and its paper width; an item left empty is left as
+// the printer has it ("No Change").
+enum class Parity { None, Odd, Even };
+enum class FlowControl { DtrDsr, XonXoff };
+enum class PaperWidth { Mm57_5, Mm69_5, Mm76 };
+
 struct SerialSettings {
-    int baudIndex = 0;         // 1 "1200", 2 "2400", 3 "4800", 4 "9600", 5 "19200"
-    int parityIndex = 0;       // 1 "None", 2 "Odd", 3 "Even"
-    int flowControlIndex = 0;  // 1 "DTR/DSR", 2 "Xon/Xoff"
-    int dataBitsIndex = 0;     // 1 "7", 2 "8"
+    std::optional<std::uint32_t> speed;  // bits per second: 1200, 2400, 4800, 9600 or 19200
+    std::optional<Parity> parity;
+    std::optional<FlowControl> flowControl;
+    std::optional<std::uint32_t> dataBits;  // 7 or 8
+
+    bool operator==(const SerialSettings&) const = default;
 };
 
-// Values of list positions 1, 2, ... as the printer sends and takes them.
+// The speeds the printer takes, as numbers and as the text it sends and takes.
+inline constexpr std::array<std::uint32_t, 5> kSpeeds = {1200, 2400, 4800, 9600, 19200};
 inline constexpr std::array<std::string_view, 5> kSpeedTexts = {"1200", "2400", "4800", "9600",
                                                                 "19200"};
-inline constexpr std::array<std::uint32_t, 5> kSpeeds = {1200, 2400, 4800, 9600, 19200};
-inline constexpr std::array<std::uint8_t, 3> kParityCharacters = {'0', '1', '2'};
-inline constexpr std::array<std::uint8_t, 2> kFlowControlCharacters = {'0', '1'};
-inline constexpr std::array<std::uint8_t, 2> kDataBitsCharacters = {'7', '8'};
-// Paper widths 57.5 mm, 69.5 mm and 76 mm: received as characters, sent as number bytes.
-inline constexpr std::array<std::uint8_t, 3> kPaperWidthCharacters = {'2', '4', '5'};
-inline constexpr std::array<std::uint8_t, 3> kPaperWidthCodes = {0x02, 0x04, 0x05};
-// Sent for a paper width position that the list does not have.
-inline constexpr std::uint8_t kUnknownPaperWidthCode = 0xFF;
 
-// Encoders for SetSerialSettings: empty text or 00 for "No Change" and for unknown positions.
-std::string_view SpeedText(int baudIndex);
-std::uint8_t ParityCharacter(int parityIndex);
-std::uint8_t FlowControlCharacter(int flowControlIndex);
-std::uint8_t DataBitsCharacter(int dataBitsIndex);
-// The paper width byte of SetCustomizedValue; 0 means nothing is to be sent.
-std::uint8_t PaperWidthCode(int paperWidthIndex);
+// Encoders for SetSerialSettings and SetCustomizedValue: an empty text or a 00 byte for an item
+// left as it is, and for a speed or a number of data bits the printer does not have, which it
+// must never be sent.
+std::string_view SpeedText(std::optional<std::uint32_t> speed);
+std::uint8_t ParityCharacter(std::optional<Parity> parity);
+std::uint8_t FlowControlCharacter(std::optional<FlowControl> flowControl);
+std::uint8_t DataBitsCharacter(std::optional<std::uint32_t> dataBits);
+// 02, 04 or 05; the paper width is received as the characters '2', '4' and '5'.
+std::uint8_t PaperWidthCode(PaperWidth width);
 
-// Decoders of the value replies: a list position, 0 for anything unknown.
-int BaudIndexFromText(std::string_view text);
-int ParityIndexFromCharacter(std::uint8_t character);
-int FlowControlIndexFromCharacter(std::uint8_t character);
-int DataBitsIndexFromCharacter(std::uint8_t character);
-int PaperWidthIndexFromCharacter(std::uint8_t character);
+// Decoders of the value replies; empty for anything the printer should not have sent.
+std::optional<std::uint32_t> SpeedFromText(std::string_view text);
+std::optional<Parity> ParityFromCharacter(std::uint8_t character);
+std::optional<FlowControl> FlowControlFromCharacter(std::uint8_t character);
+std::optional<std::uint32_t> DataBitsFromCharacter(std::uint8_t character);
+std::optional<PaperWidth> PaperWidthFromCharacter(std::uint8_t character);
 
 }  // namespace corvane::protocol

@@ -37,8 +37,8 @@ Frame TransmitSerialSettingFrame(std::uint8_t item) {
     return WithParameter(NativeFrame::TransmitSerialSetting, item);
 }
 
-Frame SetCustomizedValueFrame(std::uint8_t paperWidthCode) {
-    return WithParameter(NativeFrame::SetCustomizedValue, paperWidthCode);
+Frame SetCustomizedValueFrame(PaperWidth width) {
+    return WithParameter(NativeFrame::SetCustomizedValue, PaperWidthCode(width));
 }
 
 Frame SetPowerSaveFrame(bool usePowerSave, int seconds) {
@@ -55,7 +55,7 @@ std::vector<Frame> SetMemorySwitchesParts(const PinBlock& blockA, const PinBlock
 }
 
 std::vector<Frame> SetSerialSettingsParts(const SerialSettings& settings) {
-    std::string_view speed = SpeedText(settings.baudIndex);
+    std::string_view speed = SpeedText(settings.speed);
     Frame head = CopyFrame(NativeFrame::SetSerialSettingsHead);
     Frame speedPart;
     if (speed.empty()) {
@@ -65,9 +65,9 @@ std::vector<Frame> SetSerialSettingsParts(const SerialSettings& settings) {
         speedPart.length = static_cast<std::uint32_t>(speed.size());
     }
     head.bytes[kLengthLowOffset] = speedPart.length == 5 ? 0x09 : 0x08;
-    return {head, speedPart, OneByte(ParityCharacter(settings.parityIndex)),
-            OneByte(FlowControlCharacter(settings.flowControlIndex)),
-            OneByte(DataBitsCharacter(settings.dataBitsIndex))};
+    return {head, speedPart, OneByte(ParityCharacter(settings.parity)),
+            OneByte(FlowControlCharacter(settings.flowControl)),
+            OneByte(DataBitsCharacter(settings.dataBits))};
 }
 
 }  // namespace corvane::protocol

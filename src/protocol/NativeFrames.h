@@ -65,7 +65,7 @@ Frame CopyFrame(NativeFrame frame);
 
 Frame TransmitMemorySwitchFrame(std::uint8_t selector);
 Frame TransmitSerialSettingFrame(std::uint8_t item);
-Frame SetCustomizedValueFrame(std::uint8_t paperWidthCode);
+Frame SetCustomizedValueFrame(PaperWidth width);
 // The flag byte is 01 when power save is used; the seconds go out as their low byte.
 Frame SetPowerSaveFrame(bool usePowerSave, int seconds);
 

@@ -1,12 +1,14 @@
 #include "resources/ControlBuilders.h"
 #include "resources/DialogTemplate.h"
+#include "resources/Template101Ids.h"
 
 namespace corvane::resources {
 
 // The borderless "Please wait" window shown while the manager reads the printer first.
 DialogTemplate MakeTemplate101() {
+    using namespace template101;
     DialogTemplate t;
-    t.id = 101;
+    t.id = kTemplateId;
     t.width = 186;
     t.height = 34;
     t.style = kPopup | kThinBorder;

@@ -1,5 +1,6 @@
 #include "resources/ControlBuilders.h"
 #include "resources/DialogTemplate.h"
+#include "resources/Template143Ids.h"
 
 namespace corvane::resources {
 
@@ -7,38 +8,39 @@ namespace corvane::resources {
 // Every choice control starts disabled until its option is ticked.
 DialogTemplate MakeTemplate143() {
     using namespace build;
+    using namespace template143;
     DialogTemplate t;
-    t.id = 143;
+    t.id = kTemplateId;
     t.caption = "Other Corvane";
     t.width = 480;
     t.height = 246;
     t.style = kPopup | kCaption | kSystemMenu | kModalFrame;
     t.controls = {
         GroupBox("General Set", {7, 7, 230, 76}),
-        CheckBox(27, "How to recover to print", {14, 20, 104, 10}),
+        CheckBox(kHowToRecoverCheck, "How to recover to print", {14, 20, 104, 10}),
         Label("ready after inserting paper", {26, 31, 92, 8}),
-        Radio(53, "Press FEED", {122, 20, 50, 10}, kFirstInGroup | kDisabled),
-        Radio(54, "Auto-recover", {174, 20, 58, 10}, kDisabled),
-        CheckBox(29, "Paper width", {14, 46, 104, 10}),
-        List(30, ControlKind::DropDownList,
+        Radio(kHowToRecoverFirstRadio, "Press FEED", {122, 20, 50, 10}, kFirstInGroup | kDisabled),
+        Radio(kHowToRecoverSecondRadio, "Auto-recover", {174, 20, 58, 10}, kDisabled),
+        CheckBox(kPaperWidthCheck, "Paper width", {14, 46, 104, 10}),
+        List(kPaperWidthList, ControlKind::DropDownList,
              {"76mm(400 half dots)", "57.5mm(300 half dots)", "76mm(385 half dots)",
               "57.5mm(297 half dots)"},
              {122, 44, 108, 70}, kDisabled),
-        CheckBox(42, "Data reception error (serial)", {14, 64, 106, 10}),
-        Radio(60, "Prints \"?\"", {122, 64, 50, 10}, kFirstInGroup | kDisabled),
-        Radio(62, "Ignored", {174, 64, 50, 10}, kDisabled),
+        CheckBox(kDataReceptionErrorCheck, "Data reception error (serial)", {14, 64, 106, 10}),
+        Radio(kDataReceptionErrorFirstRadio, "Prints \"?\"", {122, 64, 50, 10}, kFirstInGroup | kDisabled),
+        Radio(kDataReceptionErrorSecondRadio, "Ignored", {174, 64, 50, 10}, kDisabled),
 
         GroupBox("Character Set", {7, 88, 230, 128}),
-        CheckBox(20, "Zero Style", {14, 101, 104, 10}),
-        Radio(51, "Normal", {122, 101, 50, 10}, kFirstInGroup | kDisabled),
-        Radio(52, "Slash zero", {174, 101, 56, 10}, kDisabled),
-        CheckBox(25, "International Characters", {14, 119, 104, 10}),
-        List(26, ControlKind::DropDownList,
+        CheckBox(kZeroStyleCheck, "Zero Style", {14, 101, 104, 10}),
+        Radio(kZeroStyleFirstRadio, "Normal", {122, 101, 50, 10}, kFirstInGroup | kDisabled),
+        Radio(kZeroStyleSecondRadio, "Slash zero", {174, 101, 56, 10}, kDisabled),
+        CheckBox(kInternationalCharactersCheck, "International Characters", {14, 119, 104, 10}),
+        List(kInternationalCharactersList, ControlKind::DropDownList,
              {"U.S.A", "France", "Germany", "U.K", "Denmark1", "Sweden", "Italy", "Spain1", "Japan",
               "Norway", "Denmark2"},
              {122, 117, 108, 100}, kDisabled | kVScroll),
-        CheckBox(37, "Character Table", {14, 137, 104, 10}),
-        List(38, ControlKind::DropDownList,
+        CheckBox(kCharacterTableCheck, "Character Table", {14, 137, 104, 10}),
+        List(kCharacterTableList, ControlKind::DropDownList,
              {"PC437",
               "Katakana",
               "PC850(Multilingual)",
@@ -65,42 +67,42 @@ DialogTemplate MakeTemplate143() {
               "Thai character code 11",
               "Thai character code 18"},
              {122, 135, 108, 120}, kDisabled | kVScroll),
-        CheckBox(16, "Red and Black Commands", {14, 155, 104, 10}),
+        CheckBox(kRedAndBlackCheck, "Red and Black Commands", {14, 155, 104, 10}),
         // The longest items need the whole width of the group.
-        List(17, ControlKind::DropDownList,
+        List(kRedAndBlackList, ControlKind::DropDownList,
              {"White/Black inverted printing", "White/Black inversion(7x9 font print)+enhancing",
               "Upper line+Underline+Enhancing",
               "Upper line+Underline+Double tall expanded+Enhancing"},
              {26, 167, 204, 60}, kDisabled),
-        CheckBox(18, "Country Specification", {14, 185, 104, 10}),
-        Radio(47, "Standard Specification", {26, 198, 94, 10}, kFirstInGroup | kDisabled),
-        Radio(48, "Chinese Characters", {122, 198, 90, 10}, kDisabled),
+        CheckBox(kCountrySpecificationCheck, "Country Specification", {14, 185, 104, 10}),
+        Radio(kCountrySpecificationFirstRadio, "Standard Specification", {26, 198, 94, 10}, kFirstInGroup | kDisabled),
+        Radio(kCountrySpecificationSecondRadio, "Chinese Characters", {122, 198, 90, 10}, kDisabled),
 
         GroupBox("Function Set", {243, 7, 230, 155}),
-        CheckBox(35, "Near end switch Function", {250, 20, 108, 10}),
-        List(36, ControlKind::DropDownList, {"Disable", "Enable (on-line)", "Enable (off-line)"},
+        CheckBox(kNearEndSwitchCheck, "Near end switch Function", {250, 20, 108, 10}),
+        List(kNearEndSwitchList, ControlKind::DropDownList, {"Disable", "Enable (on-line)", "Enable (off-line)"},
              {362, 18, 104, 60}, kDisabled),
-        CheckBox(24, "[FF] Command Function", {250, 38, 108, 10}),
-        Radio(49, "Executes a form feed", {262, 50, 94, 10}, kFirstInGroup | kDisabled),
-        Radio(50, "Feed and partial cut", {362, 50, 94, 10}, kDisabled),
-        CheckBox(22, "[CR] Command Function", {250, 68, 108, 10}),
-        List(33, ControlKind::DropDownList, {"Ignore", "Print and linefeed", "Print"},
+        CheckBox(kFfCommandCheck, "[FF] Command Function", {250, 38, 108, 10}),
+        Radio(kFfCommandFirstRadio, "Executes a form feed", {262, 50, 94, 10}, kFirstInGroup | kDisabled),
+        Radio(kFfCommandSecondRadio, "Feed and partial cut", {362, 50, 94, 10}, kDisabled),
+        CheckBox(kCrCommandCheck, "[CR] Command Function", {250, 68, 108, 10}),
+        List(kCrCommandList, ControlKind::DropDownList, {"Ignore", "Print and linefeed", "Print"},
              {362, 66, 104, 60}, kDisabled),
-        CheckBox(31, "Contextual Auto-cut Function", {250, 86, 110, 10}),
-        Radio(55, "Disable", {362, 86, 48, 10}, kFirstInGroup | kDisabled),
-        Radio(56, "Enable", {414, 86, 48, 10}, kDisabled),
-        CheckBox(34, "Automatic Status Function", {250, 104, 110, 10}),
-        Radio(57, "Disable", {362, 104, 48, 10}, kFirstInGroup | kDisabled),
-        Radio(58, "Enable", {414, 104, 48, 10}, kDisabled),
-        CheckBox(40, "[ESC] [RS] a n Command", {250, 122, 110, 10}),
+        CheckBox(kAutoCutCheck, "Contextual Auto-cut Function", {250, 86, 110, 10}),
+        Radio(kAutoCutFirstRadio, "Disable", {362, 86, 48, 10}, kFirstInGroup | kDisabled),
+        Radio(kAutoCutSecondRadio, "Enable", {414, 86, 48, 10}, kDisabled),
+        CheckBox(kAutomaticStatusCheck, "Automatic Status Function", {250, 104, 110, 10}),
+        Radio(kAutomaticStatusFirstRadio, "Disable", {362, 104, 48, 10}, kFirstInGroup | kDisabled),
+        Radio(kAutomaticStatusSecondRadio, "Enable", {414, 104, 48, 10}, kDisabled),
+        CheckBox(kEscRsCheck, "[ESC] [RS] a n Command", {250, 122, 110, 10}),
         Label("Function", {262, 133, 60, 8}),
-        Radio(59, "Only setting", {362, 122, 104, 10}, kFirstInGroup | kDisabled),
-        Radio(61, "Auto-status sent only once", {362, 136, 104, 10}, kDisabled),
+        Radio(kEscRsFirstRadio, "Only setting", {362, 122, 104, 10}, kFirstInGroup | kDisabled),
+        Radio(kEscRsSecondRadio, "Auto-status sent only once", {362, 136, 104, 10}, kDisabled),
 
-        CheckBox(73, "Select All Item", {7, 226, 80, 10}),
-        Button(69, "Print current status of memory switch", {120, 222, 140, 16}),
-        Button(1003, "Set status of memory switch", {266, 222, 120, 16}),
-        Button(71, "Close", {392, 222, 81, 16}),
+        CheckBox(kSelectAll, "Select All Item", {7, 226, 80, 10}),
+        Button(kPrintStatus, "Print current status of memory switch", {120, 222, 140, 16}),
+        Button(kSet, "Set status of memory switch", {266, 222, 120, 16}),
+        Button(kClose, "Close", {392, 222, 81, 16}),
     };
     return t;
 }

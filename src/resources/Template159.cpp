@@ -2,6 +2,7 @@
 
 #include "resources/ControlBuilders.h"
 #include "resources/DialogTemplate.h"
+#include "resources/Template159Ids.h"
 
 namespace corvane::resources {
 
@@ -9,9 +10,7 @@ namespace corvane::resources {
 // per offset -3 to 3.
 DialogTemplate MakeTemplate159() {
     using namespace build;
-    constexpr int kColumns = 7;
-    constexpr int kRows = 4;
-    constexpr int kFirstRadioId = 1071;
+    using namespace template159;
     constexpr int kColumnLeft = 40;
     constexpr int kColumnStep = 28;
     constexpr int kRowTop = 34;
@@ -20,7 +19,7 @@ DialogTemplate MakeTemplate159() {
     const char* const rowLabels[kRows] = {"[A]", "[B]", "[C]", "[D]"};
 
     DialogTemplate t;
-    t.id = 159;
+    t.id = kTemplateId;
     t.caption = "KRT-620 Vertical Alignment Tool";
     t.width = 250;
     t.height = 128;
@@ -35,16 +34,15 @@ DialogTemplate MakeTemplate159() {
         int top = kRowTop + row * kRowStep;
         t.controls.push_back(Label(rowLabels[row], {14, top + 1, 20, 8}));
         for (int column = 0; column < kColumns; ++column) {
-            int id = kFirstRadioId + row * kColumns + column;
-            t.controls.push_back(Radio(id, "",
+            t.controls.push_back(build::Radio(template159::Radio(row, column), "",
                                        {kColumnLeft + 5 + column * kColumnStep, top, 12, 10},
                                        column == 0 ? kFirstInGroup : kStyleNone));
         }
     }
-    t.controls.push_back(Button(1055, "Pattern   Print", {7, 104, 55, 16}));
-    t.controls.push_back(Button(1100, "Save Setting", {66, 104, 55, 16}));
-    t.controls.push_back(Button(1101, "Verify  Setting", {125, 104, 55, 16}));
-    t.controls.push_back(Button(1, "EXIT", {188, 104, 55, 16}, kDefaultButton));
+    t.controls.push_back(Button(kPatternPrint, "Pattern   Print", {7, 104, 55, 16}));
+    t.controls.push_back(Button(kSaveSetting, "Save Setting", {66, 104, 55, 16}));
+    t.controls.push_back(Button(kVerifySetting, "Verify  Setting", {125, 104, 55, 16}));
+    t.controls.push_back(Button(kExit, "EXIT", {188, 104, 55, 16}, kDefaultButton));
     return t;
 }
 

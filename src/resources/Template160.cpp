@@ -1,21 +1,23 @@
 #include "resources/ControlBuilders.h"
 #include "resources/DialogTemplate.h"
+#include "resources/Template160Ids.h"
 
 namespace corvane::resources {
 
 // The line-mode code page and CR/LF dialog of a KRT-620 in the "Other" emulation.
 DialogTemplate MakeTemplate160() {
     using namespace build;
+    using namespace template160;
     DialogTemplate t;
-    t.id = 160;
+    t.id = kTemplateId;
     t.caption = "Other Corvane";
     t.width = 300;
     t.height = 122;
     t.style = kPopup | kCaption | kSystemMenu | kModalFrame;
     t.controls = {
         GroupBox("Default Code Page Set", {7, 7, 286, 30}),
-        CheckBox(82, "Code Page Set", {14, 20, 82, 10}),
-        List(84, ControlKind::DropDownList, {"437(USA)",         "850(Multiligual)",
+        CheckBox(kCodePageSet, "Code Page Set", {14, 20, 82, 10}),
+        List(kCodePageList, ControlKind::DropDownList, {"437(USA)",         "850(Multiligual)",
                                              "860(Portuguese)",  "863(Canadian-French)",
                                              "865(Nordic)",      "1252(Latin I)",
                                              "866(Cyrillic #2)", "852(Latin 2)",
@@ -27,15 +29,15 @@ DialogTemplate MakeTemplate160() {
                                              "Thai 18",          "928(Greek)"},
              {100, 18, 186, 120}, kDisabled | kVScroll),
         GroupBox("Function Set", {7, 42, 286, 30}),
-        CheckBox(83, "[CR] [LF] Command Set", {14, 55, 84, 10}),
-        List(85, ControlKind::DropDownList,
+        CheckBox(kCrLfSet, "[CR] [LF] Command Set", {14, 55, 84, 10}),
+        List(kCrLfList, ControlKind::DropDownList,
              {"[CR] : Ignore, [LF] : CR+LF", "[CR] : CR, [LF] : LF", "[CR] : CR+LF, [LF] : Ignore",
               "[CR] : CR+LF, [LF] : LF", "[CR] : CR, [LF] : CR+LF", "[CR] : CR+LF, [LF] : CR+LF"},
              {100, 53, 186, 80}, kDisabled),
-        CheckBox(73, "Select All Item", {7, 82, 80, 10}),
-        Button(86, "Print current status of memory switch", {7, 98, 140, 16}),
-        Button(1003, "Set status of memory switch", {151, 98, 100, 16}),
-        Button(71, "Close", {255, 98, 38, 16}),
+        CheckBox(kSelectAll, "Select All Item", {7, 82, 80, 10}),
+        Button(kPrintStatus, "Print current status of memory switch", {7, 98, 140, 16}),
+        Button(kSet, "Set status of memory switch", {151, 98, 100, 16}),
+        Button(kClose, "Close", {255, 98, 38, 16}),
     };
     return t;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <type_traits>
 
 #include "resources/DialogTemplate.h"
 #include "ui/DialogHost.h"
@@ -19,6 +20,17 @@ public:
 
     // A radio group, by its first radio: the index of the checked radio, -1 for none.
     void Radio(ControlId firstId, int& index);
+    // A radio group whose radios stand for the enumerators in order; with no radio checked the
+    // value stays.
+    template <typename Enum>
+        requires std::is_enum_v<Enum>
+    void Radio(ControlId firstId, Enum& value) {
+        int index = static_cast<int>(value);
+        Radio(firstId, index);
+        if (saving_ && index >= 0) {
+            value = static_cast<Enum>(index);
+        }
+    }
     // A list's selected index, -1 for none.
     void ListIndex(ControlId id, int& index);
     void Check(ControlId id, bool& checked);

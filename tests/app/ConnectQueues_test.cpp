@@ -4,7 +4,7 @@
 #include <sstream>
 
 #include "app/ConnectionDialog.h"
-#include "app/ConnectionIds.h"
+#include "resources/Template102Ids.h"
 #include "platform/sim/SimPlatform.h"
 #include "sim/VirtualPrinter.h"
 #include "ui/HeadlessHost.h"
@@ -12,7 +12,7 @@
 namespace corvane::app {
 namespace {
 
-namespace id = ids;
+namespace id = resources::template102;
 using platform::sim::SimPlatform;
 using sim::Model;
 using sim::VirtualPrinter;

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "app/ConnectionDialog.h"
-#include "app/ConnectionIds.h"
+#include "resources/Template102Ids.h"
 #include "platform/sim/SimPlatform.h"
 #include "sim/VirtualPrinter.h"
 #include "ui/HeadlessHost.h"
@@ -11,7 +11,7 @@
 namespace corvane::app {
 namespace {
 
-namespace id = ids;
+namespace id = resources::template102;
 using Bytes = std::vector<std::uint8_t>;
 using platform::sim::SimPlatform;
 using sim::Emulation;

@@ -2,14 +2,14 @@
 #include <gtest/gtest.h>
 
 #include "app/ConnectionDialog.h"
-#include "app/ConnectionIds.h"
+#include "resources/Template102Ids.h"
 #include "platform/sim/SimPlatform.h"
 #include "ui/HeadlessHost.h"
 
 namespace corvane::app {
 namespace {
 
-namespace id = ids;
+namespace id = resources::template102;
 using platform::sim::ScriptedPeer;
 using platform::sim::SimPlatform;
 

@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "app/ConnectionDialog.h"
-#include "app/ConnectionIds.h"
+#include "resources/Template102Ids.h"
 #include "app/WaitDialog.h"
 #include "platform/sim/SimPlatform.h"
 #include "sim/VirtualPrinter.h"
@@ -11,7 +11,7 @@
 namespace corvane::app {
 namespace {
 
-namespace id = ids;
+namespace id = resources::template102;
 
 TEST(WindowLayoutTest, ConnectionWindowAndItsToolsUseOnlyTheirOwnControls) {
     platform::sim::SimPlatform platform;

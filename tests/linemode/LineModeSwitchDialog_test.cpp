@@ -7,7 +7,6 @@
 #include <vector>
 
 #include "SwitchFrames.h"
-#include "protocol/LineModeOptions.h"
 #include "resources/DialogTemplate.h"
 #include "support/SerialPortTest.h"
 #include "ui/HeadlessHost.h"
@@ -18,9 +17,36 @@ namespace {
 using namespace corvane::linemode::testing;
 using platform::sim::EventKind;
 using platform::sim::Ms;
-using protocol::LineModeOption;
-using protocol::LineModeOptions;
 using ui::HeadlessHost;
+
+// The window's options: the check box caption, its id, its list or first radio, and the
+// second radio of a pair (0 for a list).
+struct Option {
+    const char* name;
+    int checkBoxId;
+    int choiceId;
+    int secondRadioId = 0;
+    std::size_t items = 2;  // the items of a list
+
+    bool IsRadioPair() const { return secondRadioId != 0; }
+};
+
+const Option kOptions[] = {
+    {"Red and Black Commands", 16, 17, 0, 4},
+    {"Country Specification", 18, 47, 48},
+    {"[FF] Command Function", 24, 49, 50},
+    {"Zero Style", 20, 51, 52},
+    {"International Characters", 25, 26, 0, 11},
+    {"How to recover to print", 27, 53, 54},
+    {"Paper width", 29, 30, 0, 4},
+    {"Contextual Auto-cut Function", 31, 55, 56},
+    {"Near end switch Function", 35, 36, 0, 3},
+    {"Character Table", 37, 38, 0, 25},
+    {"[CR] Command Function", 22, 33, 0, 3},
+    {"Automatic Status Function", 34, 57, 58},
+    {"[ESC] [RS] a n Command", 40, 59, 61},
+    {"Data reception error (serial)", 42, 60, 62},
+};
 
 constexpr const char* kTitle = "VANTORA KRT-310/310II/KRT-620 Corvane (V3.0.2)";
 
@@ -50,7 +76,7 @@ protected:
     }
 
     // Whether the option's choice controls are all enabled (or all disabled with false).
-    bool ChoiceEnabled(const LineModeOption& option) const {
+    bool ChoiceEnabled(const Option& option) const {
         bool first = host->IsControlEnabled(option.choiceId);
         if (option.IsRadioPair()) {
             EXPECT_EQ(first, host->IsControlEnabled(option.secondRadioId)) << option.name;
@@ -59,7 +85,7 @@ protected:
     }
 
     // The choice the controls show: the checked radio of the pair or the list selection.
-    int ShownChoice(const LineModeOption& option) const {
+    int ShownChoice(const Option& option) const {
         if (!option.IsRadioPair()) {
             return host->Selection(option.choiceId);
         }
@@ -76,19 +102,19 @@ protected:
 TEST_F(LineModeSwitchDialogTest, OpensWithTitleAllUntickedChoicesDisabledAndSendsNothing) {
     Open();
     EXPECT_EQ(host->WindowTitle(), kTitle);
-    for (const LineModeOption& option : LineModeOptions::MemorySwitchOptions()) {
+    for (const Option& option : kOptions) {
         EXPECT_TRUE(host->IsControlEnabled(option.checkBoxId)) << option.name;
         EXPECT_FALSE(host->IsChecked(option.checkBoxId)) << option.name;
         EXPECT_FALSE(ChoiceEnabled(option)) << option.name;
         EXPECT_EQ(ShownChoice(option), -1) << option.name;
     }
-    EXPECT_FALSE(host->IsChecked(LineModeSwitchDialog::kSelectAll));
+    EXPECT_FALSE(host->IsChecked(73));
     EXPECT_TRUE(platform.Events().empty());
 }
 
 TEST_F(LineModeSwitchDialogTest, TickEnablesTheChoiceAtItsFirstEntryAndUntickClearsIt) {
     Open();
-    for (const LineModeOption& option : LineModeOptions::MemorySwitchOptions()) {
+    for (const Option& option : kOptions) {
         ASSERT_TRUE(host->Click(option.checkBoxId));
         EXPECT_TRUE(ChoiceEnabled(option)) << option.name;
         EXPECT_EQ(ShownChoice(option), 0) << option.name;
@@ -220,13 +246,13 @@ TEST_F(LineModeSwitchDialogTest, SelectAllTicksEveryOptionAndUntickingItClearsEv
     Open();
     Do({{37}, {38, 5}});  // a changed choice is reset by Select All
     Do({{73}});
-    for (const LineModeOption& option : LineModeOptions::MemorySwitchOptions()) {
+    for (const Option& option : kOptions) {
         EXPECT_TRUE(host->IsChecked(option.checkBoxId)) << option.name;
         EXPECT_TRUE(ChoiceEnabled(option)) << option.name;
         EXPECT_EQ(ShownChoice(option), 0) << option.name;
     }
     Do({{73}});
-    for (const LineModeOption& option : LineModeOptions::MemorySwitchOptions()) {
+    for (const Option& option : kOptions) {
         EXPECT_FALSE(host->IsChecked(option.checkBoxId)) << option.name;
         EXPECT_FALSE(ChoiceEnabled(option)) << option.name;
         EXPECT_EQ(ShownChoice(option), -1) << option.name;
@@ -295,7 +321,7 @@ TEST(LineModeSwitchTemplate, EveryControlTheDialogUsesExistsWithItsKindAndItems)
     const resources::DialogTemplate* t = resources::FindTemplate(143);
     ASSERT_NE(t, nullptr);
     EXPECT_EQ(t->caption, "Other Corvane");
-    for (const LineModeOption& option : LineModeOptions::MemorySwitchOptions()) {
+    for (const Option& option : kOptions) {
         const resources::ControlTemplate* check = t->Find(option.checkBoxId);
         ASSERT_NE(check, nullptr) << option.name;
         EXPECT_EQ(check->kind, resources::ControlKind::CheckBox);
@@ -309,7 +335,7 @@ TEST(LineModeSwitchTemplate, EveryControlTheDialogUsesExistsWithItsKindAndItems)
                 << option.name;
         } else {
             EXPECT_EQ(choice->kind, resources::ControlKind::DropDownList) << option.name;
-            EXPECT_EQ(choice->items.size(), option.values.size()) << option.name;
+            EXPECT_EQ(choice->items.size(), option.items) << option.name;
         }
     }
     for (int id : {73, 69, 1003, 71}) {

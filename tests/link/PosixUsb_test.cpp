@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include "support/RecordingReporter.h"
+
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -161,8 +163,7 @@ protected:
 
     UsbPrinterFinder& Finder() {
         if (!finder_) {
-            finder_ = std::make_unique<UsbPrinterFinder>(
-                Platform(), [](const std::string&, const std::string&) {}, diagnostics);
+            finder_ = std::make_unique<UsbPrinterFinder>(Platform(), reporter);
         }
         return *finder_;
     }
@@ -170,7 +171,7 @@ protected:
     std::string DevicePath(const std::string& name) const { return tree.Node(name).string(); }
 
     FakeUsbTree tree;
-    std::ostringstream diagnostics;
+    support::RecordingReporter reporter;
 
 private:
     std::unique_ptr<PosixPlatform> platform_;
@@ -214,7 +215,7 @@ TEST_F(PosixUsbTest, OfTwoSupportedPrintersTheFirstEnumeratedIsChosen) {
     EXPECT_EQ(device->Name(), DevicePath("lp3"));
     EXPECT_EQ(Finder().CompleteDeviceName(), DevicePath("lp3"));
     EXPECT_TRUE(Finder().ChosenDeviceHasVendor(kKrt620VendorId));
-    EXPECT_EQ(diagnostics.str(), "completeDeviceName = (" + DevicePath("lp3") + ")\n");
+    EXPECT_EQ(reporter.NotesText(), "completeDeviceName = (" + DevicePath("lp3") + ")\n");
 }
 
 TEST_F(PosixUsbTest, SameVendorWithAnotherProductIsNeverChosen) {
@@ -231,32 +232,24 @@ TEST_F(PosixUsbTest, NoSupportedPrinterGivesNoNameAndNoDiagnosticLine) {
     tree.AddInterface("lp0", 0x2c9a, 0x0003);
     tree.AddInterface("lp1", 0x04b8, 0x0202);
 
-    testing::internal::CaptureStdout();
-    UsbPrinterFinder finder(
-        Platform(), [](const std::string&, const std::string&) {}, std::cout);
-    auto device = finder.OpenUsbPrinter();
-    std::string output = testing::internal::GetCapturedStdout();
+    auto device = Finder().OpenUsbPrinter();
 
     EXPECT_EQ(device, nullptr);
-    EXPECT_EQ(finder.CompleteDeviceName(), "");
-    EXPECT_EQ(output, "");
+    EXPECT_EQ(Finder().CompleteDeviceName(), "");
+    EXPECT_TRUE(reporter.notes.empty());
 }
 
-TEST_F(PosixUsbTest, DiagnosticLinesGoToStandardOutput) {
+TEST_F(PosixUsbTest, ABusyPrinterIsPassedOverWithItsDiagnosticLine) {
     tree.AddInterface("lp0", 0x2c9a, 0x0002);
     tree.AddInterface("lp1", 0x2c9a, 0x0025);
     int holder = ::open(DevicePath("lp0").c_str(), O_RDWR | O_CLOEXEC);
     ASSERT_EQ(::flock(holder, LOCK_EX), 0);
 
-    testing::internal::CaptureStdout();
-    UsbPrinterFinder finder(
-        Platform(), [](const std::string&, const std::string&) {}, std::cout);
-    auto device = finder.OpenUsbPrinter();
-    std::string output = testing::internal::GetCapturedStdout();
+    auto device = Finder().OpenUsbPrinter();
     ::close(holder);
 
     EXPECT_NE(device, nullptr);
-    EXPECT_EQ(output, "FAILED to open " + DevicePath("lp0") + "\ncompleteDeviceName = (" +
+    EXPECT_EQ(reporter.NotesText(), "FAILED to open " + DevicePath("lp0") + "\ncompleteDeviceName = (" +
                           DevicePath("lp1") + ")\n");
 }
 
@@ -272,7 +265,7 @@ TEST_F(PosixUsbTest, BusyPrinterIsPassedOverForTheNextSupportedOne) {
 
     ASSERT_NE(device, nullptr);
     EXPECT_EQ(device->Name(), DevicePath("lp1"));
-    EXPECT_EQ(diagnostics.str(), "FAILED to open " + DevicePath("lp0") +
+    EXPECT_EQ(reporter.NotesText(), "FAILED to open " + DevicePath("lp0") +
                                      "\ncompleteDeviceName = (" + DevicePath("lp1") + ")\n");
 }
 

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "support/RecordingReporter.h"
+
 #include <cctype>
 
 #include <set>
@@ -224,15 +226,14 @@ TEST_F(SpoolerPortsTest, RestoreWithNothingRecordedAsksTheSpoolerNothing) {
 TEST_F(SpoolerPortsTest, WithoutASpoolerEverythingPassesQuietly) {
     platform::NoSpooler none;
     platform.SetSpooler(&none);
-    int warnings = 0;
+    support::RecordingReporter reporter;
 
     RedirectPrintersOnPort(platform, "COM2", redirected);
     RestoreRedirectedPrinters(platform, redirected);
 
     EXPECT_TRUE(redirected.empty());
-    EXPECT_TRUE(CheckUsbPortConflict(platform, "USB",
-                                     [&](const std::string&, const std::string&) { ++warnings; }));
-    EXPECT_EQ(warnings, 0);
+    EXPECT_TRUE(CheckUsbPortConflict(platform, "USB", reporter));
+    EXPECT_TRUE(reporter.messages.empty());
 }
 
 struct UsbUriCase {

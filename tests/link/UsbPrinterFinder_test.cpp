@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "support/RecordingReporter.h"
+
 #include <cstdio>
 #include <sstream>
 
@@ -57,13 +59,9 @@ protected:
     ScriptedPeer first;
     ScriptedPeer second;
     ScriptedPeer third;
-    std::vector<Warning> warnings;
-    std::ostringstream diagnostics;
-    UsbPrinterFinder finder{platform,
-                            [this](const std::string& text, const std::string& caption) {
-                                warnings.push_back({text, caption});
-                            },
-                            diagnostics};
+    support::RecordingReporter reporter;
+    std::vector<support::RecordingReporter::ShownMessage>& warnings = reporter.messages;
+    UsbPrinterFinder finder{platform, reporter};
 };
 
 struct IdCase {
@@ -108,7 +106,7 @@ TEST_F(UsbPrinterFinderTest, FirstEnumeratedSupportedPrinterIsChosenAndOpenedExc
     EXPECT_EQ(finder.ChosenDevice()->productId, 0x4010);
     // The probe opens and closes it, then the port's own open follows; lp2 is never touched.
     EXPECT_EQ(OpenedPaths(), (std::vector<std::string>{"/dev/usb/lp1", "/dev/usb/lp1"}));
-    EXPECT_EQ(diagnostics.str(), "completeDeviceName = (/dev/usb/lp1)\n");
+    EXPECT_EQ(reporter.NotesText(), "completeDeviceName = (/dev/usb/lp1)\n");
 }
 
 TEST_F(UsbPrinterFinderTest, PrinterHeldByAnotherProgramIsPassedOver) {
@@ -123,7 +121,7 @@ TEST_F(UsbPrinterFinderTest, PrinterHeldByAnotherProgramIsPassedOver) {
     ASSERT_NE(device, nullptr);
     EXPECT_EQ(device->Name(), "/dev/usb/lp1");
     EXPECT_EQ(finder.CompleteDeviceName(), "/dev/usb/lp1");
-    EXPECT_EQ(diagnostics.str(),
+    EXPECT_EQ(reporter.NotesText(),
               "FAILED to open /dev/usb/lp0\ncompleteDeviceName = (/dev/usb/lp1)\n");
 }
 
@@ -133,7 +131,7 @@ TEST_F(UsbPrinterFinderTest, NoSupportedPrinterLeavesTheNameAndWritesNoLine) {
     EXPECT_EQ(finder.OpenUsbPrinter(), nullptr);
     EXPECT_EQ(finder.CompleteDeviceName(), "");
     EXPECT_FALSE(finder.ChosenDevice().has_value());
-    EXPECT_EQ(diagnostics.str(), "");
+    EXPECT_EQ(reporter.NotesText(), "");
 }
 
 TEST_F(UsbPrinterFinderTest, OnlyMatchingPrinterBusyFailsButKeepsItsName) {
@@ -143,7 +141,7 @@ TEST_F(UsbPrinterFinderTest, OnlyMatchingPrinterBusyFailsButKeepsItsName) {
 
     EXPECT_EQ(finder.OpenUsbPrinter(), nullptr);
     EXPECT_EQ(finder.CompleteDeviceName(), "/dev/usb/lp0");
-    EXPECT_EQ(diagnostics.str(), "FAILED to open /dev/usb/lp0\n");
+    EXPECT_EQ(reporter.NotesText(), "FAILED to open /dev/usb/lp0\n");
 }
 
 TEST_F(UsbPrinterFinderTest, ExclusiveReopenRefusedEndsTheSearchWithoutTryingTheNext) {

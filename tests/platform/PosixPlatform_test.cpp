@@ -151,7 +151,6 @@ TEST(PosixClock, SleepLastsItsWholeDurationWhenASignalInterruptsIt) {
 TEST(PosixFacts, UsbIsSupportedAndNoOldWindowsBranchApplies) {
     PosixPlatform platform;
     EXPECT_TRUE(platform.Facts().usbSupported);
-    EXPECT_FALSE(platform.Facts().windows9xFamily);
 }
 
 }  // namespace

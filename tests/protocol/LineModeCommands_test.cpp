@@ -31,7 +31,7 @@ TEST_F(LineModeCommandsTest, PrintStatusIsTenBytesOrElevenWithTheSecondNul) {
 }
 
 struct SpeedRow {
-    int choice;
+    std::uint32_t bitsPerSecond;
     LineModeSpeed speed;
     std::uint8_t digit;
 };
@@ -40,7 +40,7 @@ class SpeedRows : public LineModeCommandsTest, public ::testing::WithParamInterf
 
 TEST_P(SpeedRows, SendsClearSetWithTheSpeedCodeAndTInThreeWritesWithoutPause) {
     const SpeedRow& row = GetParam();
-    ASSERT_EQ(LineModeCommands::SpeedOfChoice(row.choice), row.speed);
+    ASSERT_EQ(LineModeCommands::SpeedOf(row.bitsPerSecond), row.speed);
     EXPECT_TRUE(LineModeCommands::SendSpeedCommands(port, row.speed));
     EXPECT_EQ(Writes(), (std::vector<Bytes>{
                             {0x1B, 0x1F, 0x23, 0x2D, 0x30, 0x46, 0x30, 0x30, 0x0A, 0x00},
@@ -52,15 +52,15 @@ TEST_P(SpeedRows, SendsClearSetWithTheSpeedCodeAndTInThreeWritesWithoutPause) {
 
 // The printer's codes are not in speed order: 2400 bps is "0", not "2".
 INSTANTIATE_TEST_SUITE_P(Speeds, SpeedRows,
-                         ::testing::Values(SpeedRow{0, LineModeSpeed::Bps1200, '1'},
-                                           SpeedRow{1, LineModeSpeed::Bps2400, '0'},
-                                           SpeedRow{2, LineModeSpeed::Bps4800, '2'},
-                                           SpeedRow{3, LineModeSpeed::Bps9600, '3'},
-                                           SpeedRow{4, LineModeSpeed::Bps19200, '4'}));
+                         ::testing::Values(SpeedRow{1200, LineModeSpeed::Bps1200, '1'},
+                                           SpeedRow{2400, LineModeSpeed::Bps2400, '0'},
+                                           SpeedRow{4800, LineModeSpeed::Bps4800, '2'},
+                                           SpeedRow{9600, LineModeSpeed::Bps9600, '3'},
+                                           SpeedRow{19200, LineModeSpeed::Bps19200, '4'}));
 
-TEST_F(LineModeCommandsTest, ChoicesOutsideTheFiveSpeedsHaveNoSpeed) {
-    EXPECT_FALSE(LineModeCommands::SpeedOfChoice(-1).has_value());
-    EXPECT_FALSE(LineModeCommands::SpeedOfChoice(5).has_value());
+TEST_F(LineModeCommandsTest, SpeedsOtherThanTheFiveHaveNoCode) {
+    EXPECT_FALSE(LineModeCommands::SpeedOf(0).has_value());
+    EXPECT_FALSE(LineModeCommands::SpeedOf(38400).has_value());
 }
 
 TEST_F(LineModeCommandsTest, SpeedCommandsLeaveTheLinkSpeedAlone) {

@@ -191,15 +191,27 @@ TEST(LineModeOptionTables, AllMemorySwitchOptionsAtChoiceZeroClearTheDocumentedW
 }
 
 TEST(LineModeOptionTables, ChoiceCountsMatchTheirControls) {
-    std::vector<std::pair<int, std::size_t>> expected = {
-        {16, 4}, {18, 2}, {24, 2},  {20, 2}, {25, 11}, {27, 2}, {29, 4},
-        {31, 2}, {35, 3}, {37, 25}, {22, 3}, {34, 2},  {40, 2}, {42, 2}};
+    std::vector<std::pair<std::string_view, std::size_t>> expected = {
+        {"Red and Black Commands", 4},
+        {"Country Specification", 2},
+        {"[FF] Command Function", 2},
+        {"Zero Style", 2},
+        {"International Characters", 11},
+        {"How to recover to print", 2},
+        {"Paper width", 4},
+        {"Contextual Auto-cut Function", 2},
+        {"Near end switch Function", 3},
+        {"Character Table", 25},
+        {"[CR] Command Function", 3},
+        {"Automatic Status Function", 2},
+        {"[ESC] [RS] a n Command", 2},
+        {"Data reception error (serial)", 2}};
     auto options = LineModeOptions::MemorySwitchOptions();
     ASSERT_EQ(options.size(), expected.size());
     for (std::size_t i = 0; i < expected.size(); ++i) {
-        EXPECT_EQ(options[i].checkBoxId, expected[i].first) << i;
+        EXPECT_EQ(options[i].name, expected[i].first) << i;
         EXPECT_EQ(options[i].values.size(), expected[i].second) << options[i].name;
-        EXPECT_EQ(options[i].IsRadioPair(), expected[i].second == 2) << options[i].name;
+        EXPECT_EQ(LineModeOptions::Find(options[i].setting), &options[i]) << options[i].name;
     }
     EXPECT_EQ(LineModeOptions::CodePageSetOption().values.size(), 20u);
     EXPECT_EQ(LineModeOptions::CrLfSetOption().values.size(), 6u);

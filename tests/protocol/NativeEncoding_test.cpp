@@ -118,53 +118,51 @@ TEST(CodePageBlock, OnlySwitchOnPinsAddToTheNumber) {
               38);
 }
 
-TEST(FieldEncoding, SerialItemsByListPosition) {
+TEST(FieldEncoding, SerialItemsAndNoChange) {
+    EXPECT_EQ(SpeedText(std::nullopt), "");
+    EXPECT_EQ(SpeedText(1200), "1200");
+    EXPECT_EQ(SpeedText(9600), "9600");
+    EXPECT_EQ(SpeedText(19200), "19200");
+    // A speed the printer does not have is never sent.
+    EXPECT_EQ(SpeedText(38400), "");
     EXPECT_EQ(SpeedText(0), "");
-    EXPECT_EQ(SpeedText(1), "1200");
-    EXPECT_EQ(SpeedText(4), "9600");
-    EXPECT_EQ(SpeedText(5), "19200");
-    EXPECT_EQ(SpeedText(6), "");
-    EXPECT_EQ(SpeedText(-1), "");
-    EXPECT_EQ(ParityCharacter(0), 0x00);
-    EXPECT_EQ(ParityCharacter(1), '0');
-    EXPECT_EQ(ParityCharacter(3), '2');
-    EXPECT_EQ(ParityCharacter(4), 0x00);
-    EXPECT_EQ(FlowControlCharacter(1), '0');
-    EXPECT_EQ(FlowControlCharacter(2), '1');
-    EXPECT_EQ(FlowControlCharacter(3), 0x00);
-    EXPECT_EQ(DataBitsCharacter(1), '7');
-    EXPECT_EQ(DataBitsCharacter(2), '8');
-    EXPECT_EQ(DataBitsCharacter(-1), 0x00);
+    EXPECT_EQ(ParityCharacter(std::nullopt), 0x00);
+    EXPECT_EQ(ParityCharacter(Parity::None), '0');
+    EXPECT_EQ(ParityCharacter(Parity::Even), '2');
+    EXPECT_EQ(FlowControlCharacter(FlowControl::DtrDsr), '0');
+    EXPECT_EQ(FlowControlCharacter(FlowControl::XonXoff), '1');
+    EXPECT_EQ(FlowControlCharacter(std::nullopt), 0x00);
+    EXPECT_EQ(DataBitsCharacter(7), '7');
+    EXPECT_EQ(DataBitsCharacter(8), '8');
+    EXPECT_EQ(DataBitsCharacter(9), 0x00);
+    EXPECT_EQ(DataBitsCharacter(std::nullopt), 0x00);
 }
 
-TEST(FieldEncoding, PaperWidthCodesAndTheUnknownPosition) {
-    EXPECT_EQ(PaperWidthCode(0), 0x00);
-    EXPECT_EQ(PaperWidthCode(1), 0x02);
-    EXPECT_EQ(PaperWidthCode(2), 0x04);
-    EXPECT_EQ(PaperWidthCode(3), 0x05);
-    EXPECT_EQ(PaperWidthCode(4), 0xFF);
-    EXPECT_EQ(PaperWidthCode(-1), 0xFF);
+TEST(FieldEncoding, PaperWidthCodes) {
+    EXPECT_EQ(PaperWidthCode(PaperWidth::Mm57_5), 0x02);
+    EXPECT_EQ(PaperWidthCode(PaperWidth::Mm69_5), 0x04);
+    EXPECT_EQ(PaperWidthCode(PaperWidth::Mm76), 0x05);
 }
 
-TEST(FieldEncoding, ReceivedValuesBecomeListPositions) {
-    EXPECT_EQ(BaudIndexFromText("1200"), 1);
-    EXPECT_EQ(BaudIndexFromText("19200"), 5);
-    EXPECT_EQ(BaudIndexFromText("38400"), 0);
-    EXPECT_EQ(BaudIndexFromText("960"), 0);
-    EXPECT_EQ(BaudIndexFromText("96000"), 0);
-    EXPECT_EQ(BaudIndexFromText(""), 0);
-    EXPECT_EQ(ParityIndexFromCharacter('0'), 1);
-    EXPECT_EQ(ParityIndexFromCharacter('2'), 3);
-    EXPECT_EQ(ParityIndexFromCharacter('3'), 0);
-    EXPECT_EQ(FlowControlIndexFromCharacter('1'), 2);
-    EXPECT_EQ(FlowControlIndexFromCharacter('2'), 0);
-    EXPECT_EQ(DataBitsIndexFromCharacter('7'), 1);
-    EXPECT_EQ(DataBitsIndexFromCharacter('8'), 2);
-    EXPECT_EQ(DataBitsIndexFromCharacter(0x00), 0);
-    EXPECT_EQ(PaperWidthIndexFromCharacter('2'), 1);
-    EXPECT_EQ(PaperWidthIndexFromCharacter('4'), 2);
-    EXPECT_EQ(PaperWidthIndexFromCharacter('5'), 3);
-    EXPECT_EQ(PaperWidthIndexFromCharacter(0x02), 0);
+TEST(FieldEncoding, ReceivedValuesAndTheUnknown) {
+    EXPECT_EQ(SpeedFromText("1200"), 1200u);
+    EXPECT_EQ(SpeedFromText("19200"), 19200u);
+    EXPECT_EQ(SpeedFromText("38400"), std::nullopt);
+    EXPECT_EQ(SpeedFromText("960"), std::nullopt);
+    EXPECT_EQ(SpeedFromText("96000"), std::nullopt);
+    EXPECT_EQ(SpeedFromText(""), std::nullopt);
+    EXPECT_EQ(ParityFromCharacter('0'), Parity::None);
+    EXPECT_EQ(ParityFromCharacter('2'), Parity::Even);
+    EXPECT_EQ(ParityFromCharacter('3'), std::nullopt);
+    EXPECT_EQ(FlowControlFromCharacter('1'), FlowControl::XonXoff);
+    EXPECT_EQ(FlowControlFromCharacter('2'), std::nullopt);
+    EXPECT_EQ(DataBitsFromCharacter('7'), 7u);
+    EXPECT_EQ(DataBitsFromCharacter('8'), 8u);
+    EXPECT_EQ(DataBitsFromCharacter(0x00), std::nullopt);
+    EXPECT_EQ(PaperWidthFromCharacter('2'), PaperWidth::Mm57_5);
+    EXPECT_EQ(PaperWidthFromCharacter('4'), PaperWidth::Mm69_5);
+    EXPECT_EQ(PaperWidthFromCharacter('5'), PaperWidth::Mm76);
+    EXPECT_EQ(PaperWidthFromCharacter(0x02), std::nullopt);
 }
 
 }  // namespace

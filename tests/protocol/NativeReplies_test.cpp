@@ -147,7 +147,7 @@ TEST_P(ByteLinkReplyTest, FiveDigitSpeedConsumesTenBytes) {
         expected.push_back(std::string("R1 ") + byte);
     }
     EXPECT_EQ(rig.Trace(), expected);
-    EXPECT_EQ(BaudIndexFromText("19200"), 5);
+    EXPECT_EQ(SpeedFromText("19200"), 19200u);
 }
 
 TEST_P(ByteLinkReplyTest, FourDigitSpeedConsumesNineBytes) {
@@ -163,7 +163,7 @@ TEST_P(ByteLinkReplyTest, UnknownSpeedTextIsReadWholeAndMapsToNoChange) {
     rig.Send(Join({{1, 2, 3, 4}, Text("38400"), {0x00}}));
     std::string text = ReadValueReply(rig.port, ValueForm::Speed);
     EXPECT_EQ(text, "38400");
-    EXPECT_EQ(BaudIndexFromText(text), 0);
+    EXPECT_EQ(SpeedFromText(text), std::nullopt);
 }
 
 TEST_P(ByteLinkReplyTest, OneCharacterValueConsumesSixBytes) {
@@ -189,7 +189,7 @@ TEST_P(ByteLinkReplyTest, SpeedCutAfterTwoDigitsEndsWithThePartialText) {
     rig.Send(Join({{0x37, 0x0C, 0x01, 0x00}, Text("96")}));
     std::string text = ReadValueReply(rig.port, ValueForm::Speed);
     EXPECT_EQ(text, "96");
-    EXPECT_EQ(BaudIndexFromText(text), 0);
+    EXPECT_EQ(SpeedFromText(text), std::nullopt);
     EXPECT_EQ(rig.Elapsed(), Ms(10) + kSilentByteReadCost);
 }
 

@@ -37,7 +37,7 @@ TEST_P(NativeSendTest, EverySingleFrameGoesOutInOneWriteByteForByte) {
          [](auto& p) { return SendTransmitMemorySwitch(p, kKrt620Switch5); },
          {0x08, 0x5E, 0x45, 0x02, 0x00, 0x04, 0x35}},
         {"SetCustomizedValue 69.5 mm",
-         [](auto& p) { return SendSetCustomizedValue(p, PaperWidthCode(2)); },
+         [](auto& p) { return SendSetCustomizedValue(p, PaperWidth::Mm69_5); },
          {0x08, 0x5E, 0x45, 0x03, 0x00, 0x05, 0x04, 0x00}},
         {"TransmitCustomizedValue",
          SendTransmitCustomizedValue,
@@ -107,20 +107,20 @@ struct SerialRow {
 TEST_P(NativeSendTest, SetSerialSettingsGoesOutInFiveWrites) {
     const SerialRow rows[] = {
         {"19200 even DTR/DSR 8",
-         {5, 3, 1, 2},
+         {19200, Parity::Even, FlowControl::DtrDsr, 8},
          {{0x08, 0x5E, 0x45, 0x09, 0x00, 0x0B}, Text("19200"), {'2'}, {'0'}, {'8'}}},
         {"9600, the rest No Change",
-         {4, 0, 0, 0},
+         {9600, {}, {}, {}},
          {{0x08, 0x5E, 0x45, 0x08, 0x00, 0x0B}, Text("9600"), {0x00}, {0x00}, {0x00}}},
         {"everything No Change",
-         {0, 0, 0, 0},
+         {},
          {{0x08, 0x5E, 0x45, 0x08, 0x00, 0x0B}, {0, 0, 0, 0}, {0x00}, {0x00}, {0x00}}},
         {"1200 none Xon/Xoff 7",
-         {1, 1, 2, 1},
+         {1200, Parity::None, FlowControl::XonXoff, 7},
          {{0x08, 0x5E, 0x45, 0x08, 0x00, 0x0B}, Text("1200"), {'0'}, {'1'}, {'7'}}},
-        // Positions no list has are sent as No Change.
+        // A speed or size the printer does not have is sent as No Change.
         {"out of range",
-         {9, 7, -1, 3},
+         {38400, {}, {}, 9},
          {{0x08, 0x5E, 0x45, 0x08, 0x00, 0x0B}, {0, 0, 0, 0}, {0x00}, {0x00}, {0x00}}},
     };
     for (const auto& row : rows) {
@@ -139,7 +139,7 @@ TEST_P(NativeSendTest, AFailedWriteIsReportedAndTheOtherPartsStillGoOut) {
     PortRig rig(GetParam());
     // The printer takes nothing of the first part, neither at first nor on the port's retry.
     rig.printer.acceptCounts = {0, 0};
-    EXPECT_FALSE(SendSetSerialSettings(rig.port, {4, 1, 1, 2}));
+    EXPECT_FALSE(SendSetSerialSettings(rig.port, {9600, Parity::None, FlowControl::DtrDsr, 8}));
     std::vector<Bytes> expected = {{}, {}, Text("9600"), {'0'}, {'0'}, {'8'}};
     EXPECT_EQ(rig.Writes(), expected);
 }

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "support/RecordingReporter.h"
+
 #include <cctype>
 
 #include <set>
@@ -144,33 +146,28 @@ TEST_F(QueueRedirectTest, UsbConnectIsRefusedNamingTheQueueAndChangesNothing) {
     AddQueue("Receipts", "serial:/dev/ttyS1");
     AddQueue("Kitchen", "usb://Vantora/KRT-620?serial=K1");
     ASSERT_TRUE(daemon->StopQueue("Receipts", "Waiting for paper"));
-    std::vector<std::pair<std::string, std::string>> warnings;
-    link::UsbPrinterFinder finder(
-        platform,
-        [&](const std::string& text, const std::string& caption) {
-            warnings.emplace_back(text, caption);
-        },
-        std::cout);
+    support::RecordingReporter reporter;
+    link::UsbPrinterFinder finder(platform, reporter);
     link::PrinterPort port(platform);
     port.SetUsbAccess(&finder);
     port.portName = "USB";
 
     EXPECT_FALSE(port.Open());
 
-    ASSERT_EQ(warnings.size(), 1u);
-    EXPECT_EQ(warnings[0].first,
+    ASSERT_EQ(reporter.messages.size(), 1u);
+    EXPECT_EQ(reporter.messages[0].text,
               "Kitchen driver use USB\r\n\r\nPlease change the port of driver to other port.");
-    EXPECT_EQ(warnings[0].second, "Warnning");
+    EXPECT_EQ(reporter.messages[0].caption, "Warnning");
+    EXPECT_EQ(port.LastFailure().problem, link::PortProblem::UsbQueueConflict);
     EXPECT_FALSE(daemon->State("Kitchen").stopped);
     EXPECT_EQ(daemon->State("Receipts").message, "Waiting for paper");
 }
 
 TEST_F(QueueRedirectTest, UsbConnectWithoutUsbQueuesIsNotRefused) {
     AddQueue("Receipts", "serial:/dev/ttyS1");
-    int warnings = 0;
-    EXPECT_TRUE(link::CheckUsbPortConflict(
-        platform, "USB", [&](const std::string&, const std::string&) { ++warnings; }));
-    EXPECT_EQ(warnings, 0);
+    support::RecordingReporter reporter;
+    EXPECT_TRUE(link::CheckUsbPortConflict(platform, "USB", reporter));
+    EXPECT_TRUE(reporter.messages.empty());
 }
 
 }  // namespace

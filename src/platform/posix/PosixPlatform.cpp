@@ -73,7 +73,6 @@ std::chrono::milliseconds PosixPlatform::Now() {
 OsFacts PosixPlatform::Facts() {
     OsFacts facts;
     facts.usbSupported = true;
-    facts.windows9xFamily = false;
     return facts;
 }
 

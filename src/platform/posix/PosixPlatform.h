@@ -46,9 +46,6 @@ private:
     std::unique_ptr<Spooler> spooler_;  // made on first use (CupsSpooler.cpp)
 };
 
-// Maps an errno value to the platform's error kinds.
-Error ErrorFromErrno(int errnoValue);
-
 // Makes the spooler of this machine: CUPS (CupsSpooler.cpp).
 std::unique_ptr<Spooler> MakeSystemSpooler();
 

@@ -1,9 +1,12 @@
 #pragma once
 
-namespace corvane::app::ids {
+#include <array>
 
-// Window 102, the connection window.
-inline constexpr int kConnectionTemplate = 102;
+// The connection window, the program's main window.
+namespace corvane::resources::template102 {
+
+inline constexpr int kTemplateId = 102;
+// The string that gives the window its title.
 inline constexpr int kTitleString = 102;
 
 inline constexpr int kModel310 = 80;
@@ -28,4 +31,10 @@ inline constexpr int kSelfTest2 = 1022;
 inline constexpr int kRunManager = 1030;
 inline constexpr int kAlignmentTool = 1031;
 
-}  // namespace corvane::app::ids
+inline constexpr std::array kControlIds = {
+    kModel310,       kModel620,       kPicture310, kPicture620,  kSerial,       kParallel,
+    kUsb,            kLptBox,         kComBox,     kBaudBox,     kDataBitsBox,  kParityBox,
+    kStopBitsBox,    kEmulationNative, kEmulationOther, kConnect, kDisconnect, kSelfTest1,
+    kSelfTest2,      kRunManager,     kAlignmentTool};
+
+}  // namespace corvane::resources::template102

@@ -1,0 +1,22 @@
+#pragma once
+
+namespace corvane::operations {
+
+// Where a long exchange shows how far it got: a bar from 0 to 100 that moves by a step the
+// caller chose. A window drives its progress bar with it; a command line may ignore it.
+class Progress {
+public:
+    virtual ~Progress() = default;
+    virtual void SetPosition(int position) = 0;
+    // Moves on by one step.
+    virtual void Step() = 0;
+};
+
+// For callers that show no progress.
+class NoProgress final : public Progress {
+public:
+    void SetPosition(int) override {}
+    void Step() override {}
+};
+
+}  // namespace corvane::operations

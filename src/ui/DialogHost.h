@@ -86,7 +86,12 @@ public:
     virtual void CloseModeless(Dialog& child) = 0;
     // Lets the window repaint during a long exchange that blocks the thread.
     virtual void Repaint() = 0;
-    // Ends the whole program at once with an exit code.
+    // Ends the program through the normal path with an exit code: every window that runs a
+    // modal loop ends with kIdCancel, innermost first, as the loops unwind; modeless windows
+    // close, timers stop and no notification reaches the logic of a closing window any more.
+    // The calling handler runs on to its end after this returns and should return at once; a
+    // modal child it starts then returns kIdCancel without opening. The runner of the main
+    // window returns exitCode instead of the main dialog's result.
     virtual void QuitProgram(int exitCode) = 0;
 };
 

@@ -7,7 +7,12 @@ namespace corvane::ui {
 using resources::ControlKind;
 
 HeadlessHost::HeadlessHost(Dialog& dialog, std::shared_ptr<Session> session)
-    : dialog_(dialog), session_(session ? std::move(session) : std::make_shared<Session>()) {
+    : HeadlessHost(dialog, std::move(session), nullptr) {}
+
+HeadlessHost::HeadlessHost(Dialog& dialog, std::shared_ptr<Session> session, HeadlessHost* owner)
+    : dialog_(dialog),
+      session_(session ? std::move(session) : std::make_shared<Session>()),
+      owner_(owner) {
     const resources::DialogTemplate& layout = dialog.Template();
     title_ = layout.caption;
     for (const auto& control : layout.controls) {
@@ -294,8 +299,12 @@ void HeadlessHost::KillTimer(int timerId) {
 }
 
 int HeadlessHost::RunModal(Dialog& child) {
+    // A program that is ending opens no more windows.
+    if (session_->quitCode.has_value()) {
+        return kIdCancel;
+    }
     session_->modalOpened.push_back(std::to_string(child.TemplateId()));
-    HeadlessHost childHost(child, session_);
+    HeadlessHost childHost(child, session_, this);
     if (session_->modalDriver && !childHost.Ended()) {
         session_->modalDriver(child, childHost);
     }
@@ -307,11 +316,26 @@ int HeadlessHost::RunModal(Dialog& child) {
 }
 
 void HeadlessHost::ShowModeless(Dialog& child) {
-    modeless_[&child] = std::make_unique<HeadlessHost>(child, session_);
+    modeless_[&child] = std::unique_ptr<HeadlessHost>(new HeadlessHost(child, session_, this));
 }
 
 void HeadlessHost::CloseModeless(Dialog& child) {
     modeless_.erase(&child);
+}
+
+void HeadlessHost::QuitProgram(int exitCode) {
+    session_->quitCode = exitCode;
+    for (HeadlessHost* host = this; host != nullptr; host = host->owner_) {
+        host->EndForQuit();
+    }
+}
+
+void HeadlessHost::EndForQuit() {
+    result_ = kIdCancel;
+    timers_.clear();
+    for (auto& [child, host] : modeless_) {
+        host->EndForQuit();
+    }
 }
 
 HeadlessHost* HeadlessHost::ModelessHost(const Dialog& child) {

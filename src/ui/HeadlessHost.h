@@ -114,17 +114,23 @@ public:
     void ShowModeless(Dialog& child) override;
     void CloseModeless(Dialog& child) override;
     void Repaint() override {}
-    void QuitProgram(int exitCode) override { session_->quitCode = exitCode; }
+    // Records the code in the session and ends this window and every window that opened it.
+    void QuitProgram(int exitCode) override;
 
     // The host of a modeless child that is open, or null.
     HeadlessHost* ModelessHost(const Dialog& child);
 
 private:
+    HeadlessHost(Dialog& dialog, std::shared_ptr<Session> session, HeadlessHost* owner);
+
+    // Ends this window and its modeless children because the program ends.
+    void EndForQuit();
     ControlState* Find(ControlId id);
     const ControlState* Find(ControlId id) const;
 
     Dialog& dialog_;
     std::shared_ptr<Session> session_;
+    HeadlessHost* owner_;  // the window that opened this one, or null
     std::map<ControlId, ControlState> controls_;
     std::string title_;
     bool topmost_ = false;

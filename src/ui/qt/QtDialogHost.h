@@ -1,23 +1,20 @@
 #pragma once
 
-#include <map>
 #include <memory>
 #include <optional>
 #include <string>
-#include <utility>
-#include <vector>
 
 #include "resources/DialogTemplate.h"
 #include "ui/Dialog.h"
 #include "ui/DialogHost.h"
+#include "ui/qt/ApplicationServices.h"
+#include "ui/qt/ControlSet.h"
 #include "ui/qt/DialogUnits.h"
+#include "ui/qt/HandlerScope.h"
+#include "ui/qt/NotificationRouter.h"
 
 #include <QFont>
-#include <QMetaObject>
 
-class QAbstractButton;
-class QButtonGroup;
-class QTimer;
 class QWidget;
 
 namespace corvane::ui::qt {
@@ -46,98 +43,81 @@ public:
     Dialog& GetDialog() const { return dialog_; }
     QWidget* Window() const;
     // The widget of a control, or null.
-    QWidget* Control(ControlId id) const;
+    QWidget* Control(ControlId id) const { return controls_.Widget(id); }
     const DialogUnits& Units() const { return units_; }
     bool Ended() const { return result_.has_value(); }
     bool Topmost() const;
     // The host of a modeless child that is open, or null.
-    QtDialogHost* ModelessHost(const Dialog& child) const;
+    QtDialogHost* ModelessHost(const Dialog& child) const { return services_->ModelessHost(child); }
 
     // DialogHost
-    void EnableControl(ControlId id, bool enable) override;
-    bool IsControlEnabled(ControlId id) const override;
-    void ShowControl(ControlId id, bool show) override;
-    bool IsControlVisible(ControlId id) const override;
-    void SetControlText(ControlId id, const std::string& text) override;
-    std::string ControlText(ControlId id) const override;
-    void SetCheck(ControlId id, bool checked) override;
-    bool IsChecked(ControlId id) const override;
-    void ClearItems(ControlId id) override;
-    void AddItem(ControlId id, const std::string& text) override;
-    int ItemCount(ControlId id) const override;
-    std::string ItemText(ControlId id, int index) const override;
-    void SetSelection(ControlId id, int index) override;
-    int Selection(ControlId id) const override;
-    void SetProgressRange(ControlId id, int low, int high) override;
-    void SetProgress(ControlId id, int position) override;
-    int Progress(ControlId id) const override;
+    void EnableControl(ControlId id, bool enable) override { controls_.Enable(id, enable); }
+    bool IsControlEnabled(ControlId id) const override { return controls_.IsEnabled(id); }
+    void ShowControl(ControlId id, bool show) override { controls_.Show(id, show); }
+    bool IsControlVisible(ControlId id) const override { return controls_.IsVisible(id); }
+    void SetControlText(ControlId id, const std::string& text) override {
+        controls_.SetText(id, text);
+    }
+    std::string ControlText(ControlId id) const override { return controls_.Text(id); }
+    void SetCheck(ControlId id, bool checked) override { controls_.SetCheck(id, checked); }
+    bool IsChecked(ControlId id) const override { return controls_.IsChecked(id); }
+    void ClearItems(ControlId id) override { controls_.ClearItems(id); }
+    void AddItem(ControlId id, const std::string& text) override { controls_.AddItem(id, text); }
+    int ItemCount(ControlId id) const override { return controls_.ItemCount(id); }
+    std::string ItemText(ControlId id, int index) const override {
+        return controls_.ItemText(id, index);
+    }
+    void SetSelection(ControlId id, int index) override { controls_.SetSelection(id, index); }
+    int Selection(ControlId id) const override { return controls_.Selection(id); }
+    void SetProgressRange(ControlId id, int low, int high) override {
+        controls_.SetProgressRange(id, low, high);
+    }
+    void SetProgress(ControlId id, int position) override { controls_.SetProgress(id, position); }
+    int Progress(ControlId id) const override { return controls_.Progress(id); }
     void SetWindowTitle(const std::string& title) override;
     std::string WindowTitle() const override;
     void SetTopmost(bool topmost) override;
     void CenterWindow() override;
     void SetFocus(ControlId id) override;
     void EndDialog(int result) override;
-    void MessageBox(const std::string& text, const std::string& caption, Icon icon) override;
+    void MessageBox(const std::string& text, const std::string& caption, Icon icon) override {
+        services_->MessageBox(text, caption, icon);
+    }
     std::optional<std::string> OpenFileDialog(const FileFilter& filter,
-                                              const std::string& defaultExtension) override;
+                                              const std::string& defaultExtension) override {
+        return services_->FileDialog(false, filter, defaultExtension);
+    }
     std::optional<std::string> SaveFileDialog(const FileFilter& filter,
-                                              const std::string& defaultExtension) override;
-    void SetTimer(int timerId, std::chrono::milliseconds interval) override;
-    void KillTimer(int timerId) override;
-    int RunModal(Dialog& child) override;
-    void ShowModeless(Dialog& child) override;
-    void CloseModeless(Dialog& child) override;
-    void Repaint() override;
+                                              const std::string& defaultExtension) override {
+        return services_->FileDialog(true, filter, defaultExtension);
+    }
+    void SetTimer(int timerId, std::chrono::milliseconds interval) override {
+        services_->SetTimer(timerId, interval);
+    }
+    void KillTimer(int timerId) override { services_->KillTimer(timerId); }
+    int RunModal(Dialog& child) override { return services_->RunModal(child); }
+    void ShowModeless(Dialog& child) override { services_->ShowModeless(child); }
+    void CloseModeless(Dialog& child) override { services_->CloseModeless(child); }
+    void Repaint() override { services_->Repaint(); }
     void QuitProgram(int exitCode) override;
 
 private:
-    struct ControlEntry {
-        const resources::ControlTemplate* layout = nullptr;
-        QWidget* widget = nullptr;
-        std::string text;  // the caption as given, before any escaping for display
-    };
-
-    void BuildWindow();
-    QWidget* BuildControl(const resources::ControlTemplate& layout);
-    void BuildRadioGroups();
-    void NameControls();
-    void WatchCheck(QAbstractButton* button, ControlId id);
-    void DeliverToggle();
-    void ReturnFocus(QWidget* focusBefore);
-    void Notify(ControlId id, Notification notification);
-    void PressEnter();
-    void Cancel();
-    std::optional<std::string> FileDialog(bool save, const FileFilter& filter,
-                                          const std::string& defaultExtension);
-    const ControlEntry* Find(ControlId id) const;
-    ControlEntry* Find(ControlId id);
+    // Ends this window because the program ends: no timer, toggle or notification reaches its
+    // logic any more.
+    void EndForQuit();
 
     Dialog& dialog_;
     const resources::DialogTemplate& template_;
     const QtDialogHost* owner_;
     QFont font_;
     DialogUnits units_;
+    // Shared with the handlers that run in this window, which may outlive it.
+    std::shared_ptr<WindowLife> life_ = std::make_shared<WindowLife>();
     TemplateWindow* window_;  // owned by its Qt parent, or deleted with this host
-    std::vector<std::pair<const resources::ControlTemplate*, QWidget*>> built_;  // in tab order
-    std::map<ControlId, ControlEntry> controls_;
-    std::map<const QWidget*, ControlId> widgetIds_;
-    std::vector<QMetaObject::Connection> connections_;
-    // How many of this window's handlers are running; shared with the handlers themselves.
-    std::shared_ptr<int> depth_ = std::make_shared<int>(0);
-    std::vector<QButtonGroup*> radioGroups_;
-    // Lists and fields named after a check box, radio or label with an id, by that control.
-    std::vector<std::pair<const resources::ControlTemplate*, QWidget*>> namedByControl_;
-    // Check boxes and radios whose check changed without a click, in order, still to be reported.
-    std::vector<ControlId> pendingToggles_;
-    QTimer* toggleTimer_ = nullptr;
-    // True while the host itself sets a check, which the logic asked for and need not hear of.
-    bool settingCheck_ = false;
-    // False once this host is gone; a modal loop it ran may outlive it.
-    std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
-    std::map<int, QTimer*> timers_;
-    std::map<const Dialog*, std::unique_ptr<QtDialogHost>> modeless_;
+    ControlSet controls_;
+    std::unique_ptr<NotificationRouter> router_;
+    std::unique_ptr<ApplicationServices> services_;
     std::optional<int> result_;
-    bool running_ = false;
 };
 
 }  // namespace corvane::ui::qt

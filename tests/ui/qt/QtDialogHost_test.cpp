@@ -6,6 +6,7 @@
 #include <QAccessible>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDialog>
 #include <QFileDialog>
 #include <QGroupBox>
 #include <QLabel>
@@ -16,7 +17,9 @@
 #include <QRadioButton>
 #include <QTemporaryDir>
 #include <QTest>
+#include <functional>
 #include <memory>
+#include <vector>
 
 #include "QtTestSupport.h"
 #include "resources/DialogTemplate.h"
@@ -738,16 +741,77 @@ TEST(MainDialog, RunsModallyAsAWindowOfItsOwnUntilTheDialogEnds) {
     EXPECT_EQ(dialog.destroyed, 1);
 }
 
-TEST(QtDialogHostExit, QuitProgramEndsTheProcessWithItsCode) {
-    GTEST_FLAG_SET(death_test_style, "threadsafe");
-    EXPECT_EXIT(
-        {
-            RecordingDialog dialog(kConnectionTemplate);
-            QtDialogHost host(dialog, nullptr);
-            host.Show();
-            host.QuitProgram(3);
-        },
-        testing::ExitedWithCode(3), "");
+TEST(MainDialog, QuitProgramUnwindsEveryWindowAndReturnsItsCode) {
+    // Guards against ending the program past the destructors that start stopped print queues.
+    RecordingDialog main(kConnectionTemplate);
+    RecordingDialog wait(kWaitTemplate);
+    RecordingDialog child(kConnectionTemplate);
+    RecordingDialog grandchild(kLineModeTemplate);
+    RecordingDialog late(kWaitTemplate);
+    struct Step {
+        RecordingDialog* dialog;
+        std::function<void(DialogHost&)> onTimer;
+    };
+    int childResult = -1;
+    int lateResult = -1;
+    bool mainRanOn = false;
+    bool waitShown = true;
+    const Step steps[] = {
+        {&main,
+         [&](DialogHost& host) {
+             host.ShowModeless(wait);
+             host.RunModal(child);
+             mainRanOn = true;
+         }},
+        {&child,
+         [&](DialogHost& host) {
+             childResult = host.RunModal(grandchild);
+             lateResult = host.RunModal(late);
+             waitShown = static_cast<QtDialogHost&>(wait.Host()).Window()->isVisible();
+         }},
+        // Its timer keeps running and its check box is clicked after the quit: neither may
+        // reach the logic any more.
+        {&grandchild,
+         [](DialogHost& host) {
+             host.QuitProgram(0);
+             qobject_cast<QAbstractButton*>(static_cast<QtDialogHost&>(host).Control(29))->click();
+         }},
+    };
+    for (const Step& step : steps) {
+        RecordingDialog& dialog = *step.dialog;
+        dialog.onInit = [&dialog] { dialog.Host().SetTimer(1, std::chrono::milliseconds(0)); };
+        dialog.onTimer = [&dialog, &step, &grandchild](int) {
+            if (&dialog != &grandchild) {
+                dialog.Host().KillTimer(1);
+            }
+            step.onTimer(dialog.Host());
+        };
+    }
+    QTimer watchdog;
+    watchdog.setSingleShot(true);
+    QObject::connect(&watchdog, &QTimer::timeout, [] {
+        ADD_FAILURE() << "a modal loop did not end";
+        for (QWidget* window : QApplication::topLevelWidgets()) {
+            if (auto* dialog = qobject_cast<QDialog*>(window)) {
+                dialog->done(kIdCancel);
+            }
+        }
+    });
+    watchdog.start(10000);
+
+    EXPECT_EQ(RunMainDialog(main), 0);
+    EXPECT_EQ(childResult, kIdCancel);
+    EXPECT_EQ(lateResult, kIdCancel);
+    EXPECT_TRUE(mainRanOn);
+    EXPECT_FALSE(waitShown);
+    EXPECT_EQ(grandchild.timers.size(), 1u);
+    EXPECT_TRUE(grandchild.commands.empty());
+    for (const RecordingDialog* dialog : {&main, &wait, &child, &grandchild}) {
+        EXPECT_EQ(dialog->destroyed, 1) << dialog->TemplateId();
+    }
+    EXPECT_EQ(late.destroyed, 0);
+    EXPECT_TRUE(main.commands.empty());
+    EXPECT_EQ(main.cancels + child.cancels + grandchild.cancels, 0);
 }
 
 class EveryTemplateWindow : public testing::TestWithParam<int> {};

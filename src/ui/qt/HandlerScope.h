@@ -1,0 +1,34 @@
+#pragma once
+
+#include <memory>
+#include <utility>
+
+namespace corvane::ui::qt {
+
+// What a window shares with its running handlers, which may outlive it: how many of them are
+// running, and whether the window is still there.
+struct WindowLife {
+    int running = 0;
+    bool alive = true;
+};
+
+// Counts a handler of a window as running while it lives, so that a window closed from its own
+// handler is deleted only once that handler has returned, and tells the handler afterwards
+// whether its window is still there.
+class HandlerScope {
+public:
+    explicit HandlerScope(std::shared_ptr<WindowLife> life) : life_(std::move(life)) {
+        ++life_->running;
+    }
+    ~HandlerScope() { --life_->running; }
+
+    HandlerScope(const HandlerScope&) = delete;
+    HandlerScope& operator=(const HandlerScope&) = delete;
+
+    bool WindowAlive() const { return life_->alive; }
+
+private:
+    std::shared_ptr<WindowLife> life_;
+};
+
+}  // namespace corvane::ui::qt

@@ -46,8 +46,8 @@ constexpr std::array<OptionControls, LineModeSwitchDialog::kOptionCount> kOption
     {LineModeSetting::NearEndSwitch, ids::kNearEndSwitchCheck, ids::kNearEndSwitchList},
     {LineModeSetting::CharacterTable, ids::kCharacterTableCheck, ids::kCharacterTableList},
     {LineModeSetting::CrCommandFunction, ids::kCrCommandCheck, ids::kCrCommandList},
-    {LineModeSetting::AutomaticStatus, ids::kAutomaticStatusCheck,
-     ids::kAutomaticStatusFirstRadio, ids::kAutomaticStatusSecondRadio},
+    {LineModeSetting::AutomaticStatus, ids::kAutomaticStatusCheck, ids::kAutomaticStatusFirstRadio,
+     ids::kAutomaticStatusSecondRadio},
     {LineModeSetting::EscRsCommand, ids::kEscRsCheck, ids::kEscRsFirstRadio,
      ids::kEscRsSecondRadio},
     {LineModeSetting::DataReceptionError, ids::kDataReceptionErrorCheck,
@@ -56,13 +56,20 @@ constexpr std::array<OptionControls, LineModeSwitchDialog::kOptionCount> kOption
 
 // Select All walks the options in this order.
 constexpr std::array<int, LineModeSwitchDialog::kOptionCount> kSelectAllOrder = {
-    ids::kRedAndBlackCheck,        ids::kDataReceptionErrorCheck,
-    ids::kEscRsCheck,              ids::kFfCommandCheck,
-    ids::kInternationalCharactersCheck, ids::kNearEndSwitchCheck,
-    ids::kPaperWidthCheck,         ids::kHowToRecoverCheck,
-    ids::kZeroStyleCheck,          ids::kAutoCutCheck,
-    ids::kCharacterTableCheck,     ids::kCountrySpecificationCheck,
-    ids::kCrCommandCheck,          ids::kAutomaticStatusCheck};
+    ids::kRedAndBlackCheck,
+    ids::kDataReceptionErrorCheck,
+    ids::kEscRsCheck,
+    ids::kFfCommandCheck,
+    ids::kInternationalCharactersCheck,
+    ids::kNearEndSwitchCheck,
+    ids::kPaperWidthCheck,
+    ids::kHowToRecoverCheck,
+    ids::kZeroStyleCheck,
+    ids::kAutoCutCheck,
+    ids::kCharacterTableCheck,
+    ids::kCountrySpecificationCheck,
+    ids::kCrCommandCheck,
+    ids::kAutomaticStatusCheck};
 
 const OptionControls& ControlsAt(int index) {
     return kOptions[static_cast<std::size_t>(index)];

@@ -50,7 +50,11 @@ AlignmentStore StoreAlignmentOffsets(link::PrinterPort& port, const AlignmentOff
         // ESC x 1 2 r v: row 1 to 4, and the offset as 1 ("-3") to 7 ("3").
         const int offset = offsets[static_cast<std::size_t>(row)];
         const std::array<std::uint8_t, 6> store = {
-            0x1B, 0x78, 0x01, 0x02, static_cast<std::uint8_t>(row + 1),
+            0x1B,
+            0x78,
+            0x01,
+            0x02,
+            static_cast<std::uint8_t>(row + 1),
             static_cast<std::uint8_t>(offset - kLowestAlignmentOffset + 1)};
         if (!Send(port, store)) {
             ReportWriteError(reporter);

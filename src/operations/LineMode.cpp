@@ -48,8 +48,7 @@ LineModeOutcome SetLineModeSwitches(link::PrinterPort& port,
                          std::string(kNothingChosenCaption));
         return LineModeOutcome::NothingChosen;
     }
-    return commands.SendSwitchCommands(port) ? LineModeOutcome::Sent
-                                             : LineModeOutcome::WriteFailed;
+    return commands.SendSwitchCommands(port) ? LineModeOutcome::Sent : LineModeOutcome::WriteFailed;
 }
 
 bool PrintLineModeStatus(link::PrinterPort& port, protocol::PrintStatusForm form) {
@@ -68,9 +67,8 @@ bool TakesCodePage(std::string_view versionText) {
 
 CodePageCapability ReadCodePageCapability(link::PrinterPort& port) {
     CodePageCapability capability;
-    capability.versionText =
-        protocol::QueryPrinterInfo(port, protocol::InfoRequest::VersionText, kVersionTextUsbSize,
-                                   kVersionTextSerialPauseMs);
+    capability.versionText = protocol::QueryPrinterInfo(
+        port, protocol::InfoRequest::VersionText, kVersionTextUsbSize, kVersionTextSerialPauseMs);
     capability.takesCodePage = TakesCodePage(capability.versionText);
     return capability;
 }

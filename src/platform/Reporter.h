@@ -25,7 +25,8 @@ public:
     virtual void Message(Severity severity, const std::string& text,
                          const std::string& caption = {}) = 0;
     // Records one line for support.
-    virtual void Diagnostic(const std::string& line, DiagnosticKind kind = DiagnosticKind::Note) = 0;
+    virtual void Diagnostic(const std::string& line,
+                            DiagnosticKind kind = DiagnosticKind::Note) = 0;
 };
 
 // Drops everything, for callers that have no one to tell.

@@ -31,9 +31,9 @@ enum class LineModeSetting {
 // A choice is a position in the setting's list of values, as the printer's manual lists them.
 struct LineModeOption {
     LineModeSetting setting;
-    std::string_view name;    // as the printer's manual names it
-    int word;                 // switch word 1 to 9
-    std::uint16_t clearMask;  // every bit of the field
+    std::string_view name;                  // as the printer's manual names it
+    int word;                               // switch word 1 to 9
+    std::uint16_t clearMask;                // every bit of the field
     std::span<const std::uint16_t> values;  // the field's value by choice
 
     bool HasChoice(int choice) const {

@@ -32,9 +32,9 @@ inline constexpr int kRunManager = 1030;
 inline constexpr int kAlignmentTool = 1031;
 
 inline constexpr std::array kControlIds = {
-    kModel310,       kModel620,       kPicture310, kPicture620,  kSerial,       kParallel,
-    kUsb,            kLptBox,         kComBox,     kBaudBox,     kDataBitsBox,  kParityBox,
-    kStopBitsBox,    kEmulationNative, kEmulationOther, kConnect, kDisconnect, kSelfTest1,
-    kSelfTest2,      kRunManager,     kAlignmentTool};
+    kModel310,    kModel620,        kPicture310,     kPicture620, kSerial,      kParallel,
+    kUsb,         kLptBox,          kComBox,         kBaudBox,    kDataBitsBox, kParityBox,
+    kStopBitsBox, kEmulationNative, kEmulationOther, kConnect,    kDisconnect,  kSelfTest1,
+    kSelfTest2,   kRunManager,      kAlignmentTool};
 
 }  // namespace corvane::resources::template102

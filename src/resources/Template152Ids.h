@@ -16,7 +16,7 @@ inline constexpr int k19200Radio = 78;
 inline constexpr int kSet = 1003;
 inline constexpr int kClose = 71;
 
-inline constexpr std::array kControlIds = {k1200Radio, k2400Radio, k4800Radio, k9600Radio,
-                                           k19200Radio, kSet,      kClose};
+inline constexpr std::array kControlIds = {k1200Radio,  k2400Radio, k4800Radio, k9600Radio,
+                                           k19200Radio, kSet,       kClose};
 
 }  // namespace corvane::resources::template152

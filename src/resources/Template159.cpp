@@ -35,8 +35,8 @@ DialogTemplate MakeTemplate159() {
         t.controls.push_back(Label(rowLabels[row], {14, top + 1, 20, 8}));
         for (int column = 0; column < kColumns; ++column) {
             t.controls.push_back(build::Radio(template159::Radio(row, column), "",
-                                       {kColumnLeft + 5 + column * kColumnStep, top, 12, 10},
-                                       column == 0 ? kFirstInGroup : kStyleNone));
+                                              {kColumnLeft + 5 + column * kColumnStep, top, 12, 10},
+                                              column == 0 ? kFirstInGroup : kStyleNone));
         }
     }
     t.controls.push_back(Button(kPatternPrint, "Pattern   Print", {7, 104, 55, 16}));

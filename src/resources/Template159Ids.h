@@ -22,7 +22,7 @@ constexpr int Radio(int row, int column) {
     return kFirstRadio + row * kColumns + column;
 }
 
-inline constexpr std::array<int, kRows * kColumns + 4> kControlIds = [] {
+inline constexpr std::array<int, kRows* kColumns + 4> kControlIds = [] {
     std::array<int, kRows * kColumns + 4> ids{};
     for (int i = 0; i < kRows * kColumns; ++i) {
         ids[static_cast<std::size_t>(i)] = kFirstRadio + i;

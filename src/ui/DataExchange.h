@@ -23,7 +23,7 @@ public:
     // A radio group whose radios stand for the enumerators in order; with no radio checked the
     // value stays.
     template <typename Enum>
-        requires std::is_enum_v<Enum>
+    requires std::is_enum_v<Enum>
     void Radio(ControlId firstId, Enum& value) {
         int index = static_cast<int>(value);
         Radio(firstId, index);

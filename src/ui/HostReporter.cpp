@@ -14,8 +14,8 @@ Icon IconFor(platform::Severity severity) {
     return Icon::None;
 }
 
-HostReporter::HostReporter(const Dialog& dialog, platform::Platform& platform,
-                           std::ostream& notes, std::ostream& problems)
+HostReporter::HostReporter(const Dialog& dialog, platform::Platform& platform, std::ostream& notes,
+                           std::ostream& problems)
     : dialog_(dialog), platform_(platform), notes_(notes), problems_(problems) {}
 
 void HostReporter::Message(platform::Severity severity, const std::string& text,

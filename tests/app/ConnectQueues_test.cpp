@@ -4,8 +4,8 @@
 #include <sstream>
 
 #include "app/ConnectionDialog.h"
-#include "resources/Template102Ids.h"
 #include "platform/sim/SimPlatform.h"
+#include "resources/Template102Ids.h"
 #include "sim/VirtualPrinter.h"
 #include "ui/HeadlessHost.h"
 

@@ -3,8 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "app/ConnectionDialog.h"
-#include "resources/Template102Ids.h"
 #include "platform/sim/SimPlatform.h"
+#include "resources/Template102Ids.h"
 #include "sim/VirtualPrinter.h"
 #include "ui/HeadlessHost.h"
 

@@ -2,8 +2,8 @@
 #include <gtest/gtest.h>
 
 #include "app/ConnectionDialog.h"
-#include "resources/Template102Ids.h"
 #include "platform/sim/SimPlatform.h"
+#include "resources/Template102Ids.h"
 #include "ui/HeadlessHost.h"
 
 namespace corvane::app {

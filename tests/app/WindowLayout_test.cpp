@@ -2,9 +2,9 @@
 #include <gtest/gtest.h>
 
 #include "app/ConnectionDialog.h"
-#include "resources/Template102Ids.h"
 #include "app/WaitDialog.h"
 #include "platform/sim/SimPlatform.h"
+#include "resources/Template102Ids.h"
 #include "sim/VirtualPrinter.h"
 #include "ui/HeadlessHost.h"
 

@@ -249,8 +249,8 @@ TEST_F(PosixUsbTest, ABusyPrinterIsPassedOverWithItsDiagnosticLine) {
     ::close(holder);
 
     EXPECT_NE(device, nullptr);
-    EXPECT_EQ(reporter.NotesText(), "FAILED to open " + DevicePath("lp0") + "\ncompleteDeviceName = (" +
-                          DevicePath("lp1") + ")\n");
+    EXPECT_EQ(reporter.NotesText(), "FAILED to open " + DevicePath("lp0") +
+                                        "\ncompleteDeviceName = (" + DevicePath("lp1") + ")\n");
 }
 
 TEST_F(PosixUsbTest, BusyPrinterIsPassedOverForTheNextSupportedOne) {
@@ -266,7 +266,7 @@ TEST_F(PosixUsbTest, BusyPrinterIsPassedOverForTheNextSupportedOne) {
     ASSERT_NE(device, nullptr);
     EXPECT_EQ(device->Name(), DevicePath("lp1"));
     EXPECT_EQ(reporter.NotesText(), "FAILED to open " + DevicePath("lp0") +
-                                     "\ncompleteDeviceName = (" + DevicePath("lp1") + ")\n");
+                                        "\ncompleteDeviceName = (" + DevicePath("lp1") + ")\n");
 }
 
 TEST_F(PosixUsbTest, ExclusiveOpenRefusesASecondOpener) {

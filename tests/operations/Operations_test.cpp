@@ -46,8 +46,8 @@ TEST_F(PlainProgram, ConnectsPrintsTestPagesAndStoresTheAlignment) {
     EXPECT_TRUE(PrintSelfTest(port, SelfTestPage::First));
     EXPECT_TRUE(PrintSelfTest(port, SelfTestPage::Second));
     // Guards against a wrong test page number m in either request.
-    EXPECT_EQ(platform.Written("COM2"), (Bytes{0x1D, 0x28, 0x41, 0x02, 0x00, 0x01, 0x02, 0x1D,
-                                               0x28, 0x41, 0x02, 0x00, 0x01, 0x03}));
+    EXPECT_EQ(platform.Written("COM2"), (Bytes{0x1D, 0x28, 0x41, 0x02, 0x00, 0x01, 0x02, 0x1D, 0x28,
+                                               0x41, 0x02, 0x00, 0x01, 0x03}));
 
     EXPECT_EQ(StoreAlignmentOffsets(port, {-3, 0, 1, 3}, reporter), AlignmentStore::Stored);
     EXPECT_EQ(krt620.State().alignment, (std::array<int, 4>{-3, 0, 1, 3}));

@@ -131,7 +131,8 @@ TEST_P(ByteLinkIdentificationTest, FirstSilentRetryEndsTheRetries) {
     FirmwareIdResult result = CheckFirmwareId(rig.port, PrinterModel::Krt310Family);
     EXPECT_EQ(result.check, FirmwareCheck::Unsupported);
     EXPECT_EQ(result.versionText, "");
-    EXPECT_EQ(rig.Elapsed(), Ms(200) + Ms(10) + kSilentByteReadCost + Ms(100) + kSilentByteReadCost);
+    EXPECT_EQ(rig.Elapsed(),
+              Ms(200) + Ms(10) + kSilentByteReadCost + Ms(100) + kSilentByteReadCost);
     EXPECT_EQ(rig.Writes().back(), (Bytes{0x1D, 0x49, 0x41}));
 }
 
@@ -155,8 +156,7 @@ TEST_P(ByteLinkIdentificationTest, UnwritableInitializeRequestIsAPortErrorWithNo
 TEST_P(ByteLinkIdentificationTest, IdentityAsksMakerThenModelWithTenMillisecondPauses) {
     PortRig rig(GetParam());
     AnswerWrites(rig, {TextReply("VANTORA"), TextReply("KRT-310II")});
-    EXPECT_EQ(CheckPrinterIdentity(rig.port, PrinterModel::Krt310Family),
-              IdentityCheck::Accepted);
+    EXPECT_EQ(CheckPrinterIdentity(rig.port, PrinterModel::Krt310Family), IdentityCheck::Accepted);
     EXPECT_EQ(rig.Trace(), Concat({{"W 1D 49 42", "S10"},
                                    ByteReads(TextReply("VANTORA")),
                                    {"W 1D 49 43", "S10"},

@@ -108,6 +108,29 @@ TEST_F(ConnectQueuesTest, UsbConnectLeavesQueuesAloneWhenNoneIsOnUsb) {
     EXPECT_EQ(port.kind, link::InterfaceKind::Usb);
 }
 
+// Guards against a USB Connect giving back the queues that an earlier serial Connect moved
+// aside, which would let the spooler print to the port again.
+TEST_F(ConnectQueuesTest, UsbConnectLeavesQueuesMovedByAnEarlierSerialConnectMoved) {
+    spooler.queues = {{"receipts", "serial:/dev/ttyS2?baud=9600", false}};
+    platform.AttachUsb("/dev/usb/lp0", 0x2c9a, 0x0002, usbKrt310);
+    {
+        ConnectionDialog dialog(port, diagnostics);
+        ui::HeadlessHost host(dialog);
+        host.Select(1021, 2);  // COM3
+        host.Click(1001);
+        ASSERT_EQ(spooler.log, std::vector<std::string>{"stop receipts"});
+        host.Click(72);    // Disconnect
+        host.Click(1020);  // USB
+        host.Click(1001);
+        EXPECT_EQ(MessageTexts(host),
+                  (std::vector<std::string>{"Printer is connected.", "Printer is connected."}));
+        EXPECT_EQ(port.portName, "USB");
+        EXPECT_EQ(spooler.log, std::vector<std::string>{"stop receipts"});
+        EXPECT_TRUE(spooler.queues[0].stopped);
+    }
+    EXPECT_EQ(spooler.log, (std::vector<std::string>{"stop receipts", "start receipts"}));
+}
+
 TEST_F(ConnectQueuesTest, UsbPrinterOfTheOtherVendorIsRefusedBeforeAnyByteIsSent) {
     platform.AttachUsb("/dev/usb/lp0", 0x2c9a, 0x0002, usbKrt310);
     ConnectionDialog dialog(port, diagnostics);

@@ -158,6 +158,10 @@ TEST_F(ConnectTest, ForeignMakerGetsBothBoxes) {
     EXPECT_EQ(MessageTexts(),
               (std::vector<std::string>{"This printer don't match our company name.",
                                         "Don't use this program for other company product."}));
+    // Guards against either refusal box losing its exclamation icon.
+    for (const auto& box : host.GetSession().messages) {
+        EXPECT_EQ(box.icon, ui::Icon::Exclamation) << box.text;
+    }
     EXPECT_TRUE(port.IsOpen());
     ExpectIdleControls();
 }
@@ -196,16 +200,77 @@ TEST_F(ConnectTest, NativePrinterAskedAboutItsEmulationAnswersNothingUseful) {
               std::vector<std::string>{"Can't open port and Printer is disconnected"});
 }
 
-TEST_F(ConnectTest, RefusedPrinterThenLineBoxChangeClosesThePortButLptBoxDoesNot) {
+TEST_F(ConnectTest, RefusedPrinterThenASerialLineBoxChangeClosesThePort) {
     krt310.SetModelText("KRT-999");
     ChooseSerial(2);
     host.Click(id::kConnect);
     ASSERT_TRUE(port.IsOpen());
-    host.Select(id::kLptBox, 2);  // disabled while serial is chosen: nothing happens
-    EXPECT_TRUE(port.IsOpen());
     host.Select(id::kStopBitsBox, 2);
     EXPECT_FALSE(port.IsOpen());
 }
+
+// Guards against the LPT box closing a port left open by a refusal; its choice waits for the
+// next Connect.
+TEST_F(ConnectTest, RefusedParallelPrinterStaysOpenWhenTheLptBoxChanges) {
+    krt620.SetModelText("KRT-999");
+    host.Click(81);    // KRT-620
+    host.Click(1019);  // PARALLEL
+    ASSERT_TRUE(host.Select(1028, 1));
+    host.Click(1001);
+    ASSERT_EQ(MessageTexts().back(), "Don't use this program for other company product.");
+    ASSERT_TRUE(port.IsOpen());
+    ASSERT_TRUE(host.Select(1028, 2));  // enabled: the dialog hears the change
+    EXPECT_TRUE(port.IsOpen());
+    EXPECT_NE(platform.OpenLine("LPT2:"), nullptr);
+    EXPECT_TRUE(host.IsControlEnabled(1001));
+    host.Click(1001);
+    EXPECT_EQ(port.portName, "LPT3:");
+    EXPECT_EQ(platform.OpenLine("LPT2:"), nullptr);
+}
+
+struct InterfaceRadioCase {
+    const char* name;
+    int radio;
+    std::vector<int> enabledLineBoxes;
+
+    friend void PrintTo(const InterfaceRadioCase& row, std::ostream* os) { *os << row.name; }
+};
+
+class InterfaceRadioAfterRefusalTest : public ConnectTest,
+                                       public ::testing::WithParamInterface<InterfaceRadioCase> {};
+
+// Guards against an interface radio leaving a refused printer's port open or the chosen
+// interface's line boxes disabled.
+TEST_P(InterfaceRadioAfterRefusalTest, ClosesThePortAndEnablesTheChosenInterfacesBoxes) {
+    krt310.SetModelText("KRT-999");
+    host.Select(1021, 2);  // COM3
+    host.Click(1001);
+    ASSERT_TRUE(port.IsOpen());
+    ASSERT_TRUE(host.Click(GetParam().radio));
+    EXPECT_FALSE(port.IsOpen());
+    EXPECT_EQ(platform.OpenLine("COM3"), nullptr);
+    std::vector<int> enabled;
+    for (int box : {1028, 1021, 1024, 1025, 1026, 1027}) {
+        if (host.IsControlEnabled(box)) {
+            enabled.push_back(box);
+        }
+    }
+    EXPECT_EQ(enabled, GetParam().enabledLineBoxes);
+    EXPECT_TRUE(host.IsControlEnabled(1001));  // Connect
+    for (int tool : {72, 1023, 1022, 1030, 1031}) {
+        EXPECT_FALSE(host.IsControlEnabled(tool)) << tool;
+    }
+    for (int radio : {15, 16, 1018, 1019, 1020}) {
+        EXPECT_TRUE(host.IsControlEnabled(radio)) << radio;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Radios, InterfaceRadioAfterRefusalTest,
+    ::testing::Values(InterfaceRadioCase{"Serial", 1018, {1021, 1024, 1025, 1026, 1027}},
+                      InterfaceRadioCase{"Parallel", 1019, {1028}},
+                      InterfaceRadioCase{"Usb", 1020, {}}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(ConnectTest, SecondConnectAfterARefusalRunsTheWholeSequenceAgain) {
     krt310.SetModelText("KRT-999");
@@ -247,14 +312,24 @@ TEST_F(ConnectTest, ModelRadioWhileConnectedClosesAndReenablesTheOpenedInterface
     EXPECT_FALSE(host.IsControlEnabled(id::kComBox));
 }
 
-TEST_F(ConnectTest, SelfTestTwoSendsExactlyItsSevenBytes) {
+// Guards against a wrong test page (m) or any other wrong byte in either self-test request.
+TEST_F(ConnectTest, EachSelfTestSendsExactlyItsSevenBytesAndReadsNothing) {
     ChooseSerial(2);
     host.Click(id::kConnect);
-    std::size_t before = platform.Written("COM3").size();
-    host.Click(id::kSelfTest2);
-    Bytes wire = platform.Written("COM3");
-    EXPECT_EQ(Bytes(wire.begin() + static_cast<long>(before), wire.end()),
-              (Bytes{0x1D, 0x28, 0x41, 0x02, 0x00, 0x01, 0x03}));
+    platform.ClearEvents();
+    const std::pair<int, Bytes> rows[] = {
+        {1023, {0x1D, 0x28, 0x41, 0x02, 0x00, 0x01, 0x02}},  // Self Test 1
+        {1022, {0x1D, 0x28, 0x41, 0x02, 0x00, 0x01, 0x03}},  // Self Test 2
+    };
+    for (const auto& [button, request] : rows) {
+        std::size_t before = platform.Written("COM3").size();
+        ASSERT_TRUE(host.Click(button));
+        Bytes wire = platform.Written("COM3");
+        EXPECT_EQ(Bytes(wire.begin() + static_cast<long>(before), wire.end()), request) << button;
+    }
+    for (const auto& event : platform.Events()) {
+        EXPECT_EQ(event.kind, platform::sim::EventKind::Write);
+    }
     EXPECT_EQ(host.GetSession().messages.size(), 1u);
 }
 

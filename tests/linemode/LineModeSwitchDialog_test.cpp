@@ -2,11 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "SwitchFrames.h"
+#include "protocol/LineModeOptions.h"
 #include "resources/DialogTemplate.h"
 #include "support/SerialPortTest.h"
 #include "ui/HeadlessHost.h"
@@ -317,33 +319,132 @@ TEST_F(LineModeSwitchDialogTest, SetToAPrinterThatTakesNothingEndsWithinThePortT
                                   {"0000", "0000", "0800", "0000", "0000"}));
 }
 
-TEST(LineModeSwitchTemplate, EveryControlTheDialogUsesExistsWithItsKindAndItems) {
+// Guards against an option whose switch values and window choices differ in number.
+TEST(LineModeSwitchTemplate, EveryOptionHasAValueForEachChoiceItsWindowOffers) {
+    const resources::DialogTemplate* t = resources::FindTemplate(143);
+    ASSERT_NE(t, nullptr);
+    auto table = protocol::LineModeOptions::MemorySwitchOptions();
+    ASSERT_EQ(table.size(), std::size(kOptions));
+    for (const Option& option : kOptions) {
+        auto setting = std::find_if(table.begin(), table.end(),
+                                    [&](const auto& entry) { return entry.name == option.name; });
+        ASSERT_NE(setting, table.end()) << option.name;
+        const resources::ControlTemplate* choice = t->Find(option.choiceId);
+        ASSERT_NE(choice, nullptr) << option.name;
+        std::size_t offered =
+            option.IsRadioPair() ? t->RadioGroup(option.choiceId).size() : choice->items.size();
+        EXPECT_EQ(setting->values.size(), offered) << option.name;
+    }
+}
+
+// One option as the window shows it: its check box, then either a radio pair or a list.
+struct OptionLayout {
+    int checkBox;
+    const char* caption;
+    int choice;                      // the list, or the first radio
+    int secondRadio;                 // 0 for a list
+    std::vector<std::string> texts;  // the two radio captions, or the list items in order
+};
+
+// Guards against a misspelt, missing or reordered caption or list item in the window.
+TEST(LineModeSwitchTemplate, EveryOptionShowsItsCaptionsAndItemsInOrder) {
     const resources::DialogTemplate* t = resources::FindTemplate(143);
     ASSERT_NE(t, nullptr);
     EXPECT_EQ(t->caption, "Other Corvane");
-    for (const Option& option : kOptions) {
-        const resources::ControlTemplate* check = t->Find(option.checkBoxId);
-        ASSERT_NE(check, nullptr) << option.name;
+    const OptionLayout options[] = {
+        {27, "How to recover to print", 53, 54, {"Press FEED", "Auto-recover"}},
+        {29,
+         "Paper width",
+         30,
+         0,
+         {"76mm(400 half dots)", "57.5mm(300 half dots)", "76mm(385 half dots)",
+          "57.5mm(297 half dots)"}},
+        {42, "Data reception error (serial)", 60, 62, {"Prints \"?\"", "Ignored"}},
+        {20, "Zero Style", 51, 52, {"Normal", "Slash zero"}},
+        {25,
+         "International Characters",
+         26,
+         0,
+         {"U.S.A", "France", "Germany", "U.K", "Denmark1", "Sweden", "Italy", "Spain1", "Japan",
+          "Norway", "Denmark2"}},
+        {37,
+         "Character Table",
+         38,
+         0,
+         {"PC437",
+          "Katakana",
+          "PC850(Multilingual)",
+          "PC860(Portuguese)",
+          "PC863(Canadian-French)",
+          "PC865(Nordic)",
+          "WPC1252(Latin2)",
+          "PC866(Russian)",
+          "PC852(Latin2)",
+          "PC858(Euro)",
+          "PC862(Israel)",
+          "PC864(Arabic)",
+          "Thai character code 42",
+          "WPC1253(Greek)",
+          "WPC1254(Turkish)",
+          "WPC1257(Baltic)",
+          "Farsi - only font B",
+          "WPC1251(Russian)",
+          "PC737(Greek)",
+          "PC775(Baltic)",
+          "Thai character code 16",
+          "Old code(Israel)",
+          "WPC1255(Israel)",
+          "Thai character code 11",
+          "Thai character code 18"}},
+        {16,
+         "Red and Black Commands",
+         17,
+         0,
+         {"White/Black inverted printing", "White/Black inversion(7x9 font print)+enhancing",
+          "Upper line+Underline+Enhancing", "Upper line+Underline+Double tall expanded+Enhancing"}},
+        {18, "Country Specification", 47, 48, {"Standard Specification", "Chinese Characters"}},
+        {35,
+         "Near end switch Function",
+         36,
+         0,
+         {"Disable", "Enable (on-line)", "Enable (off-line)"}},
+        {24, "[FF] Command Function", 49, 50, {"Executes a form feed", "Feed and partial cut"}},
+        {22, "[CR] Command Function", 33, 0, {"Ignore", "Print and linefeed", "Print"}},
+        {31, "Contextual Auto-cut Function", 55, 56, {"Disable", "Enable"}},
+        {34, "Automatic Status Function", 57, 58, {"Disable", "Enable"}},
+        {40, "[ESC] [RS] a n Command", 59, 61, {"Only setting", "Auto-status sent only once"}},
+    };
+    for (const OptionLayout& option : options) {
+        SCOPED_TRACE(option.caption);
+        const resources::ControlTemplate* check = t->Find(option.checkBox);
+        ASSERT_NE(check, nullptr);
         EXPECT_EQ(check->kind, resources::ControlKind::CheckBox);
-        EXPECT_EQ(check->caption, option.name);
-        const resources::ControlTemplate* choice = t->Find(option.choiceId);
-        ASSERT_NE(choice, nullptr) << option.name;
-        EXPECT_TRUE(choice->style & resources::kDisabled) << option.name;
-        if (option.IsRadioPair()) {
-            EXPECT_EQ(t->RadioGroup(option.choiceId),
-                      (std::vector<int>{option.choiceId, option.secondRadioId}))
-                << option.name;
-        } else {
-            EXPECT_EQ(choice->kind, resources::ControlKind::DropDownList) << option.name;
-            EXPECT_EQ(choice->items.size(), option.items) << option.name;
+        EXPECT_EQ(check->caption, option.caption);
+        const resources::ControlTemplate* choice = t->Find(option.choice);
+        ASSERT_NE(choice, nullptr);
+        EXPECT_TRUE(choice->style & resources::kDisabled);
+        if (option.secondRadio == 0) {
+            EXPECT_EQ(choice->kind, resources::ControlKind::DropDownList);
+            EXPECT_EQ(choice->items, option.texts);
+            continue;
         }
+        EXPECT_EQ(t->RadioGroup(option.choice),
+                  (std::vector<int>{option.choice, option.secondRadio}));
+        const resources::ControlTemplate* second = t->Find(option.secondRadio);
+        ASSERT_NE(second, nullptr);
+        EXPECT_TRUE(second->style & resources::kDisabled);
+        EXPECT_EQ((std::vector<std::string>{choice->caption, second->caption}), option.texts);
     }
-    for (int id : {73, 69, 1003, 71}) {
-        EXPECT_NE(t->Find(id), nullptr) << id;
+    const std::pair<int, const char*> others[] = {
+        {73, "Select All Item"},
+        {69, "Print current status of memory switch"},
+        {1003, "Set status of memory switch"},
+        {71, "Close"},
+    };
+    for (const auto& [id, caption] : others) {
+        ASSERT_NE(t->Find(id), nullptr) << id;
+        EXPECT_EQ(t->Find(id)->caption, caption);
     }
-    EXPECT_EQ(t->Find(60)->caption, "Prints \"?\"");
-    EXPECT_EQ(t->Find(36)->items,
-              (std::vector<std::string>{"Disable", "Enable (on-line)", "Enable (off-line)"}));
 }
 
 }  // namespace

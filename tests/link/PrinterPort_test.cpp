@@ -137,6 +137,33 @@ TEST_F(PrinterPortTest, ParallelOpenNeedsSelectedAndNothingElse) {
     EXPECT_TRUE(platform.Pauses().empty());  // no pause after a parallel open
 }
 
+std::vector<EventKind> Kinds(const std::vector<platform::sim::Event>& events) {
+    std::vector<EventKind> kinds;
+    for (const auto& event : events) {
+        kinds.push_back(event.kind);
+    }
+    return kinds;
+}
+
+// Guards against stale printer bytes surviving a parallel open and reaching the first reply.
+TEST_F(PrinterPortTest, ParallelOpenDiscardsWhatIsPendingAfterTheStatusCheck) {
+    ASSERT_TRUE(OpenAs("LPT2:"));
+    EXPECT_EQ(Kinds(platform.Events()),
+              (std::vector<EventKind>{EventKind::Open, EventKind::Purge}));
+}
+
+// Guards against a Close that leaves unsent or unread bytes on the line behind it.
+TEST_F(PrinterPortTest, CloseDiscardsWhatIsPendingBeforeClosingSerialAndParallel) {
+    for (const char* name : {"COM3", "LPT2:"}) {
+        ASSERT_TRUE(OpenAs(name)) << name;
+        platform.ClearEvents();
+        port.Close();
+        EXPECT_EQ(Kinds(platform.Events()),
+                  (std::vector<EventKind>{EventKind::Purge, EventKind::Close}))
+            << name;
+    }
+}
+
 TEST_F(PrinterPortTest, OpeningAgainClosesTheEarlierDevice) {
     ASSERT_TRUE(OpenAs("COM3"));
     ASSERT_TRUE(OpenAs("LPT2:"));

@@ -164,6 +164,26 @@ TEST_F(SimUsb, ReadReturnsOneTransferWithoutWaitingForTheRest) {
     EXPECT_EQ(Ms(40), platform.NowMicros());
 }
 
+// Guards against a simulator that drops a transfer's tail, hiding leftover reply bytes that
+// the kernel would hand to the next exchange.
+TEST_F(SimUsb, RestOfATransferLargerThanTheReadIsTheNextReadsOnItsOwn) {
+    SimLine* line = platform.OpenLine("/dev/usb/lp0");
+    ASSERT_NE(nullptr, line);
+    printer.SendNow(*line, {1, 2, 3, 4, 5});
+    printer.SendNow(*line, {6, 7});
+    std::uint8_t small[3];
+    ASSERT_EQ(3u, device->Read(small).count);
+    EXPECT_EQ((std::vector<std::uint8_t>{1, 2, 3}), std::vector<std::uint8_t>(small, small + 3));
+    std::uint8_t buffer[64];
+    IoResult rest = device->Read(buffer);
+    ASSERT_EQ(2u, rest.count);
+    EXPECT_EQ((std::vector<std::uint8_t>{4, 5}), std::vector<std::uint8_t>(buffer, buffer + 2));
+    IoResult next = device->Read(buffer);
+    ASSERT_EQ(2u, next.count);
+    EXPECT_EQ((std::vector<std::uint8_t>{6, 7}), std::vector<std::uint8_t>(buffer, buffer + 2));
+    EXPECT_EQ(0u, platform.NowMicros());
+}
+
 TEST_F(SimUsb, ReplyLaterThanTheBoundIsNotWaitedFor) {
     SimLine* line = platform.OpenLine("/dev/usb/lp0");
     ASSERT_NE(nullptr, line);

@@ -133,7 +133,8 @@ private:
         return result;
     }
 
-    // USB: one transfer, waiting at most the USB read time-out for it.
+    // USB: one transfer, or what an earlier shorter read left of it, waiting at most the USB
+    // read time-out for it.
     IoResult ReadTransfer(std::span<std::uint8_t> buffer) {
         IoResult result;
         if (slot_.peer->Unplugged(line_)) {
@@ -151,8 +152,13 @@ private:
         platform_.now_ = std::max(platform_.now_, chunk.readableAt);
         result.count = std::min(chunk.bytes.size(), buffer.size());
         std::copy_n(chunk.bytes.begin(), result.count, buffer.begin());
-        // A transfer larger than the request loses its tail, as a USB read does.
-        queue.pop_front();
+        // The kernel's printer driver keeps the rest of a transfer larger than the read for the
+        // next read, so a reply's tail can reach the next exchange.
+        chunk.bytes.erase(chunk.bytes.begin(),
+                          chunk.bytes.begin() + static_cast<long>(result.count));
+        if (chunk.bytes.empty()) {
+            queue.pop_front();
+        }
         return result;
     }
 

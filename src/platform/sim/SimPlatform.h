@@ -67,7 +67,8 @@ public:
     const SerialConfig& Config() const { return config_; }
 
     // Puts bytes on the program's receive side, readable from the given time on. On USB one
-    // call is one transfer: a read returns at most one of them.
+    // call is one transfer: a read returns at most one of them, and what a shorter read leaves
+    // of it is the next read's.
     void Deliver(std::span<const std::uint8_t> bytes, Micros readableAt);
     void DeliverNow(std::span<const std::uint8_t> bytes) { Deliver(bytes, Now()); }
 

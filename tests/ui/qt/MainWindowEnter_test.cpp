@@ -1,0 +1,80 @@
+// Enter in the real main window while a printer is connected.
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QMessageBox>
+#include <QTest>
+#include <QTimer>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/ConnectionDialog.h"
+#include "link/PrinterPort.h"
+#include "platform/sim/SimPlatform.h"
+#include "sim/VirtualPrinter.h"
+#include "ui/qt/QtDialogHost.h"
+
+namespace corvane::ui::qt {
+namespace {
+
+// Answers every message box that comes up, keeping its text.
+class BoxAnswerer {
+public:
+    BoxAnswerer() {
+        QObject::connect(&timer_, &QTimer::timeout, [this] {
+            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+                texts.push_back(box->text().toStdString());
+                box->accept();
+            }
+        });
+        timer_.start(5);
+    }
+
+    std::vector<std::string> texts;
+
+private:
+    QTimer timer_;
+};
+
+// Guards against Enter closing the main window, or acting at all, while Connected, where its
+// default button (Connect) is disabled.
+TEST(MainWindowEnter, InTheConnectedStateNeitherClosesTheWindowNorDoesAnything) {
+    platform::sim::SimPlatform platform;
+    sim::VirtualPrinter printer(sim::Model::Krt310);
+    platform.AttachSerial("COM1", printer);
+    link::PrinterPort port(platform);
+    app::ConnectionDialog dialog(port);
+    QtDialogHost host(dialog, nullptr);
+    host.Show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(host.Window()));
+    host.Window()->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(host.Window()));
+
+    BoxAnswerer boxes;
+    host.SetFocus(1021);  // the COM box
+    QTest::keyClick(host.Control(1021), Qt::Key_Return);
+    ASSERT_EQ(boxes.texts, std::vector<std::string>{"Printer is connected."});
+    ASSERT_FALSE(host.IsControlEnabled(1001));
+    ASSERT_TRUE(port.IsOpen());
+
+    ASSERT_TRUE(QTest::qWaitForWindowActive(host.Window()));
+    platform.ClearEvents();
+    // The model radio stays enabled while Connected and takes no Enter of its own.
+    host.SetFocus(80);
+    QTest::keyClick(host.Control(80), Qt::Key_Return);
+    QTest::keyClick(host.Control(80), Qt::Key_Enter, Qt::KeypadModifier);
+    QCoreApplication::processEvents();
+
+    EXPECT_FALSE(host.Ended());
+    EXPECT_TRUE(host.Window()->isVisible());
+    EXPECT_EQ(boxes.texts.size(), 1u);
+    EXPECT_TRUE(platform.Events().empty());  // not a byte, not a pause
+    EXPECT_TRUE(port.IsOpen());
+    EXPECT_TRUE(host.IsControlEnabled(72));  // still Connected: Disconnect is the way out
+    EXPECT_FALSE(host.IsControlEnabled(1001));
+}
+
+}  // namespace
+}  // namespace corvane::ui::qt

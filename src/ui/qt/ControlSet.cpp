@@ -132,6 +132,11 @@ std::optional<ControlId> ControlSet::IdOf(const QWidget* widget) const {
 
 void ControlSet::Enable(ControlId id, bool enable) {
     if (QWidget* widget = Widget(id)) {
+        // A control that loses its focus by being disabled leaves the focus with the window, so
+        // that Enter finds no other button to press in its place.
+        if (!enable && widget->window()->focusWidget() == widget) {
+            widget->window()->setFocus(Qt::OtherFocusReason);
+        }
         widget->setEnabled(enable);
     }
 }

@@ -8,10 +8,12 @@ CorvaneApp::CorvaneApp(link::PrinterPort& port, MainWindowRunner runMainWindow)
     : port_(port), runMainWindow_(std::move(runMainWindow)) {}
 
 bool CorvaneApp::InitInstance() {
-    ConnectionDialog dialog(port_);
-    mainWindow_ = &dialog;
-    runMainWindow_(dialog);
-    mainWindow_ = nullptr;
+    {
+        ConnectionDialog dialog(port_);
+        mainWindow_ = &dialog;
+        exitCode_ = runMainWindow_(dialog);
+        mainWindow_ = nullptr;
+    }
     return false;
 }
 

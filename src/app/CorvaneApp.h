@@ -12,14 +12,18 @@ class ConnectionDialog;
 // The application: runs the connection window as the main window for the whole run.
 class CorvaneApp {
 public:
-    // Runs a dialog modally as the program's main window and returns its result.
+    // Runs a dialog modally as the program's main window and returns the program's exit code.
     using MainWindowRunner = std::function<int(ui::Dialog&)>;
 
     CorvaneApp(link::PrinterPort& port, MainWindowRunner runMainWindow);
 
-    // Builds the connection window, runs it until the user closes it and tears it down. Returns
-    // false: there is no further message loop, the program ends.
+    // Builds the connection window, runs it until the user closes it or a window ends the
+    // program, and tears it down, which starts the stopped print queues again. Returns false:
+    // there is no further message loop, the program ends.
     bool InitInstance();
+
+    // The code the program ends with, once InitInstance has returned.
+    int ExitCode() const { return exitCode_; }
 
     // The connection window while it runs, else null.
     ConnectionDialog* MainWindow() const { return mainWindow_; }
@@ -28,6 +32,7 @@ private:
     link::PrinterPort& port_;
     ConnectionDialog* mainWindow_ = nullptr;
     MainWindowRunner runMainWindow_;
+    int exitCode_ = 0;
 };
 
 }  // namespace corvane::app

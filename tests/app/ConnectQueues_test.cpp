@@ -4,6 +4,7 @@
 #include <sstream>
 
 #include "app/ConnectionDialog.h"
+#include "app/CorvaneApp.h"
 #include "platform/sim/SimPlatform.h"
 #include "resources/Template102Ids.h"
 #include "sim/VirtualPrinter.h"
@@ -94,6 +95,22 @@ TEST_F(ConnectQueuesTest, QueuesOnThePortAreStoppedBeforeOpenAndRestoredAtTheNex
     EXPECT_EQ(spooler.log.back(), "start labels");
     EXPECT_FALSE(spooler.queues[0].stopped);
     EXPECT_FALSE(spooler.queues[1].stopped);
+}
+
+// Guards against a window that ends the program past the teardown that starts the queues.
+TEST_F(ConnectQueuesTest, AWindowEndingTheProgramStillRestoresTheQueuesAndGivesItsCode) {
+    spooler.queues = {{"receipts", "serial:/dev/ttyS2", false}};
+    CorvaneApp corvane(port, [&](ui::Dialog& dialog) {
+        ui::HeadlessHost host(dialog);
+        host.Select(id::kComBox, 2);
+        host.Click(id::kConnect);
+        EXPECT_TRUE(spooler.queues[0].stopped);
+        host.QuitProgram(3);
+        return host.GetSession().quitCode.value_or(0);
+    });
+    EXPECT_FALSE(corvane.InitInstance());
+    EXPECT_EQ(corvane.ExitCode(), 3);
+    EXPECT_EQ(spooler.log, (std::vector<std::string>{"stop receipts", "start receipts"}));
 }
 
 TEST_F(ConnectQueuesTest, UsbConnectLeavesQueuesAloneWhenNoneIsOnUsb) {

@@ -6,13 +6,12 @@
 namespace corvane::ui::qt {
 
 int RunMainDialog(Dialog& dialog) {
-    int result = kIdCancel;
     {
         QtDialogHost host(dialog, nullptr);
-        result = host.Exec();
+        host.Exec();
     }
     // The exit code is reported once every window of the program is gone.
-    return TakeProgramExitCode().value_or(result);
+    return TakeProgramExitCode().value_or(0);
 }
 
 }  // namespace corvane::ui::qt

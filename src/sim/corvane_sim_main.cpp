@@ -10,20 +10,20 @@
 #include <vector>
 
 #include "sim/PtyServer.h"
-#include "sim/SimOptions.h"
 #include "sim/VirtualPrinter.h"
+#include "startup/SimOptions.h"
 
 int main(int argc, char** argv) {
     using namespace corvane::sim;
     std::vector<std::string> args(argv + 1, argv + argc);
-    SimOptions options;
+    corvane::startup::SimOptions options;
     std::string error;
-    if (!ParseSimOptions(args, options, error)) {
-        std::cerr << "corvane-sim: " << error << "\nTry corvane-sim --help.\n";
+    if (!corvane::startup::ParseSimOptions(args, options, error)) {
+        std::cerr << "corvane-sim: " << error << "\n" << corvane::startup::SimUsage();
         return 2;
     }
     if (options.help) {
-        std::cout << SimUsage();
+        std::cout << corvane::startup::SimUsage();
         return 0;
     }
 

@@ -1,8 +1,8 @@
+#include "startup/SimOptions.h"
+
 #include <gtest/gtest.h>
 
-#include "sim/SimOptions.h"
-
-namespace corvane::sim {
+namespace corvane::startup {
 namespace {
 
 using namespace std::chrono_literals;
@@ -24,6 +24,7 @@ TEST(SimOptions, PrinterAndFaultOptionsAreRead) {
                           "QVN",
                           "--switch",
                           "5=10000001",
+                          "--switch=2=00100001",
                           "--cut-after",
                           "3",
                           "--noise",
@@ -39,12 +40,11 @@ TEST(SimOptions, PrinterAndFaultOptionsAreRead) {
                           "--silent",
                           "--state-file",
                           "/tmp/s"});
-    EXPECT_EQ(o.model, Model::Krt620);
-    EXPECT_EQ(o.emulation, Emulation::Other02);
+    EXPECT_EQ(o.model, sim::Model::Krt620);
+    EXPECT_EQ(o.emulation, sim::Emulation::Other02);
     EXPECT_EQ(o.versionId, 0x63);
     EXPECT_EQ(o.maker, "QVN");
-    ASSERT_EQ(o.switches.size(), 1u);
-    EXPECT_EQ(o.switches[0], (std::pair<int, std::uint8_t>{5, 0x81}));
+    EXPECT_EQ(o.switches, (std::vector<std::pair<int, std::uint8_t>>{{5, 0x81}, {2, 0x21}}));
     EXPECT_EQ(o.faults.cutAfter, 3u);
     EXPECT_EQ(o.faults.noiseBeforeHeader, (std::vector<std::uint8_t>{0xAA, 0x55}));
     EXPECT_EQ(o.faults.latency, 20ms);
@@ -54,6 +54,12 @@ TEST(SimOptions, PrinterAndFaultOptionsAreRead) {
     EXPECT_TRUE(o.faults.perByteFromLine);
     EXPECT_TRUE(o.faults.silent);
     EXPECT_EQ(o.stateFile, "/tmp/s");
+}
+
+// Both programs spell the emulation alike.
+TEST(SimOptions, EmulationTakesCorvanesSpellingToo) {
+    EXPECT_EQ(Parse({"--emulation", "other03"}).emulation, sim::Emulation::Other03);
+    EXPECT_EQ(Parse({"--emulation", "NATIVE"}).emulation, sim::Emulation::Native);
 }
 
 TEST(SimOptions, EveryBadArgumentIsRefusedWithAMessage) {
@@ -66,8 +72,10 @@ TEST(SimOptions, EveryBadArgumentIsRefusedWithAMessage) {
         {"--switch", "9=00000000"},
         {"--switch", "2=0000000"},
         {"--switch", "2=0000002x"},
+        {"--switch", "2=00000000", "3=00000000"},
         {"--cut-after", "-1"},
         {"--latency-ms", "1e3"},
+        {"--latency-ms", "3600001"},
         {"--noise", "ABC"},
         {"--silent=yes"},
         {"--state-file", ""},
@@ -78,19 +86,18 @@ TEST(SimOptions, EveryBadArgumentIsRefusedWithAMessage) {
         std::string error;
         EXPECT_FALSE(ParseSimOptions(args, options, error)) << args[0];
         EXPECT_FALSE(error.empty()) << args[0];
+        EXPECT_EQ(error.find('\n'), std::string::npos) << error;
     }
 }
 
 TEST(SimOptions, ByteTimeComesFromTheLineUnlessGivenOutright) {
-    Faults faults;
-    EXPECT_EQ(faults.ByteTime(9600), 0us);
-    faults.perByteFromLine = true;
-    EXPECT_EQ(faults.ByteTime(9600), 1042us);
-    EXPECT_EQ(faults.ByteTime(19200), 521us);
-    EXPECT_EQ(faults.ByteTime(0), 0us);
-    faults.perByte = 7us;
-    EXPECT_EQ(faults.ByteTime(9600), 7us);
+    EXPECT_EQ(Parse({}).faults.ByteTime(9600), 0us);
+    sim::Faults slow = Parse({"--slow"}).faults;
+    EXPECT_EQ(slow.ByteTime(9600), 1042us);
+    EXPECT_EQ(slow.ByteTime(19200), 521us);
+    EXPECT_EQ(slow.ByteTime(0), 0us);
+    EXPECT_EQ(Parse({"--slow", "--per-byte-us", "7"}).faults.ByteTime(9600), 7us);
 }
 
 }  // namespace
-}  // namespace corvane::sim
+}  // namespace corvane::startup

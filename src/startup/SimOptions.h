@@ -12,11 +12,11 @@
 #include "sim/Faults.h"
 #include "sim/Model.h"
 
-namespace corvane::sim {
+namespace corvane::startup {
 
 struct SimOptions {
-    Model model = Model::Krt310;
-    Emulation emulation = Emulation::Native;
+    sim::Model model = sim::Model::Krt310;
+    sim::Emulation emulation = sim::Emulation::Native;
     std::optional<std::uint8_t> versionId;
     std::optional<std::string> firmware;
     std::optional<std::string> maker;
@@ -24,7 +24,7 @@ struct SimOptions {
     std::optional<std::string> language;
     // Memory switch number and its pins (bit k-1 is pin k), in the order given.
     std::vector<std::pair<int, std::uint8_t>> switches;
-    Faults faults;
+    sim::Faults faults;
     std::string stateFile;  // rewritten with the printer's state on every change
     std::string printLog;   // every printed line is appended here
     std::string linkPath;   // a symbolic link to the pseudo-terminal
@@ -33,10 +33,11 @@ struct SimOptions {
     bool help = false;
 };
 
-// Reads the arguments after the program name; false with a message for the user when one of
-// them is wrong.
+// Reads the arguments after the program name; false with a message of one line for the user when
+// one of them is wrong.
 bool ParseSimOptions(std::span<const std::string> args, SimOptions& options, std::string& error);
 
+// The --help text.
 std::string SimUsage();
 
-}  // namespace corvane::sim
+}  // namespace corvane::startup

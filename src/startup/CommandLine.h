@@ -1,32 +1,27 @@
 #pragma once
 
+// The command line of corvane.
+
 #include <map>
 #include <optional>
 #include <span>
 #include <string>
-#include <string_view>
+#include <vector>
 
-namespace corvane::platform::posix {
+#include "sim/Model.h"
 
-// A printer that --simulate puts behind every port name.
-enum class SimulatedModel { Krt310, Krt310II, Krt620 };
-
-// The emulation the simulated printer runs: native, or "Other" answering 02 or 03.
-enum class SimulatedEmulation { Native, Other02, Other03 };
-
-// "KRT-310", "KRT-310II", "KRT-620".
-const char* ToString(SimulatedModel model);
-// "native", "other02", "other03".
-const char* ToString(SimulatedEmulation emulation);
+namespace corvane::startup {
 
 // What the corvane command line asked for.
 struct CommandLineOptions {
     // Port name in the connection window's spelling ("COM3", "\\.\COM12", "LPT1:") to device.
     std::map<std::string, std::string> portOverrides;
     std::string traceFile;  // empty: no trace
-    std::optional<SimulatedModel> simulate;
-    SimulatedEmulation emulation = SimulatedEmulation::Native;
+    std::optional<sim::Model> simulate;
+    sim::Emulation emulation = sim::Emulation::Native;
     bool help = false;
+    // Qt's own options ("-platform offscreen"), in their order, for the application object.
+    std::vector<std::string> windowSystemArguments;
 };
 
 struct CommandLineResult {
@@ -36,13 +31,13 @@ struct CommandLineResult {
 };
 
 // Understands --port NAME=DEVICE (repeatable), --trace FILE, --simulate MODEL,
-// --emulation native|other02|other03 and --help, each value either as the next argument or
-// after "=". The arguments exclude the program name.
+// --emulation EMULATION and --help, each value either as the next argument or after "=", and
+// sets Qt's own options aside. The arguments exclude the program name.
 CommandLineResult ParseCommandLine(std::span<const std::string> arguments);
 // The same for main's arguments; argv[0] is the program name and is skipped.
 CommandLineResult ParseCommandLine(int argc, const char* const* argv);
 
 // The --help text.
-std::string CommandLineUsage(std::string_view programName);
+std::string CommandLineUsage();
 
-}  // namespace corvane::platform::posix
+}  // namespace corvane::startup

@@ -1,6 +1,5 @@
 // corvane: the program's entry point. It reads the command line, makes the platform (the
 // machine's ports, or simulated printers, optionally traced) and runs the connection window.
-#include <unistd.h>
 #include <QApplication>
 #include <QSocketNotifier>
 #include <iostream>
@@ -13,6 +12,7 @@
 #include "platform/posix/TerminationSignals.h"
 #include "startup/CommandLine.h"
 #include "startup/ProgramPlatform.h"
+#include "ui/qt/ProgramEnd.h"
 #include "ui/qt/QtShell.h"
 
 int main(int argc, char** argv) {
@@ -57,7 +57,8 @@ int main(int argc, char** argv) {
     link::PrinterPort port(programPlatform->Get());
     app::CorvaneApp corvane(port, [](ui::Dialog& dialog) { return ui::qt::RunMainDialog(dialog); });
 
-    // A signal ends the program only after the print queues it stopped are running again.
+    // A signal ends the program the normal way, through every window's teardown, so that the
+    // print queues it stopped run again; they are started first in case a window holds on.
     QSocketNotifier signalWatch(platform::posix::TerminationSignals::ReadFd(),
                                 QSocketNotifier::Read);
     QObject::connect(&signalWatch, &QSocketNotifier::activated, [&]() {
@@ -68,12 +69,10 @@ int main(int argc, char** argv) {
         if (app::ConnectionDialog* window = corvane.MainWindow()) {
             window->RestoreRedirectedPrinters();
         }
-        port.Close();
-        std::cout.flush();
-        _exit(128 + signalNumber);
+        ui::qt::EndProgram(128 + signalNumber);
     });
 
-    // The application does not pass the window's result on yet, so the program ends with 0.
     corvane.InitInstance();
-    return 0;
+    port.Close();
+    return corvane.ExitCode();
 }

@@ -34,6 +34,7 @@ ConnectionDialog::ConnectionDialog(link::PrinterPort& port, std::ostream& notes,
       port_(port),
       reporter_(*this, port.GetPlatform(), notes, problems),
       connector_(port, reporter_),
+      managerDialog_(port),
       codePageDialog_(port),
       switchDialog_(port),
       baudRateDialog_(port),
@@ -279,7 +280,8 @@ void ConnectionDialog::OnDisconnect() {
 
 void ConnectionDialog::OnRunManager() {
     if (settings_.emulation == Emulation::Native) {
-        Warn("The memory switch manager is not part of this version.");
+        managerDialog_.PrepareForOpening(settings_.model);
+        Host().RunModal(managerDialog_);
         return;
     }
     // A printer in the foreign emulation takes line-mode commands; which dialog fits depends on

@@ -8,6 +8,7 @@
 #include "linemode/LineModeCodePageDialog.h"
 #include "linemode/LineModeSwitchDialog.h"
 #include "link/PrinterPort.h"
+#include "manager/ManagerDialog.h"
 #include "operations/Connect.h"
 #include "ui/Dialog.h"
 #include "ui/HostReporter.h"
@@ -25,6 +26,7 @@ public:
     ~ConnectionDialog() override;
 
     const ConnectionSettings& Settings() const { return settings_; }
+    manager::ManagerDialog& Manager() { return managerDialog_; }
     const link::RedirectedPrinters& RedirectedPrinters() const {
         return connector_.RedirectedPrinters();
     }
@@ -62,6 +64,7 @@ private:
     operations::PrinterConnector connector_;
     // The tools live as long as the window, so their choices survive from one opening to the
     // next; they are built in this order and destroyed in the reverse order.
+    manager::ManagerDialog managerDialog_;
     linemode::LineModeCodePageDialog codePageDialog_;
     linemode::LineModeSwitchDialog switchDialog_;
     linemode::LineModeBaudRateDialog baudRateDialog_;

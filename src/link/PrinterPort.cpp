@@ -270,6 +270,14 @@ void PrinterPort::NoteReadError(const platform::Error& error) {
     }
 }
 
+std::optional<platform::SerialConfig> PrinterPort::LineConfig() {
+    platform::SerialConfig config;
+    if (serial_ == nullptr || !serial_->GetConfig(config).Ok()) {
+        return std::nullopt;
+    }
+    return config;
+}
+
 bool PrinterPort::ApplySerialSettings(std::uint32_t newBaudRate, std::uint32_t newDataBits,
                                       std::uint32_t newParity) {
     if (serial_ == nullptr) {

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "platform/Platform.h"
@@ -67,6 +68,8 @@ public:
     bool ApplySerialSettings(std::uint32_t newBaudRate, std::uint32_t newDataBits,
                              std::uint32_t newParity);
     bool IsOpen() const { return handle != nullptr; }
+    // The settings the open serial line runs at now; nothing for other kinds of port.
+    std::optional<platform::SerialConfig> LineConfig();
 
     // Whether the system can reach USB printers at all.
     bool UsbSupported();

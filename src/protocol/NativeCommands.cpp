@@ -117,23 +117,26 @@ bool SendTransmitPowerSave(PrinterPort& port) {
     return SendFrame(port, CopyFrame(NativeFrame::TransmitPowerSave));
 }
 
-SwitchPins ReadSwitchReply(PrinterPort& port, HeaderSearch search, const StepCallback& step) {
+SwitchReply ReadSwitchReply(PrinterPort& port, HeaderSearch search, const StepCallback& step) {
     ReplyBuffer buffer{};
     bool searching = search == HeaderSearch::With;
     Notify(step, ExchangeStep::Start);
+    SwitchReply reply;
     if (port.kind == InterfaceKind::Usb) {
         // The USB block is the whole reply: '7', identifier, pins 8 to 1 at offsets 2 to 9.
-        ReadUsbBlock(port, buffer.data(), kReplyBufferSize);
+        std::uint32_t count = ReadUsbBlock(port, buffer.data(), kReplyBufferSize);
         Notify(step, ExchangeStep::BlockRead);
         bool usable = true;
         if (searching) {
-            usable = SearchHeader(port, buffer.data(), true);
+            usable = SearchHeader(port, buffer.data(), count > 0);
             Notify(step, ExchangeStep::HeaderSearched);
         }
         if (!usable) {
             buffer.fill(0);
         }
-        return ConvertPins(buffer.data() + 2, step);
+        reply.complete = usable && count >= kSwitchReplyLength;
+        reply.pins = ConvertPins(buffer.data() + 2, step);
+        return reply;
     }
     port.Sleep(kReplyPauseMs);
     bool arrived = port.Read(buffer.data(), 1) == 1;
@@ -147,39 +150,45 @@ SwitchPins ReadSwitchReply(PrinterPort& port, HeaderSearch search, const StepCal
     buffer.fill(0);
     if (usable) {
         // Identifier at 0, pins 8 to 1 at offsets 1 to 8, terminator at 9.
-        port.Read(buffer.data(), 10);
+        reply.complete = port.Read(buffer.data(), kSwitchReplyLength - 1) == kSwitchReplyLength - 1;
     }
     Notify(step, ExchangeStep::BlockRead);
-    return ConvertPins(buffer.data() + 1, step);
+    reply.pins = ConvertPins(buffer.data() + 1, step);
+    return reply;
 }
 
-std::string ReadValueReply(PrinterPort& port, ValueForm form) {
+ValueReply ReadValueReply(PrinterPort& port, ValueForm form) {
     ReplyBuffer buffer{};
+    ValueReply reply;
     if (port.kind == InterfaceKind::Usb) {
-        ReadUsbBlock(port, buffer.data(), kReplyBufferSize);
-        return TextFrom(buffer, 4);
+        std::uint32_t count = ReadUsbBlock(port, buffer.data(), kReplyBufferSize);
+        reply.text = TextFrom(buffer, 4);
+        // The reply ends with the NUL after the value.
+        reply.complete = count > 4 + reply.text.size();
+        return reply;
     }
     port.Sleep(kReplyPauseMs);
     // Five reads into offset 0: the four header bytes are overwritten by the first character.
     for (int i = 0; i < 5; ++i) {
         if (port.Read(buffer.data(), 1) == 0) {
-            return {};
+            return reply;
         }
     }
+    bool whole = true;
     if (form == ValueForm::Speed) {
-        for (std::size_t offset = 1; offset <= 4; ++offset) {
-            if (port.Read(buffer.data() + offset, 1) == 0) {
-                return TextFrom(buffer, 0);
-            }
+        for (std::size_t offset = 1; offset <= 4 && whole; ++offset) {
+            whole = port.Read(buffer.data() + offset, 1) == 1;
         }
         // A five-digit speed has its fifth digit where a four-digit one has its NUL.
-        if (buffer[4] != 0) {
-            port.Read(buffer.data() + 5, 1);
+        if (whole && buffer[4] != 0) {
+            whole = port.Read(buffer.data() + 5, 1) == 1;
         }
     } else {
-        port.Read(buffer.data() + 1, 1);
+        whole = port.Read(buffer.data() + 1, 1) == 1;
     }
-    return TextFrom(buffer, 0);
+    reply.text = TextFrom(buffer, 0);
+    reply.complete = whole;
+    return reply;
 }
 
 PowerSaveReply ReadPowerSaveReply(PrinterPort& port) {

@@ -42,6 +42,8 @@ inline constexpr std::uint8_t kReplyHeader = '7';
 // Bytes looked at, the first one included, before the search for the header gives up.
 inline constexpr std::size_t kHeaderSearchLimit = 64;
 inline constexpr std::size_t kReplyBufferSize = 64;
+// A switch reply: '7', the identifier, eight pin characters and a terminator.
+inline constexpr std::uint32_t kSwitchReplyLength = 11;
 // Pause before the first read of a reply on serial and parallel links.
 inline constexpr std::uint32_t kReplyPauseMs = 10;
 inline constexpr std::uint32_t kPowerSavePauseMs = 200;
@@ -52,20 +54,32 @@ inline constexpr std::uint32_t kUsbModeReplyLength = 15;
 
 enum class HeaderSearch { Without, With };
 
+// A switch reply's pins, and whether the whole reply came: the header (when searched for) and
+// every byte of its block. Missing bytes read as "No Change".
+struct SwitchReply {
+    SwitchPins pins{};
+    bool complete = false;
+};
+
 // The reply to TransmitMemorySwitch. A header search that ends without a '7' gives every pin
 // "No Change". Steps Start, then on serial and parallel FirstByteRead, then HeaderSearched (only
 // with the search), BlockRead (the 10-byte read, or the USB block), and PinConverted per pin.
-SwitchPins ReadSwitchReply(link::PrinterPort& port, HeaderSearch search,
-                           const StepCallback& step = {});
+SwitchReply ReadSwitchReply(link::PrinterPort& port, HeaderSearch search,
+                            const StepCallback& step = {});
 
 enum class ValueForm {
     Speed,         // four or five digits, then NUL
     OneCharacter,  // one character, then NUL
 };
 
-// The value text of a reply to TransmitSerialSetting or TransmitCustomizedValue; empty when
-// nothing arrived, or when the reply stopped inside its four header bytes.
-std::string ReadValueReply(link::PrinterPort& port, ValueForm form);
+// The value text of a reply to TransmitSerialSetting or TransmitCustomizedValue, and whether the
+// whole reply came, up to its closing NUL. The text is empty when nothing arrived, or when the
+// reply stopped inside its four header bytes.
+struct ValueReply {
+    std::string text;
+    bool complete = false;
+};
+ValueReply ReadValueReply(link::PrinterPort& port, ValueForm form);
 
 // The reply to TransmitPowerSave. Without a '_' the use flag is off and the caller keeps its
 // seconds; with one, the flag is on exactly when the next byte is 01 and the byte after that is

@@ -11,6 +11,7 @@ namespace corvane::resources {
 DialogTemplate MakeTemplate101();
 DialogTemplate MakeTemplate102();
 DialogTemplate MakeTemplate143();
+DialogTemplate MakeTemplate145();
 DialogTemplate MakeTemplate152();
 DialogTemplate MakeTemplate159();
 DialogTemplate MakeTemplate160();
@@ -23,6 +24,7 @@ const std::vector<DialogTemplate>& AllTemplates() {
         MakeTemplate101(),
         MakeTemplate102(),
         MakeTemplate143(),
+        MakeTemplate145(),
         MakeTemplate152(),
         MakeTemplate159(),
         MakeTemplate160(),

@@ -30,6 +30,15 @@ struct FileFilter {
     std::string pattern;
 };
 
+// What an open or save dialog shows: its title, the name it offers first, the one file type,
+// and the extension added to a name typed without one (none when empty).
+struct FileDialogRequest {
+    std::string title;
+    std::string initialName;
+    FileFilter filter;
+    std::string defaultExtension;
+};
+
 // A dialog's window, as its logic sees it: controls addressed by id, and the application
 // services a dialog uses. A Qt host shows real windows; the headless host keeps the state in
 // memory for tests. Operations on an id the window lacks do nothing and read as empty.
@@ -72,10 +81,8 @@ public:
     // Application services.
     virtual void MessageBox(const std::string& text, const std::string& caption, Icon icon) = 0;
     // The chosen path, or nothing when the user cancelled.
-    virtual std::optional<std::string> OpenFileDialog(const FileFilter& filter,
-                                                      const std::string& defaultExtension) = 0;
-    virtual std::optional<std::string> SaveFileDialog(const FileFilter& filter,
-                                                      const std::string& defaultExtension) = 0;
+    virtual std::optional<std::string> OpenFileDialog(const FileDialogRequest& request) = 0;
+    virtual std::optional<std::string> SaveFileDialog(const FileDialogRequest& request) = 0;
     // Calls the dialog's OnTimer(timerId) after the given time, repeatedly until killed.
     virtual void SetTimer(int timerId, std::chrono::milliseconds interval) = 0;
     virtual void KillTimer(int timerId) = 0;

@@ -276,7 +276,9 @@ void HeadlessHost::MessageBox(const std::string& text, const std::string& captio
     }
 }
 
-std::optional<std::string> HeadlessHost::OpenFileDialog(const FileFilter&, const std::string&) {
+std::optional<std::string> HeadlessHost::AnswerFileDialog(bool save,
+                                                          const FileDialogRequest& request) {
+    session_->fileRequests.emplace_back(save, request);
     if (session_->fileAnswers.empty()) {
         return std::nullopt;
     }
@@ -285,9 +287,12 @@ std::optional<std::string> HeadlessHost::OpenFileDialog(const FileFilter&, const
     return answer;
 }
 
-std::optional<std::string> HeadlessHost::SaveFileDialog(const FileFilter& filter,
-                                                        const std::string& defaultExtension) {
-    return OpenFileDialog(filter, defaultExtension);
+std::optional<std::string> HeadlessHost::OpenFileDialog(const FileDialogRequest& request) {
+    return AnswerFileDialog(false, request);
+}
+
+std::optional<std::string> HeadlessHost::SaveFileDialog(const FileDialogRequest& request) {
+    return AnswerFileDialog(true, request);
 }
 
 void HeadlessHost::SetTimer(int timerId, std::chrono::milliseconds interval) {

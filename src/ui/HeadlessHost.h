@@ -6,6 +6,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "ui/Dialog.h"
@@ -45,6 +46,8 @@ public:
     struct Session {
         std::vector<Message> messages;
         std::deque<std::optional<std::string>> fileAnswers;  // next open/save dialog answers
+        // Every open or save dialog asked for, in order, with whether it was a save dialog.
+        std::vector<std::pair<bool, FileDialogRequest>> fileRequests;
         ModalDriver modalDriver;
         std::vector<std::string> modalOpened;  // template ids of children run modally, in order
         std::optional<int> quitCode;
@@ -104,10 +107,8 @@ public:
     void SetFocus(ControlId id) override { focus_ = id; }
     void EndDialog(int result) override { result_ = result; }
     void MessageBox(const std::string& text, const std::string& caption, Icon icon) override;
-    std::optional<std::string> OpenFileDialog(const FileFilter& filter,
-                                              const std::string& defaultExtension) override;
-    std::optional<std::string> SaveFileDialog(const FileFilter& filter,
-                                              const std::string& defaultExtension) override;
+    std::optional<std::string> OpenFileDialog(const FileDialogRequest& request) override;
+    std::optional<std::string> SaveFileDialog(const FileDialogRequest& request) override;
     void SetTimer(int timerId, std::chrono::milliseconds interval) override;
     void KillTimer(int timerId) override;
     int RunModal(Dialog& child) override;
@@ -122,6 +123,7 @@ public:
 
 private:
     HeadlessHost(Dialog& dialog, std::shared_ptr<Session> session, HeadlessHost* owner);
+    std::optional<std::string> AnswerFileDialog(bool save, const FileDialogRequest& request);
 
     // Ends this window and its modeless children because the program ends.
     void EndForQuit();

@@ -7,6 +7,7 @@
 #include "app/CorvaneApp.h"
 #include "platform/sim/SimPlatform.h"
 #include "resources/Template102Ids.h"
+#include "resources/Template145Ids.h"
 #include "sim/VirtualPrinter.h"
 #include "ui/HeadlessHost.h"
 
@@ -110,6 +111,27 @@ TEST_F(ConnectQueuesTest, AWindowEndingTheProgramStillRestoresTheQueuesAndGivesI
     });
     EXPECT_FALSE(corvane.InitInstance());
     EXPECT_EQ(corvane.ExitCode(), 3);
+    EXPECT_EQ(spooler.log, (std::vector<std::string>{"stop receipts", "start receipts"}));
+}
+
+// Guards against a printer of another maker ending the program with its queues still stopped.
+TEST_F(ConnectQueuesTest, AnotherMakerInTheManagerEndsTheProgramWithTheQueuesGivenBack) {
+    spooler.queues = {{"receipts", "serial:/dev/ttyS2", false}};
+    krt310.SetMakerText("QVN");  // accepted at Connect, refused by the manager
+    CorvaneApp corvane(port, [&](ui::Dialog& dialog) {
+        ui::HeadlessHost host(dialog);
+        host.GetSession().modalDriver = [](ui::Dialog&, ui::HeadlessHost& manager) {
+            manager.FireTimer(resources::template145::kStartupTimer);
+        };
+        host.Select(id::kComBox, 2);
+        host.Click(id::kConnect);
+        host.Click(id::kRunManager);
+        EXPECT_EQ(MessageTexts(host).back(), "This printer don't match our company name.");
+        EXPECT_TRUE(host.Ended());
+        return host.GetSession().quitCode.value_or(-1);
+    });
+    corvane.InitInstance();
+    EXPECT_EQ(corvane.ExitCode(), 0);
     EXPECT_EQ(spooler.log, (std::vector<std::string>{"stop receipts", "start receipts"}));
 }
 

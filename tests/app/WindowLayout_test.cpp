@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "app/ConnectionDialog.h"
-#include "app/WaitDialog.h"
+#include "manager/WaitDialog.h"
 #include "platform/sim/SimPlatform.h"
 #include "resources/Template102Ids.h"
 #include "sim/VirtualPrinter.h"
@@ -40,7 +40,7 @@ TEST(WindowLayoutTest, ConnectionWindowAndItsToolsUseOnlyTheirOwnControls) {
 }
 
 TEST(WindowLayoutTest, WaitWindowIsTopmostWithoutCaptionOrButtons) {
-    WaitDialog wait;
+    manager::WaitDialog wait;
     ui::HeadlessHost host(wait);
     EXPECT_TRUE(host.Topmost());
     const auto& layout = wait.Template();

@@ -46,7 +46,7 @@ TEST_P(ByteLinkReplyTest, SwitchReplyWithSearchSkipsNoiseToTheHeader) {
     PortRig rig(GetParam());
     rig.Send(Join({Text("xy"), SwitchReply("10000001")}));
     StepLog log;
-    SwitchPins pins = ReadSwitchReply(rig.port, HeaderSearch::With, log.Callback());
+    SwitchPins pins = ReadSwitchReply(rig.port, HeaderSearch::With, log.Callback()).pins;
     EXPECT_EQ(pins, Pins("10000001"));
     EXPECT_EQ(pins[8], kPinSwitchOn);
     EXPECT_EQ(pins[7], kPinSwitchOff);
@@ -62,7 +62,7 @@ TEST_P(ByteLinkReplyTest, SwitchReplyWithoutSearchTakesTheFirstByteUnseen) {
     // Whatever comes first is taken for the header; the next ten bytes carry the pins.
     rig.Send(Join({Text("x"), SwitchReply("01201201")}));
     StepLog log;
-    SwitchPins pins = ReadSwitchReply(rig.port, HeaderSearch::Without, log.Callback());
+    SwitchPins pins = ReadSwitchReply(rig.port, HeaderSearch::Without, log.Callback()).pins;
     // Offsets 1 to 8 of the 10-byte read: '2' of the identifier slot shifts everything by one.
     EXPECT_EQ(rig.Trace(), (Trace{"S10", "R1 78", "R10 37 02 30 31 32 30 31 32 30 31"}));
     EXPECT_EQ(pins, Pins(std::string("\x02") + "0120120"));
@@ -73,7 +73,7 @@ TEST_P(ByteLinkReplyTest, SwitchReplyWithoutSearchTakesTheFirstByteUnseen) {
 TEST_P(ByteLinkReplyTest, SwitchReplyWithoutSearchReadsElevenBytes) {
     PortRig rig(GetParam());
     rig.Send(Join({SwitchReply("12021020"), Text("Z")}));
-    SwitchPins pins = ReadSwitchReply(rig.port, HeaderSearch::Without);
+    SwitchPins pins = ReadSwitchReply(rig.port, HeaderSearch::Without).pins;
     EXPECT_EQ(pins, Pins("12021020"));
     EXPECT_EQ(pins[7], kPinNoChange);
     EXPECT_EQ(rig.Consumed().size(), 11u);
@@ -83,7 +83,7 @@ TEST_P(ByteLinkReplyTest, SwitchReplyWithoutSearchReadsElevenBytes) {
 TEST_P(ByteLinkReplyTest, HeaderSearchGivesUpAfterSixtyFourBytesWithoutASeven) {
     PortRig rig(GetParam());
     rig.Send(Bytes(100, 'x'));
-    SwitchPins pins = ReadSwitchReply(rig.port, HeaderSearch::With);
+    SwitchPins pins = ReadSwitchReply(rig.port, HeaderSearch::With).pins;
     EXPECT_EQ(pins, SwitchPins{});
     Trace expected = {"S10"};
     expected.insert(expected.end(), 64, "R1 78");
@@ -93,7 +93,7 @@ TEST_P(ByteLinkReplyTest, HeaderSearchGivesUpAfterSixtyFourBytesWithoutASeven) {
 TEST_P(ByteLinkReplyTest, HeaderFoundAsTheSixtyFourthByteStillCounts) {
     PortRig rig(GetParam());
     rig.Send(Join({Bytes(63, 'x'), SwitchReply("11111111")}));
-    EXPECT_EQ(ReadSwitchReply(rig.port, HeaderSearch::With), Pins("11111111"));
+    EXPECT_EQ(ReadSwitchReply(rig.port, HeaderSearch::With).pins, Pins("11111111"));
 }
 
 // Guards against a silent printer holding the header search, or the reads after it, forever.
@@ -101,7 +101,7 @@ TEST_P(ByteLinkReplyTest, SilentPrinterEndsTheSwitchReplyAfterOneEmptyRead) {
     for (auto search : {HeaderSearch::With, HeaderSearch::Without}) {
         PortRig rig(GetParam());
         StepLog log;
-        EXPECT_EQ(ReadSwitchReply(rig.port, search, log.Callback()), SwitchPins{});
+        EXPECT_EQ(ReadSwitchReply(rig.port, search, log.Callback()).pins, SwitchPins{});
         EXPECT_EQ(rig.Trace(), (Trace{"S10", "R1 -", "S500", "R1 -"}));
         EXPECT_EQ(rig.Elapsed(), Ms(10) + kSilentByteReadCost);
         // The progress bar still gets its full count of steps.
@@ -112,14 +112,14 @@ TEST_P(ByteLinkReplyTest, SilentPrinterEndsTheSwitchReplyAfterOneEmptyRead) {
 TEST_P(ByteLinkReplyTest, NoiseThenSilenceEndsTheSearch) {
     PortRig rig(GetParam());
     rig.Send(Text("abc"));
-    EXPECT_EQ(ReadSwitchReply(rig.port, HeaderSearch::With), SwitchPins{});
+    EXPECT_EQ(ReadSwitchReply(rig.port, HeaderSearch::With).pins, SwitchPins{});
     EXPECT_EQ(rig.Trace(), (Trace{"S10", "R1 61", "R1 62", "R1 63", "R1 -", "S500", "R1 -"}));
 }
 
 TEST_P(ByteLinkReplyTest, SwitchReplyCutAfterThreePinsKeepsTheRestUnchanged) {
     PortRig rig(GetParam());
     rig.Send(Join({{'7', 0x02}, Text("100")}));
-    SwitchPins pins = ReadSwitchReply(rig.port, HeaderSearch::With);
+    SwitchPins pins = ReadSwitchReply(rig.port, HeaderSearch::With).pins;
     EXPECT_EQ(pins, Pins("100"));
     EXPECT_EQ(pins[8], kPinSwitchOn);
     EXPECT_EQ(pins[6], kPinSwitchOff);
@@ -132,7 +132,7 @@ TEST_P(ByteLinkReplyTest, SlowSwitchReplyArrivingWithinTheRetryIsRead) {
     PortRig rig(GetParam());
     // The printer answers 3 s late: after the first deadline, within the retry.
     rig.Send(SwitchReply("00000000"), Ms(3000));
-    EXPECT_EQ(ReadSwitchReply(rig.port, HeaderSearch::With), Pins("00000000"));
+    EXPECT_EQ(ReadSwitchReply(rig.port, HeaderSearch::With).pins, Pins("00000000"));
     EXPECT_EQ(rig.Trace(),
               (Trace{"S10", "R1 -", "S500", "R1 37", "R10 02 30 30 30 30 30 30 30 30 0D"}));
 }
@@ -140,7 +140,7 @@ TEST_P(ByteLinkReplyTest, SlowSwitchReplyArrivingWithinTheRetryIsRead) {
 TEST_P(ByteLinkReplyTest, FiveDigitSpeedConsumesTenBytes) {
     PortRig rig(GetParam());
     rig.Send(Join({{0x37, 0x0C, 0x01, 0x00}, Text("19200"), {0x00}, Text("Z")}));
-    EXPECT_EQ(ReadValueReply(rig.port, ValueForm::Speed), "19200");
+    EXPECT_EQ(ReadValueReply(rig.port, ValueForm::Speed).text, "19200");
     EXPECT_EQ(rig.Consumed(), Join({{0x37, 0x0C, 0x01, 0x00}, Text("19200"), {0x00}}));
     Trace expected = {"S10"};
     for (const char* byte : {"37", "0C", "01", "00", "31", "39", "32", "30", "30", "00"}) {
@@ -153,7 +153,7 @@ TEST_P(ByteLinkReplyTest, FiveDigitSpeedConsumesTenBytes) {
 TEST_P(ByteLinkReplyTest, FourDigitSpeedConsumesNineBytes) {
     PortRig rig(GetParam());
     rig.Send(Join({{0x37, 0x0C, 0x01, 0x00}, Text("9600"), {0x00}, Text("Z")}));
-    EXPECT_EQ(ReadValueReply(rig.port, ValueForm::Speed), "9600");
+    EXPECT_EQ(ReadValueReply(rig.port, ValueForm::Speed).text, "9600");
     EXPECT_EQ(rig.Consumed(), Join({{0x37, 0x0C, 0x01, 0x00}, Text("9600"), {0x00}}));
     EXPECT_EQ(rig.PausesMs(), (std::vector<long>{10}));
 }
@@ -161,7 +161,7 @@ TEST_P(ByteLinkReplyTest, FourDigitSpeedConsumesNineBytes) {
 TEST_P(ByteLinkReplyTest, UnknownSpeedTextIsReadWholeAndMapsToNoChange) {
     PortRig rig(GetParam());
     rig.Send(Join({{1, 2, 3, 4}, Text("38400"), {0x00}}));
-    std::string text = ReadValueReply(rig.port, ValueForm::Speed);
+    std::string text = ReadValueReply(rig.port, ValueForm::Speed).text;
     EXPECT_EQ(text, "38400");
     EXPECT_EQ(SpeedFromText(text), std::nullopt);
 }
@@ -169,7 +169,7 @@ TEST_P(ByteLinkReplyTest, UnknownSpeedTextIsReadWholeAndMapsToNoChange) {
 TEST_P(ByteLinkReplyTest, OneCharacterValueConsumesSixBytes) {
     PortRig rig(GetParam());
     rig.Send(Join({{0x37, 0x0C, 0x02, 0x00}, Text("2"), {0x00}, Text("Z")}));
-    EXPECT_EQ(ReadValueReply(rig.port, ValueForm::OneCharacter), "2");
+    EXPECT_EQ(ReadValueReply(rig.port, ValueForm::OneCharacter).text, "2");
     EXPECT_EQ(rig.Consumed().size(), 6u);
     EXPECT_EQ(rig.PausesMs(), (std::vector<long>{10}));
 }
@@ -179,7 +179,7 @@ TEST_P(ByteLinkReplyTest, ValueReplyCutInsideItsHeaderGivesNoValue) {
     PortRig rig(GetParam());
     // Without the fix the last header byte, '1', would be read as "Odd" parity.
     rig.Send({0x37, 0x0C, 0x02, '1'});
-    EXPECT_EQ(ReadValueReply(rig.port, ValueForm::OneCharacter), "");
+    EXPECT_EQ(ReadValueReply(rig.port, ValueForm::OneCharacter).text, "");
     EXPECT_EQ(rig.Trace(),
               (Trace{"S10", "R1 37", "R1 0C", "R1 02", "R1 31", "R1 -", "S500", "R1 -"}));
 }
@@ -187,7 +187,7 @@ TEST_P(ByteLinkReplyTest, ValueReplyCutInsideItsHeaderGivesNoValue) {
 TEST_P(ByteLinkReplyTest, SpeedCutAfterTwoDigitsEndsWithThePartialText) {
     PortRig rig(GetParam());
     rig.Send(Join({{0x37, 0x0C, 0x01, 0x00}, Text("96")}));
-    std::string text = ReadValueReply(rig.port, ValueForm::Speed);
+    std::string text = ReadValueReply(rig.port, ValueForm::Speed).text;
     EXPECT_EQ(text, "96");
     EXPECT_EQ(SpeedFromText(text), std::nullopt);
     EXPECT_EQ(rig.Elapsed(), Ms(10) + kSilentByteReadCost);
@@ -196,7 +196,7 @@ TEST_P(ByteLinkReplyTest, SpeedCutAfterTwoDigitsEndsWithThePartialText) {
 TEST_P(ByteLinkReplyTest, SilentValueReplyEndsAfterOneEmptyRead) {
     for (auto form : {ValueForm::Speed, ValueForm::OneCharacter}) {
         PortRig rig(GetParam());
-        EXPECT_EQ(ReadValueReply(rig.port, form), "");
+        EXPECT_EQ(ReadValueReply(rig.port, form).text, "");
         EXPECT_EQ(rig.Trace(), (Trace{"S10", "R1 -", "S500", "R1 -"}));
     }
 }
@@ -255,20 +255,21 @@ protected:
 TEST_F(UsbReplyTest, SwitchReplyPinsComeFromOffsetsTwoToNine) {
     rig.Send(SwitchReply("10000001"));
     StepLog log;
-    EXPECT_EQ(ReadSwitchReply(rig.port, HeaderSearch::Without, log.Callback()), Pins("10000001"));
+    EXPECT_EQ(ReadSwitchReply(rig.port, HeaderSearch::Without, log.Callback()).pins,
+              Pins("10000001"));
     EXPECT_EQ(rig.Trace(), (Trace{"R64 37 02 31 30 30 30 30 30 30 31 0D"}));
     EXPECT_EQ(log.steps, WithPins({ExchangeStep::Start, ExchangeStep::BlockRead}));
 }
 
 TEST_F(UsbReplyTest, WithoutSearchAFirstByteOtherThanSevenIsNotLookedAt) {
     rig.Send(Join({{'x', 0x02}, Text("01010101")}));
-    EXPECT_EQ(ReadSwitchReply(rig.port, HeaderSearch::Without), Pins("01010101"));
+    EXPECT_EQ(ReadSwitchReply(rig.port, HeaderSearch::Without).pins, Pins("01010101"));
     EXPECT_EQ(rig.Trace().size(), 1u);
 }
 
 TEST_F(UsbReplyTest, EmptyFirstReadIsRepeatedOnceWithoutPause) {
     rig.Send(SwitchReply("11000000"), Ms(2500));
-    EXPECT_EQ(ReadSwitchReply(rig.port, HeaderSearch::Without), Pins("11000000"));
+    EXPECT_EQ(ReadSwitchReply(rig.port, HeaderSearch::Without).pins, Pins("11000000"));
     EXPECT_EQ(rig.Trace(), (Trace{"R64 -", "R64 37 02 31 31 30 30 30 30 30 30 0D"}));
 }
 
@@ -277,7 +278,7 @@ TEST_F(UsbReplyTest, SearchReadsSingleBytesWhenTheBlockDoesNotStartWithSeven) {
     rig.Send({'x'});
     rig.Send({'7'});
     StepLog log;
-    EXPECT_EQ(ReadSwitchReply(rig.port, HeaderSearch::With, log.Callback()), Pins("10101010"));
+    EXPECT_EQ(ReadSwitchReply(rig.port, HeaderSearch::With, log.Callback()).pins, Pins("10101010"));
     EXPECT_EQ(rig.Trace(), (Trace{"R64 00 02 31 30 31 30 31 30 31 30 0D", "R1 78", "R1 37"}));
     EXPECT_EQ(log.steps, WithPins({ExchangeStep::Start, ExchangeStep::BlockRead,
                                    ExchangeStep::HeaderSearched}));
@@ -285,34 +286,34 @@ TEST_F(UsbReplyTest, SearchReadsSingleBytesWhenTheBlockDoesNotStartWithSeven) {
 
 TEST_F(UsbReplyTest, FailedSearchLeavesEveryPinUnchanged) {
     rig.Send(Join({{'x', 0x02}, Text("10101010"), {0x0D}}));
-    EXPECT_EQ(ReadSwitchReply(rig.port, HeaderSearch::With), SwitchPins{});
+    EXPECT_EQ(ReadSwitchReply(rig.port, HeaderSearch::With).pins, SwitchPins{});
     EXPECT_EQ(rig.Trace(), (Trace{"R64 78 02 31 30 31 30 31 30 31 30 0D", "R1 -"}));
     EXPECT_EQ(rig.Elapsed(), Ms(2000));
 }
 
 TEST_F(UsbReplyTest, SilentPrinterGivesNoChangeAfterTwoReads) {
-    EXPECT_EQ(ReadSwitchReply(rig.port, HeaderSearch::Without), SwitchPins{});
+    EXPECT_EQ(ReadSwitchReply(rig.port, HeaderSearch::Without).pins, SwitchPins{});
     EXPECT_EQ(rig.Trace(), (Trace{"R64 -", "R64 -"}));
     EXPECT_EQ(rig.Elapsed(), Ms(4000));
 }
 
 TEST_F(UsbReplyTest, ValueTextStartsAtOffsetFour) {
     rig.Send(Join({{0x37, 0x0C, 0x01, 0x00}, Text("19200"), {0x00, 'Z'}}));
-    EXPECT_EQ(ReadValueReply(rig.port, ValueForm::Speed), "19200");
+    EXPECT_EQ(ReadValueReply(rig.port, ValueForm::Speed).text, "19200");
     rig.Send(Join({{0x37, 0x06, 0x03, 0x00}, Text("4"), {0x00}}));
-    EXPECT_EQ(ReadValueReply(rig.port, ValueForm::OneCharacter), "4");
+    EXPECT_EQ(ReadValueReply(rig.port, ValueForm::OneCharacter).text, "4");
     EXPECT_EQ(rig.Trace().size(), 2u);
     EXPECT_TRUE(rig.PausesMs().empty());
 }
 
 TEST_F(UsbReplyTest, ValueReplyRetriedOnceThenEmpty) {
-    EXPECT_EQ(ReadValueReply(rig.port, ValueForm::OneCharacter), "");
+    EXPECT_EQ(ReadValueReply(rig.port, ValueForm::OneCharacter).text, "");
     EXPECT_EQ(rig.Trace(), (Trace{"R64 -", "R64 -"}));
 }
 
 TEST_F(UsbReplyTest, ValueTextWithoutNulRunsToTheEndOfTheBlock) {
     rig.Send(Join({{1, 2, 3, 4}, Bytes(70, '9')}));
-    EXPECT_EQ(ReadValueReply(rig.port, ValueForm::Speed), std::string(60, '9'));
+    EXPECT_EQ(ReadValueReply(rig.port, ValueForm::Speed).text, std::string(60, '9'));
 }
 
 TEST_F(UsbReplyTest, PowerSaveFlagZeroTurnsItOffAndStillTakesTheTime) {

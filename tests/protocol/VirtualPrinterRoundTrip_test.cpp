@@ -39,23 +39,24 @@ Krt310Status ReadKrt310Status(link::PrinterPort& port) {
     Krt310Status status;
     bool usb = port.kind == link::InterfaceKind::Usb;
     SendTransmitMemorySwitch(port, kKrt310CodePageSwitch);
-    status.codePageSwitch = ReadSwitchReply(port, usb ? HeaderSearch::Without : HeaderSearch::With);
+    status.codePageSwitch =
+        ReadSwitchReply(port, usb ? HeaderSearch::Without : HeaderSearch::With).pins;
     SendTransmitMemorySwitch(port, kKrt310Switch8);
-    status.switch8 = ReadSwitchReply(port, HeaderSearch::Without);
+    status.switch8 = ReadSwitchReply(port, HeaderSearch::Without).pins;
     SendTransmitSerialSetting(port, kSerialItemSpeed);
-    status.speed = SpeedFromText(ReadValueReply(port, ValueForm::Speed));
+    status.speed = SpeedFromText(ReadValueReply(port, ValueForm::Speed).text);
     SendTransmitSerialSetting(port, kSerialItemParity);
     status.parity =
-        ParityFromCharacter(FirstCharacter(ReadValueReply(port, ValueForm::OneCharacter)));
+        ParityFromCharacter(FirstCharacter(ReadValueReply(port, ValueForm::OneCharacter).text));
     SendTransmitSerialSetting(port, kSerialItemFlowControl);
-    status.flowControl =
-        FlowControlFromCharacter(FirstCharacter(ReadValueReply(port, ValueForm::OneCharacter)));
+    status.flowControl = FlowControlFromCharacter(
+        FirstCharacter(ReadValueReply(port, ValueForm::OneCharacter).text));
     SendTransmitSerialSetting(port, kSerialItemDataBits);
     status.dataBits =
-        DataBitsFromCharacter(FirstCharacter(ReadValueReply(port, ValueForm::OneCharacter)));
+        DataBitsFromCharacter(FirstCharacter(ReadValueReply(port, ValueForm::OneCharacter).text));
     SendTransmitCustomizedValue(port);
     status.paperWidth =
-        PaperWidthFromCharacter(FirstCharacter(ReadValueReply(port, ValueForm::OneCharacter)));
+        PaperWidthFromCharacter(FirstCharacter(ReadValueReply(port, ValueForm::OneCharacter).text));
     SendTransmitPowerSave(port);
     status.powerSave = ReadPowerSaveReply(port);
     return status;
@@ -174,9 +175,9 @@ TEST_P(RoundTripTest, Krt620SetsAndReadsItsCodePageAndSwitchFive) {
     }
 
     SendTransmitMemorySwitch(rig.port, kKrt620CodePageSwitch);
-    SwitchPins page1 = ReadSwitchReply(rig.port, HeaderSearch::With);
+    SwitchPins page1 = ReadSwitchReply(rig.port, HeaderSearch::With).pins;
     SendTransmitMemorySwitch(rig.port, kKrt620Switch5);
-    SwitchPins page5 = ReadSwitchReply(rig.port, HeaderSearch::Without);
+    SwitchPins page5 = ReadSwitchReply(rig.port, HeaderSearch::Without).pins;
     EXPECT_EQ(CodePageNumberFromPins(PrinterModel::Krt620, page1), 38);
     EXPECT_EQ(PinBits(page5), 0b1100'0001);
     EXPECT_EQ(page5[6], kPinSwitchOff);
@@ -233,7 +234,7 @@ TEST_P(RoundTripTest, NoiseBeforeTheHeaderIsSkippedByTheSearch) {
     printer.GetFaults().noiseBeforeHeader = {0x00, 'x', 0x13};
     PortRig rig(GetParam(), &printer);
     SendTransmitMemorySwitch(rig.port, kKrt620CodePageSwitch);
-    SwitchPins pins = ReadSwitchReply(rig.port, HeaderSearch::With);
+    SwitchPins pins = ReadSwitchReply(rig.port, HeaderSearch::With).pins;
     if (GetParam() == Link::Usb) {
         // On USB the pins come from the block, which the noise shifted; the search then waits
         // for a '7' that never comes and the reply counts as empty.
@@ -249,7 +250,7 @@ TEST_P(RoundTripTest, SlowPrinterIsStillHeardWithinTheRetry) {
     printer.GetFaults().latency = std::chrono::milliseconds(3000);
     PortRig rig(GetParam(), &printer);
     SendTransmitMemorySwitch(rig.port, kKrt310Switch8);
-    EXPECT_EQ(PinBits(ReadSwitchReply(rig.port, HeaderSearch::Without)), 0b0000'0110);
+    EXPECT_EQ(PinBits(ReadSwitchReply(rig.port, HeaderSearch::Without).pins), 0b0000'0110);
 }
 
 TEST(RoundTripSerial, RepliesPacedByTheLineSpeedAreReadWhole) {
@@ -258,7 +259,7 @@ TEST(RoundTripSerial, RepliesPacedByTheLineSpeedAreReadWhole) {
     printer.State().serial.speed = "19200";
     PortRig rig(Link::Serial, &printer);
     SendTransmitSerialSetting(rig.port, kSerialItemSpeed);
-    EXPECT_EQ(ReadValueReply(rig.port, ValueForm::Speed), "19200");
+    EXPECT_EQ(ReadValueReply(rig.port, ValueForm::Speed).text, "19200");
     EXPECT_EQ(QueryPrinterInfo(rig.port, InfoRequest::Model, 64, 10), "KRT-310");
 }
 

@@ -11,6 +11,7 @@
 #include "resources/Template101Ids.h"
 #include "resources/Template102Ids.h"
 #include "resources/Template143Ids.h"
+#include "resources/Template145Ids.h"
 #include "resources/Template152Ids.h"
 #include "resources/Template159Ids.h"
 #include "resources/Template160Ids.h"
@@ -30,6 +31,7 @@ TEST(TemplateIdHeaders, NameExactlyTheControlsOfTheirWindow) {
         {template101::kTemplateId, template101::kControlIds},
         {template102::kTemplateId, template102::kControlIds},
         {template143::kTemplateId, template143::kControlIds},
+        {template145::kTemplateId, template145::kControlIds},
         {template152::kTemplateId, template152::kControlIds},
         {template159::kTemplateId, template159::kControlIds},
         {template160::kTemplateId, template160::kControlIds},

@@ -62,13 +62,20 @@ void ApplicationServices::MessageBox(const std::string& text, const std::string&
     }
 }
 
-std::optional<std::string> ApplicationServices::FileDialog(bool save, const FileFilter& filter,
-                                                           const std::string& defaultExtension) {
+std::optional<std::string> ApplicationServices::FileDialog(bool save,
+                                                           const FileDialogRequest& request) {
     QFileDialog dialog(&window_);
     dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    // A save asks before it overwrites; an open takes only a file that exists.
     dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
-    dialog.setNameFilter(FilterText(filter));
-    QString suffix = ToQString(defaultExtension);
+    dialog.setNameFilter(FilterText(request.filter));
+    if (!request.title.empty()) {
+        dialog.setWindowTitle(ToQString(request.title));
+    }
+    if (!request.initialName.empty()) {
+        dialog.selectFile(ToQString(request.initialName));
+    }
+    QString suffix = ToQString(request.defaultExtension);
     while (suffix.startsWith(QLatin1Char('.'))) {
         suffix.remove(0, 1);
     }

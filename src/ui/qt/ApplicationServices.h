@@ -31,8 +31,7 @@ public:
     ApplicationServices& operator=(const ApplicationServices&) = delete;
 
     void MessageBox(const std::string& text, const std::string& caption, Icon icon);
-    std::optional<std::string> FileDialog(bool save, const FileFilter& filter,
-                                          const std::string& defaultExtension);
+    std::optional<std::string> FileDialog(bool save, const FileDialogRequest& request);
     void SetTimer(int timerId, std::chrono::milliseconds interval);
     void KillTimer(int timerId);
     // Stops every timer for good.

@@ -88,6 +88,27 @@ const ControlTemplate* LabelAbove(const DialogTemplate& dialogTemplate,
     return best;
 }
 
+// The smallest group box with a caption that holds the control.
+const ControlTemplate* EnclosingGroup(const DialogTemplate& dialogTemplate,
+                                      const ControlTemplate& control) {
+    const ControlTemplate* best = nullptr;
+    for (const auto& candidate : dialogTemplate.controls) {
+        if (candidate.kind != ControlKind::GroupBox || candidate.caption.empty()) {
+            continue;
+        }
+        const auto& outer = candidate.rect;
+        const auto& inner = control.rect;
+        const bool holds = inner.left >= outer.left && inner.top >= outer.top &&
+                           inner.left + inner.width <= outer.left + outer.width &&
+                           inner.top + RowHeight(control) <= outer.top + outer.height;
+        if (holds && (best == nullptr ||
+                      outer.width * outer.height < best->rect.width * best->rect.height)) {
+            best = &candidate;
+        }
+    }
+    return best;
+}
+
 }  // namespace
 
 const ControlTemplate* FindBuddyLabel(const DialogTemplate& dialogTemplate,
@@ -95,7 +116,11 @@ const ControlTemplate* FindBuddyLabel(const DialogTemplate& dialogTemplate,
     if (const ControlTemplate* left = LabelToTheLeft(dialogTemplate, control, CanNameFromTheLeft)) {
         return left;
     }
-    return LabelAbove(dialogTemplate, control, kMaxGapAbove);
+    if (const ControlTemplate* above = LabelAbove(dialogTemplate, control, kMaxGapAbove)) {
+        return above;
+    }
+    // A list alone in its group, such as the default code page, is named by the group.
+    return EnclosingGroup(dialogTemplate, control);
 }
 
 std::string AccessibleNameFor(const DialogTemplate& dialogTemplate,

@@ -8,7 +8,7 @@ namespace corvane::ui::qt {
 
 // The text that names a control without a caption of its own (a list, an edit field, a progress
 // bar): the nearest label, check box or radio to its left on the same row, else the nearest label
-// or check box just above it. Null when there is none.
+// or check box just above it, else the smallest group box around it. Null when there is none.
 const resources::ControlTemplate* FindBuddyLabel(const resources::DialogTemplate& dialogTemplate,
                                                  const resources::ControlTemplate& control);
 

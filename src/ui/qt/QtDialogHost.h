@@ -83,13 +83,11 @@ public:
     void MessageBox(const std::string& text, const std::string& caption, Icon icon) override {
         services_->MessageBox(text, caption, icon);
     }
-    std::optional<std::string> OpenFileDialog(const FileFilter& filter,
-                                              const std::string& defaultExtension) override {
-        return services_->FileDialog(false, filter, defaultExtension);
+    std::optional<std::string> OpenFileDialog(const FileDialogRequest& request) override {
+        return services_->FileDialog(false, request);
     }
-    std::optional<std::string> SaveFileDialog(const FileFilter& filter,
-                                              const std::string& defaultExtension) override {
-        return services_->FileDialog(true, filter, defaultExtension);
+    std::optional<std::string> SaveFileDialog(const FileDialogRequest& request) override {
+        return services_->FileDialog(true, request);
     }
     void SetTimer(int timerId, std::chrono::milliseconds interval) override {
         services_->SetTimer(timerId, interval);

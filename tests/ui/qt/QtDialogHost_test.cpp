@@ -540,7 +540,7 @@ TEST_F(ConnectionWindow, TheSaveDialogAddsTheDefaultExtensionAndOffersTheFilter)
         },
         &missed);
     const std::optional<std::string> path =
-        host->SaveFileDialog({"Status Files (*.sts)", "*.sts"}, "sts");
+        host->SaveFileDialog({"", "", {"Status Files (*.sts)", "*.sts"}, "sts"});
     EXPECT_FALSE(missed);
     ASSERT_TRUE(path.has_value());
     EXPECT_EQ(*path, directory.filePath(QStringLiteral("settings.sts")).toStdString());
@@ -557,7 +557,7 @@ TEST_F(ConnectionWindow, TheOpenDialogReturnsNothingWhenCancelled) {
             files->reject();
         },
         &missed);
-    EXPECT_FALSE(host->OpenFileDialog({"Status Files", "*.sts"}, "sts").has_value());
+    EXPECT_FALSE(host->OpenFileDialog({"", "", {"Status Files", "*.sts"}, "sts"}).has_value());
     EXPECT_FALSE(missed);
 }
 

@@ -3,7 +3,7 @@
 #include "resources/Template101Ids.h"
 #include "ui/Dialog.h"
 
-namespace corvane::app {
+namespace corvane::manager {
 
 // The borderless "Please wait" window shown while the manager reads the printer the first time.
 class WaitDialog : public ui::Dialog {
@@ -13,4 +13,4 @@ public:
     bool OnInitDialog() override;
 };
 
-}  // namespace corvane::app
+}  // namespace corvane::manager

@@ -1,6 +1,6 @@
-#include "app/WaitDialog.h"
+#include "manager/WaitDialog.h"
 
-namespace corvane::app {
+namespace corvane::manager {
 
 bool WaitDialog::OnInitDialog() {
     ui::Dialog::OnInitDialog();
@@ -9,4 +9,4 @@ bool WaitDialog::OnInitDialog() {
     return true;
 }
 
-}  // namespace corvane::app
+}  // namespace corvane::manager

@@ -1,0 +1,722 @@
+#include "manager/ManagerDialog.h"
+
+#include <algorithm>
+
+#include "link/PrinterPort.h"
+#include "manager/SwitchPages.h"
+#include "operations/CodePages.h"
+#include "operations/Connect.h"
+#include "resources/Template145Ids.h"
+#include "ui/DataExchange.h"
+
+namespace corvane::manager {
+
+namespace {
+
+namespace ids = resources::template145;
+using protocol::PrinterModel;
+using ui::Notification;
+
+constexpr int kFirstPin = 1;
+constexpr int kLastPin = 8;
+constexpr std::chrono::milliseconds kStartupDelay{1000};
+
+// The serial speeds, parities, flow controls, data bits and paper widths in the order of their
+// lists, after "No Change".
+constexpr std::array<std::uint32_t, 5> kSpeedItems = {1200, 2400, 4800, 9600, 19200};
+constexpr std::array<protocol::Parity, 3> kParityItems = {
+    protocol::Parity::None, protocol::Parity::Odd, protocol::Parity::Even};
+constexpr std::array<protocol::FlowControl, 2> kFlowControlItems = {protocol::FlowControl::DtrDsr,
+                                                                    protocol::FlowControl::XonXoff};
+constexpr std::array<std::uint32_t, 2> kDataBitsItems = {7, 8};
+constexpr std::array<protocol::PaperWidth, 3> kPaperWidthItems = {
+    protocol::PaperWidth::Mm57_5, protocol::PaperWidth::Mm69_5, protocol::PaperWidth::Mm76};
+
+// The value of a list position; nothing for "No Change" and for positions the list lacks.
+template <typename Items>
+auto ItemAt(const Items& items, int index) -> std::optional<typename Items::value_type> {
+    if (index < 1 || static_cast<std::size_t>(index) > items.size()) {
+        return std::nullopt;
+    }
+    return items[static_cast<std::size_t>(index - 1)];
+}
+
+// The list position of a value; 0 ("No Change") for nothing or a value the list lacks.
+template <typename Items, typename Value>
+int IndexOf(const Items& items, const std::optional<Value>& value) {
+    if (!value) {
+        return 0;
+    }
+    auto it = std::find(items.begin(), items.end(), *value);
+    return it == items.end() ? 0 : static_cast<int>(it - items.begin()) + 1;
+}
+
+const ui::FileFilter kStatusFiles = {"Status Files (*.sts)", "*.sts"};
+
+constexpr std::array<int, 12> kActionControls = {
+    ids::kGetStatus,   ids::kPrintStatus, ids::kSetStatus,    ids::kSwitch1Page,
+    ids::kSwitch2Page, ids::kSaveStatus,  ids::kLoadStatus,   ids::kInitializeStatus,
+    ids::kBaudList,    ids::kParityList,  ids::kDataBitsList, ids::kFlowControlList};
+
+// What the KRT-620 uses of them: its switches have no serial, paper or power save settings.
+constexpr std::array<int, 7> kKrt620ActionControls = {
+    ids::kGetStatus,  ids::kPrintStatus, ids::kSetStatus,       ids::kSwitch1Page,
+    ids::kSaveStatus, ids::kLoadStatus,  ids::kInitializeStatus};
+
+}  // namespace
+
+ManagerDialog::ManagerDialog(link::PrinterPort& port)
+    : ui::Dialog(ids::kTemplateId),
+      port_(port),
+      reporter_(*this, port.GetPlatform()),
+      progress_(*this, ids::kProgress) {}
+
+ManagerDialog::~ManagerDialog() = default;
+
+void ManagerDialog::PrepareForOpening(PrinterModel model) {
+    state_.model = model;
+    // Each opening identifies the printer afresh.
+    state_.firmwareText.clear();
+    state_.modelText.clear();
+    state_.languageText.clear();
+}
+
+bool ManagerDialog::OnInitDialog() {
+    ui::Dialog::OnInitDialog();
+    ui::DialogHost& host = Host();
+    waitDialog_ = std::make_unique<WaitDialog>();
+    host.ShowModeless(*waitDialog_);
+    progress_.SetRange(0, 100);
+    state_.switchPage1 = {};
+    state_.switchPage2 = {};
+    state_.switchPage5 = {};
+    host.EnableControl(ids::kMemorySwitchOn, state_.model == PrinterModel::Krt310Family);
+    host.SetWindowTitle(resources::LoadString(ids::kTitleString));
+    host.ClearItems(ids::kCodePageList);
+    host.ClearItems(ids::kSpecialCodePageList);
+    host.AddItem(ids::kCodePageList, "No Change");
+    for (const auto& entry : operations::CodePageValue(state_.model)) {
+        host.AddItem(ids::kCodePageList, std::string(entry.name));
+    }
+    if (state_.model == PrinterModel::Krt620) {
+        host.AddItem(ids::kSpecialCodePageList, "No Change");
+        host.AddItem(ids::kSpecialCodePageList, "Not Used");
+    }
+    progress_.SetRange(0, 100);
+    progress_.SetPosition(10);
+    progress_.SetStepSize(25);
+    state_.statusLoaded = 0;
+    // The printer is asked only once the window and the wait window are on screen.
+    host.SetTimer(ids::kStartupTimer, kStartupDelay);
+    UpdateData(false);
+    return true;
+}
+
+void ManagerDialog::DoDataExchange(ui::DataExchange& exchange) {
+    exchange.ListIndex(ids::kBaudList, state_.baudIndex);
+    exchange.ListIndex(ids::kDataBitsList, state_.dataBitsIndex);
+    exchange.ListIndex(ids::kFlowControlList, state_.flowControlIndex);
+    exchange.ListIndex(ids::kPaperWidthList, state_.paperWidthIndex);
+    exchange.ListIndex(ids::kParityList, state_.parityIndex);
+    exchange.Text(ids::kFirmwareText, state_.firmwareText);
+    exchange.Text(ids::kModelText, state_.modelText);
+    exchange.Text(ids::kFirmwareLabel, state_.firmwareLabel);
+    exchange.Check(ids::kMemorySwitchOn, state_.memorySwitchOn);
+    for (int pin = kFirstPin; pin <= kLastPin; ++pin) {
+        exchange.ListIndex(ids::PinList(pin), state_.pinSelection[static_cast<std::size_t>(pin)]);
+    }
+    exchange.Text(ids::kLanguageText, state_.languageText);
+    exchange.Check(ids::kPowerSaveCheck, state_.usePowerSave);
+    exchange.Integer(ids::kPowerSaveSeconds, state_.powerSaveSeconds);
+}
+
+void ManagerDialog::OnCommand(ui::ControlId id, Notification notification) {
+    if (notification == Notification::SelectionChanged) {
+        if (id >= ids::PinList(kFirstPin) && id <= ids::PinList(kLastPin)) {
+            OnPinSelected(id - ids::PinList(kFirstPin) + kFirstPin);
+            return;
+        }
+        switch (id) {
+            case ids::kCodePageList:
+                OnCodePageSelected();
+                break;
+            case ids::kSpecialCodePageList:
+                OnSpecialCodePageSelected();
+                break;
+            case ids::kPaperWidthList:
+            case ids::kBaudList:
+            case ids::kDataBitsList:
+            case ids::kFlowControlList:
+            case ids::kParityList:
+                OnSettingsListChanged();
+                break;
+            default:
+                break;
+        }
+        return;
+    }
+    if (id == ids::kPowerSaveSeconds) {
+        if (notification == Notification::TextChanged) {
+            UpdateData(true);
+        } else if (notification == Notification::FocusLost) {
+            OnPowerSaveSecondsLeft();
+        }
+        return;
+    }
+    if (notification != Notification::Clicked) {
+        return;
+    }
+    switch (id) {
+        case ids::kSwitch1Page:
+            ShowSwitch1Page();
+            break;
+        case ids::kSwitch2Page:
+            ShowSwitch2Page();
+            break;
+        case ids::kSwitch5Page:
+            ShowSwitch5Page();
+            break;
+        case ids::kGetStatus:
+            OnGetStatus();
+            break;
+        case ids::kSetStatus:
+            OnSetStatus();
+            break;
+        case ids::kSaveStatus:
+            OnSaveStatus();
+            break;
+        case ids::kLoadStatus:
+            OnLoadStatus();
+            break;
+        case ids::kInitializeStatus:
+            OnInitializeStatus();
+            break;
+        case ids::kPowerSaveCheck:
+            OnPowerSaveCheck();
+            break;
+        case ids::kPrintStatus:
+            OnPrintStatus();
+            break;
+        case ids::kExit:
+            OnOk();
+            break;
+        default:
+            break;
+    }
+}
+
+void ManagerDialog::OnTimer(int timerId) {
+    if (timerId == ids::kStartupTimer) {
+        OnStartupTimer();
+    }
+}
+
+void ManagerDialog::OnStartupTimer() {
+    Host().KillTimer(ids::kStartupTimer);
+    Identified identified = Identify();
+    if (identified != Identified::Yes) {
+        // The manager closes without leaving its wait window behind.
+        CloseWaitWindow();
+        if (identified != Identified::ProgramEnding) {
+            progress_.SetPosition(100);
+            Host().EndDialog(ui::kIdCancel);
+        }
+        return;
+    }
+    progress_.SetPosition(100);
+    EnableFamilyControls();
+    if (state_.model == PrinterModel::Krt620) {
+        ShowSwitch5Page();
+    } else {
+        ShowSwitch2Page();
+    }
+    ShowSwitch1Page();
+    UpdateData(false);
+    progress_.SetPosition(0);
+    progress_.SetStepSize(1);
+    state_.currentPage = 1;
+    CloseWaitWindow();
+}
+
+void ManagerDialog::CloseWaitWindow() {
+    if (waitDialog_) {
+        Host().CloseModeless(*waitDialog_);
+        waitDialog_.reset();
+    }
+}
+
+bool ManagerDialog::ReadPrinterIdentity() {
+    return Identify() == Identified::Yes;
+}
+
+ManagerDialog::Identified ManagerDialog::Identify() {
+    if (!state_.firmwareText.empty()) {
+        return Identified::Yes;
+    }
+    operations::PrinterIdentity identity =
+        operations::ReadPrinterIdentity(port_, state_.model, progress_, reporter_);
+    state_.firmwareText = identity.firmwareText;
+    if (identity.firmwareRead) {
+        state_.firmwareRead = 1;
+    }
+    if (identity.isKrt310II) {
+        state_.isKrt310II = *identity.isKrt310II ? 1 : 0;
+    }
+    switch (identity.outcome) {
+        case operations::IdentityOutcome::OtherMaker:
+            // A printer of another maker ends the program; the connection window's teardown
+            // still starts the print queues it stopped and the port closes.
+            Host().QuitProgram(0);
+            return Identified::ProgramEnding;
+        case operations::IdentityOutcome::NoAnswer:
+            return Identified::Silent;
+        case operations::IdentityOutcome::OtherModel:
+            state_.modelText = identity.modelText;
+            return Identified::Refused;
+        case operations::IdentityOutcome::Accepted:
+            break;
+    }
+    state_.modelText = identity.modelText;
+    state_.languageText = identity.languageText;
+    UpdateData(false);
+    return Identified::Yes;
+}
+
+void ManagerDialog::RefuseExchange(Identified identified) {
+    // A printer that does not answer has been told about already; another model is not ours.
+    if (identified == Identified::Refused) {
+        reporter_.Message(platform::Severity::Warning,
+                          std::string(operations::kOtherCompanyProductMessage));
+    }
+    EnableActionControls(true);
+}
+
+void ManagerDialog::EnableFamilyControls() {
+    ui::DialogHost& host = Host();
+    if (state_.model == PrinterModel::Krt620) {
+        for (int id :
+             {ids::kGetStatus, ids::kPrintStatus, ids::kSetStatus, ids::kSaveStatus,
+              ids::kLoadStatus, ids::kInitializeStatus, ids::kSwitch1Page, ids::kSwitch5Page}) {
+            host.EnableControl(id, true);
+        }
+    } else {
+        for (int id :
+             {ids::kGetStatus, ids::kPrintStatus, ids::kSetStatus, ids::kSwitch1Page,
+              ids::kSwitch2Page, ids::kSaveStatus, ids::kLoadStatus, ids::kInitializeStatus,
+              ids::kBaudList, ids::kParityList, ids::kDataBitsList, ids::kFlowControlList}) {
+            host.EnableControl(id, true);
+        }
+        // A KRT-310II has power save instead of a paper width setting.
+        host.EnableControl(ids::kPaperWidthList, state_.isKrt310II == 0);
+        host.EnableControl(ids::kPowerSaveCheck, state_.isKrt310II == 1);
+        host.EnableControl(ids::kPowerSaveSeconds, state_.usePowerSave && state_.isKrt310II == 1);
+    }
+    if (state_.statusLoaded == 0) {
+        state_.baudIndex = 0;
+        state_.dataBitsIndex = 0;
+        state_.flowControlIndex = 0;
+        state_.paperWidthIndex = 0;
+        state_.parityIndex = 0;
+    }
+}
+
+void ManagerDialog::EnableActionControls(bool on) {
+    ui::DialogHost& host = Host();
+    if (on && state_.model == PrinterModel::Krt620) {
+        // Only what the KRT-620 uses comes back: edits elsewhere would never reach it.
+        for (int id : kKrt620ActionControls) {
+            host.EnableControl(id, true);
+        }
+        return;
+    }
+    for (int id : kActionControls) {
+        host.EnableControl(id, on);
+    }
+    host.EnableControl(ids::kPaperWidthList, on && state_.isKrt310II == 0);
+    host.EnableControl(ids::kPowerSaveCheck, on && state_.isKrt310II == 1);
+    host.EnableControl(ids::kPowerSaveSeconds, on && state_.usePowerSave && state_.isKrt310II == 1);
+}
+
+void ManagerDialog::ShowSwitchPage(int page) {
+    ui::DialogHost& host = Host();
+    for (int pin = kFirstPin; pin <= kLastPin; ++pin) {
+        host.ClearItems(ids::PinList(pin));
+    }
+    if (page == 1) {
+        host.SetControlText(ids::kCodePageGroup, "Default Code Page");
+        host.ShowControl(ids::kSpecialCodePageList, false);
+        host.ShowControl(ids::kCodePageList, true);
+    } else if (page == 5) {
+        host.SetControlText(ids::kCodePageGroup, "Special F/W");
+        host.ShowControl(ids::kCodePageList, false);
+        host.ShowControl(ids::kSpecialCodePageList, true);
+    }
+    auto rows = PageRows(state_.model, page);
+    for (int pin = kFirstPin; pin <= kLastPin; ++pin) {
+        const PinRow& row = rows[static_cast<std::size_t>(pin - 1)];
+        host.SetControlText(ids::PinLabel(pin), row.label);
+        for (const std::string& choice : row.choices) {
+            host.AddItem(ids::PinList(pin), choice);
+        }
+        // Only switch page 2 is edited pin by pin; the others follow their code page lists.
+        host.EnableControl(ids::PinList(pin), page == 2);
+    }
+    if (page == 1) {
+        host.ShowControl(ids::kNearEndNote, false);
+        host.EnableControl(ids::kCodePageList, state_.firmwareRead == 1);
+    } else if (page == 2) {
+        host.ShowControl(ids::kNearEndNote, true);
+        host.EnableControl(ids::kCodePageList, false);
+    }
+}
+
+void ManagerDialog::ShowSwitch1Page() {
+    ShowSwitchPage(1);
+    // The KRT-310 family's pins 1 and 2 are not part of the code page; their lists keep theirs.
+    int firstPin = state_.model == PrinterModel::Krt620 ? 1 : 3;
+    for (int pin = firstPin; pin <= kLastPin; ++pin) {
+        const auto k = static_cast<std::size_t>(pin);
+        state_.pinSelection[k] = state_.switchPage1[k];
+    }
+    int number = protocol::CodePageNumberFromPins(state_.model, state_.switchPage1);
+    std::optional<int> position = operations::CodePagePosition(state_.model, number);
+    int selection = -1;
+    if (position) {
+        selection = *position + 1;
+        // Before anything was read or loaded, pins that spell 0 mean no code page was chosen,
+        // unless the list shows the code page whose number is 0 already.
+        int shown = Host().Selection(ids::kCodePageList);
+        if (state_.statusLoaded == 0 && number == 0 &&
+            operations::CodePageNumber(state_.model, shown) != 0) {
+            selection = 0;
+        }
+    }
+    // A number that no entry carries shows no entry rather than a wrong one.
+    Host().SetSelection(ids::kCodePageList, selection);
+    state_.currentPage = 1;
+    UpdateData(false);
+}
+
+void ManagerDialog::ShowSwitch2Page() {
+    state_.currentPage = 2;
+    ShowSwitchPage(2);
+    for (int pin = kFirstPin; pin <= kLastPin; ++pin) {
+        const auto k = static_cast<std::size_t>(pin);
+        state_.pinSelection[k] = state_.switchPage2[k];
+    }
+    UpdateData(false);
+}
+
+void ManagerDialog::ShowSwitch5Page() {
+    state_.currentPage = 5;
+    ShowSwitchPage(5);
+    int onPins = 0;
+    for (int pin = kFirstPin; pin <= kLastPin; ++pin) {
+        const auto k = static_cast<std::size_t>(pin);
+        state_.pinSelection[k] = state_.switchPage5[k];
+        if (state_.switchPage5[k] == protocol::kPinSwitchOn) {
+            onPins += 1 << (pin - 1);
+        }
+    }
+    // "Not Used" stands for no pin on; any pin on matches no entry of the two.
+    Host().SetSelection(ids::kSpecialCodePageList, 1 + onPins);
+    UpdateData(false);
+}
+
+SwitchPage& ManagerDialog::CurrentSwitchPage() {
+    if (state_.currentPage == 2) {
+        return state_.switchPage2;
+    }
+    if (state_.currentPage == 5) {
+        return state_.switchPage5;
+    }
+    return state_.switchPage1;
+}
+
+void ManagerDialog::OnPinSelected(int pin) {
+    UpdateData(true);
+    const auto k = static_cast<std::size_t>(pin);
+    CurrentSwitchPage()[k] = state_.pinSelection[k];
+    UpdateData(false);
+}
+
+void ManagerDialog::OnCodePageSelected() {
+    UpdateData(true);
+    int index = Host().Selection(ids::kCodePageList);
+    state_.switchPage1 = {};
+    int firstPin = state_.model == PrinterModel::Krt620 ? 1 : 3;
+    for (int pin = firstPin; pin <= kLastPin; ++pin) {
+        state_.pinSelection[static_cast<std::size_t>(pin)] = protocol::kPinSwitchOff;
+    }
+    if (std::optional<int> number = operations::CodePageNumber(state_.model, index)) {
+        auto pins = protocol::CodePagePins(state_.model);
+        for (std::size_t bit = 0; bit < pins.size(); ++bit) {
+            if (((*number >> bit) & 1) != 0) {
+                const auto k = static_cast<std::size_t>(pins[bit]);
+                state_.pinSelection[k] = protocol::kPinSwitchOn;
+                state_.switchPage1[k] = protocol::kPinSwitchOn;
+            }
+        }
+    }
+    UpdateData(false);
+}
+
+void ManagerDialog::OnSpecialCodePageSelected() {
+    UpdateData(true);
+    // Either entry writes memory switch 5 with every pin off at the next Set Status.
+    state_.switchPage5.fill(protocol::kPinSwitchOff);
+    for (int pin = kFirstPin; pin <= kLastPin; ++pin) {
+        state_.pinSelection[static_cast<std::size_t>(pin)] = protocol::kPinNoChange;
+    }
+    UpdateData(false);
+}
+
+void ManagerDialog::OnSettingsListChanged() {
+    UpdateData(true);
+    UpdateData(false);
+}
+
+void ManagerDialog::OnPowerSaveCheck() {
+    UpdateData(true);
+    Host().EnableControl(ids::kPowerSaveSeconds, state_.usePowerSave);
+    UpdateData(false);
+}
+
+void ManagerDialog::OnPowerSaveSecondsLeft() {
+    UpdateData(true);
+    state_.powerSaveSeconds =
+        std::clamp(state_.powerSaveSeconds, operations::kLowestPowerSaveSeconds,
+                   operations::kHighestPowerSaveSeconds);
+    UpdateData(false);
+}
+
+void ManagerDialog::TakeStatus(const operations::NativeStatus& status) {
+    state_.switchPage1 = status.codePageSwitch;
+    if (state_.model == PrinterModel::Krt620) {
+        state_.switchPage5 = status.secondSwitch;
+        return;
+    }
+    state_.switchPage2 = status.secondSwitch;
+    state_.baudIndex = IndexOf(kSpeedItems, status.serial.speed);
+    state_.parityIndex = IndexOf(kParityItems, status.serial.parity);
+    state_.flowControlIndex = IndexOf(kFlowControlItems, status.serial.flowControl);
+    state_.dataBitsIndex = IndexOf(kDataBitsItems, status.serial.dataBits);
+    state_.paperWidthIndex = IndexOf(kPaperWidthItems, status.paperWidth);
+    // Without an answer power save reads as off and the seconds stay as they were.
+    state_.usePowerSave = status.powerSave && status.powerSave->use;
+    if (status.powerSave) {
+        state_.powerSaveSeconds = status.powerSave->seconds;
+    }
+}
+
+void ManagerDialog::OnGetStatus() {
+    EnableActionControls(false);
+    Identified identified = Identify();
+    if (identified == Identified::ProgramEnding) {
+        return;
+    }
+    if (identified != Identified::Yes) {
+        RefuseExchange(identified);
+        return;
+    }
+    progress_.SetPosition(0);
+    operations::ReadResult read = operations::ReadNativeStatus(port_, state_.model, progress_);
+    if (!read.ok) {
+        // Nothing is taken over from a reading that did not finish.
+        progress_.SetPosition(0);
+        reporter_.Message(platform::Severity::Warning,
+                          operations::ReadFailureMessage(state_.model, read.failedItem));
+        EnableActionControls(true);
+        return;
+    }
+    progress_.SetPosition(100);
+    state_.statusLoaded = 1;
+    TakeStatus(read.status);
+    EnableFamilyControls();
+    if (state_.model == PrinterModel::Krt620) {
+        ShowSwitch5Page();
+    } else {
+        ShowSwitch2Page();
+    }
+    ShowSwitch1Page();
+    reporter_.Message(platform::Severity::Information, std::string(operations::kGetSuccessMessage));
+    UpdateData(false);
+    progress_.SetPosition(0);
+    state_.currentPage = 1;
+    EnableActionControls(true);
+}
+
+operations::StatusWrite ManagerDialog::StatusToWrite() const {
+    operations::StatusWrite write;
+    // The code page is written from the list itself; no selection leaves the printer's as is.
+    write.codePage = operations::CodePageNumber(state_.model, Host().Selection(ids::kCodePageList));
+    if (state_.model == PrinterModel::Krt620) {
+        write.secondSwitch = state_.switchPage5;
+        return write;
+    }
+    write.secondSwitch = state_.switchPage2;
+    write.paperWidth = ItemAt(kPaperWidthItems, state_.paperWidthIndex);
+    write.serial.speed = ItemAt(kSpeedItems, state_.baudIndex);
+    write.serial.parity = ItemAt(kParityItems, state_.parityIndex);
+    write.serial.flowControl = ItemAt(kFlowControlItems, state_.flowControlIndex);
+    write.serial.dataBits = ItemAt(kDataBitsItems, state_.dataBitsIndex);
+    write.powerSave = {state_.usePowerSave, state_.powerSaveSeconds};
+    write.modelText = state_.modelText;
+    return write;
+}
+
+void ManagerDialog::OnSetStatus() {
+    EnableActionControls(false);
+    Identified identified = Identify();
+    if (identified == Identified::ProgramEnding) {
+        return;
+    }
+    if (identified != Identified::Yes) {
+        RefuseExchange(identified);
+        return;
+    }
+    UpdateData(true);
+    // The identification after the writing is then a full one.
+    state_.firmwareText.clear();
+    progress_.SetPosition(0);
+    operations::StatusWrite write = StatusToWrite();
+    operations::WriteResult written =
+        operations::WriteNativeStatus(port_, state_.model, write, progress_);
+    if (!written.ok) {
+        progress_.SetPosition(0);
+        reporter_.Message(platform::Severity::Warning,
+                          operations::WriteFailureMessage(written.failedStep));
+        EnableActionControls(true);
+        return;
+    }
+    // Its result does not count: a printer that just changed its speed may not answer.
+    if (Identify() == Identified::ProgramEnding) {
+        return;
+    }
+    progress_.SetPosition(100);
+    reporter_.Message(
+        platform::Severity::Information,
+        std::string(state_.model == PrinterModel::Krt620 ? operations::kSetSuccessKrt620Message
+                                                         : operations::kSetSuccessKrt310Message));
+    progress_.SetPosition(0);
+    if (state_.model == PrinterModel::Krt310Family && port_.kind == link::InterfaceKind::Serial &&
+        state_.memorySwitchOn) {
+        operations::RetuneHostLine(port_, write.serial);
+    }
+    EnableActionControls(true);
+}
+
+void ManagerDialog::OnPrintStatus() {
+    if (Identify() != Identified::Yes) {
+        return;
+    }
+    operations::PrintNativeStatus(port_, progress_);
+}
+
+operations::StatusRecord ManagerDialog::Record() const {
+    operations::StatusRecord record;
+    record.switchPage1 = state_.switchPage1;
+    record.switchPage2 = state_.switchPage2;
+    record.switchPage5 = state_.switchPage5;
+    record.baudIndex = state_.baudIndex;
+    record.dataBitsIndex = state_.dataBitsIndex;
+    record.flowControlIndex = state_.flowControlIndex;
+    record.parityIndex = state_.parityIndex;
+    record.paperWidthIndex = state_.paperWidthIndex;
+    record.usePowerSave = state_.usePowerSave ? 1 : 0;
+    record.powerSaveSeconds = state_.powerSaveSeconds;
+    return operations::RecordForModel(state_.model, record);
+}
+
+void ManagerDialog::TakeRecord(const operations::StatusRecord& record) {
+    for (int pin = kFirstPin; pin <= kLastPin; ++pin) {
+        const auto k = static_cast<std::size_t>(pin);
+        state_.switchPage1[k] = record.switchPage1[k];
+        state_.pinSelection[k] = record.switchPage1[k];
+    }
+    const SwitchPage& second =
+        state_.model == PrinterModel::Krt620 ? record.switchPage5 : record.switchPage2;
+    SwitchPage& target =
+        state_.model == PrinterModel::Krt620 ? state_.switchPage5 : state_.switchPage2;
+    for (int pin = kFirstPin; pin <= kLastPin; ++pin) {
+        const auto k = static_cast<std::size_t>(pin);
+        target[k] = second[k];
+        state_.pinSelection[k] = second[k];
+    }
+    if (state_.model == PrinterModel::Krt310Family) {
+        state_.baudIndex = record.baudIndex;
+        state_.dataBitsIndex = record.dataBitsIndex;
+        state_.flowControlIndex = record.flowControlIndex;
+        state_.parityIndex = record.parityIndex;
+        state_.paperWidthIndex = record.paperWidthIndex;
+    }
+    state_.usePowerSave = record.usePowerSave != 0;
+    state_.powerSaveSeconds = record.powerSaveSeconds;
+}
+
+void ManagerDialog::OnSaveStatus() {
+    auto path = Host().SaveFileDialog({"Save current status", "Noname.sts", kStatusFiles, ""});
+    if (!path) {
+        return;
+    }
+    UpdateData(true);
+    ShowSwitch1Page();
+    std::string error;
+    if (!operations::WriteStatusFile(*path, Record(), error)) {
+        reporter_.Message(
+            platform::Severity::Warning,
+            "The status file was not saved, and an earlier one is kept: " + error + ".");
+    }
+}
+
+void ManagerDialog::OnLoadStatus() {
+    auto path = Host().OpenFileDialog({"Load saved status", "*.sts", kStatusFiles, ""});
+    if (!path) {
+        return;
+    }
+    if (!operations::IsStatusFileName(*path)) {
+        reporter_.Message(platform::Severity::Warning, "Wrong format files loaded.");
+        return;
+    }
+    operations::StatusRecord record;
+    std::string error;
+    if (!operations::ReadStatusFile(*path, record, error)) {
+        reporter_.Message(platform::Severity::Warning,
+                          "The status file was not loaded: " + error + ".");
+        return;
+    }
+    TakeRecord(record);
+    state_.statusLoaded = 1;
+    UpdateData(false);
+    ShowSwitch1Page();
+    for (int id : {ids::kGetStatus, ids::kPrintStatus, ids::kSetStatus}) {
+        Host().EnableControl(id, true);
+    }
+    EnableFamilyControls();
+}
+
+void ManagerDialog::OnInitializeStatus() {
+    for (int pin = kFirstPin; pin <= kLastPin; ++pin) {
+        const auto k = static_cast<std::size_t>(pin);
+        state_.pinSelection[k] = protocol::kPinSwitchOff;
+        state_.switchPage1[k] = protocol::kPinSwitchOff;
+        state_.switchPage2[k] = protocol::kPinSwitchOff;
+        state_.switchPage5[k] = protocol::kPinSwitchOff;
+    }
+    if (state_.model == PrinterModel::Krt310Family) {
+        // 9600 bit/s, 8 data bits, no parity, DTR/DSR, 76 mm, power save after 20 seconds.
+        state_.baudIndex = 4;
+        state_.dataBitsIndex = 2;
+        state_.parityIndex = 1;
+        state_.flowControlIndex = 1;
+        state_.paperWidthIndex = 3;
+        state_.usePowerSave = true;
+        state_.powerSaveSeconds = 20;
+        Host().EnableControl(ids::kPowerSaveSeconds, true);
+    }
+    state_.statusLoaded = 1;
+    UpdateData(false);
+    ShowSwitch1Page();
+}
+
+}  // namespace corvane::manager

@@ -1,0 +1,120 @@
+#pragma once
+
+#include <array>
+#include <memory>
+#include <string>
+
+#include "manager/ProgressBar.h"
+#include "manager/WaitDialog.h"
+#include "operations/Identity.h"
+#include "operations/NativeStatus.h"
+#include "operations/StatusFile.h"
+#include "protocol/NativeEncoding.h"
+#include "protocol/PrinterModel.h"
+#include "ui/Dialog.h"
+#include "ui/HostReporter.h"
+
+namespace corvane::link {
+class PrinterPort;
+}
+
+namespace corvane::manager {
+
+using SwitchPage = std::array<protocol::PinSetting, 9>;
+
+// What the manager holds: the switch model (three switch pages), the list positions and power
+// save values the controls show, and the printer's identity. List positions count "No Change"
+// as 0 and -1 as no selection; a pin holds 0 "No Change", 1 "Switch On" or 2 "Switch Off" (a
+// status file may bring any other number, which is kept as it is).
+struct ManagerState {
+    int statusLoaded = 0;
+    int firmwareRead = 0;
+    protocol::PrinterModel model = protocol::PrinterModel::Krt310Family;
+    int isKrt310II = 0;
+    int currentPage = 1;
+    SwitchPage switchPage1{};
+    SwitchPage switchPage2{};
+    SwitchPage switchPage5{};
+    int baudIndex = -1;
+    int dataBitsIndex = -1;
+    int flowControlIndex = -1;
+    int paperWidthIndex = -1;
+    int parityIndex = -1;
+    std::string firmwareText;
+    std::string modelText;
+    std::string firmwareLabel = "Firmware Version :";
+    bool memorySwitchOn = false;
+    // The selections of the pin lists of pins 1 to 8; element 0 is no pin.
+    std::array<int, 9> pinSelection = {-1, -1, -1, -1, -1, -1, -1, -1, -1};
+    std::string languageText;
+    bool usePowerSave = false;
+    int powerSaveSeconds = 0;
+};
+
+// The memory switch manager of printers in their own emulation (template 145). It shows one
+// memory switch at a time as eight pin lists, the default code page, and for the KRT-310 family
+// the serial settings, paper width and power save; it reads them from the printer, writes them
+// back, makes the printer print them, and keeps them in status files. The connection window
+// owns one manager for the whole run and opens it for each Run Manager.
+class ManagerDialog : public ui::Dialog {
+public:
+    explicit ManagerDialog(link::PrinterPort& port);
+    ~ManagerDialog() override;
+
+    // Run Manager's preparation: the family the user chose, and an identity to read afresh.
+    void PrepareForOpening(protocol::PrinterModel model);
+
+    const ManagerState& State() const { return state_; }
+    // Whether the "Please wait" window is up, as it is from the opening to the first tick.
+    bool WaitWindowShown() const { return waitDialog_ != nullptr; }
+    ManagerState& State() { return state_; }
+
+    bool OnInitDialog() override;
+    void OnCommand(ui::ControlId id, ui::Notification notification) override;
+    void OnTimer(int timerId) override;
+    void DoDataExchange(ui::DataExchange& exchange) override;
+
+    void EnableFamilyControls();
+    void EnableActionControls(bool on);
+    void ShowSwitchPage(int page);
+    void ShowSwitch1Page();
+    void ShowSwitch2Page();
+    void ShowSwitch5Page();
+
+    // Identifies the printer unless its firmware text is known already. On another maker the
+    // program ends; false when the printer was not accepted, after the messages.
+    bool ReadPrinterIdentity();
+
+private:
+    enum class Identified { Yes, Refused, Silent, ProgramEnding };
+    Identified Identify();
+    // Ends Get or Set Status after a refused identification.
+    void RefuseExchange(Identified identified);
+    void OnStartupTimer();
+    void OnPinSelected(int pin);
+    void OnCodePageSelected();
+    void OnSpecialCodePageSelected();
+    void OnSettingsListChanged();
+    void OnPowerSaveCheck();
+    void OnPowerSaveSecondsLeft();
+    void OnGetStatus();
+    void OnSetStatus();
+    void OnPrintStatus();
+    void OnSaveStatus();
+    void OnLoadStatus();
+    void OnInitializeStatus();
+    void CloseWaitWindow();
+    void TakeStatus(const operations::NativeStatus& status);
+    operations::StatusWrite StatusToWrite() const;
+    operations::StatusRecord Record() const;
+    void TakeRecord(const operations::StatusRecord& record);
+    SwitchPage& CurrentSwitchPage();
+
+    link::PrinterPort& port_;
+    ui::HostReporter reporter_;
+    ProgressBar progress_;
+    ManagerState state_;
+    std::unique_ptr<WaitDialog> waitDialog_;
+};
+
+}  // namespace corvane::manager

@@ -21,16 +21,13 @@ struct EnableRow {
 // Guards against controls usable before the printer is known, and against edits offered that
 // a family cannot take (mend: a KRT-620 never gets the serial, paper or power save controls).
 TEST(ManagerEnabling, FollowsTheFamilyAndTheRevisionOverTheWindowsLife) {
-    const int controls[] = {ids::kGetStatus,       ids::kSwitch2Page,     ids::kSwitch5Page,
-                            ids::kBaudList,        ids::kPaperWidthList,  ids::kPowerSaveCheck,
+    const int controls[] = {ids::kGetStatus,       ids::kSwitch2Page,    ids::kSwitch5Page,
+                            ids::kBaudList,        ids::kPaperWidthList, ids::kPowerSaveCheck,
                             ids::kPowerSaveSeconds};
     const EnableRow rows[] = {
-        {Model::Krt310,
-         {{{0, 0, 0, 0, 0, 1, 1}, {1, 1, 0, 1, 1, 0, 0}, {1, 1, 0, 1, 1, 0, 0}}}},
-        {Model::Krt310II,
-         {{{0, 0, 0, 0, 0, 1, 1}, {1, 1, 0, 1, 0, 1, 0}, {1, 1, 0, 1, 0, 1, 1}}}},
-        {Model::Krt620,
-         {{{0, 0, 0, 0, 0, 1, 1}, {1, 0, 1, 0, 0, 1, 1}, {1, 0, 1, 0, 0, 0, 0}}}},
+        {Model::Krt310, {{{0, 0, 0, 0, 0, 1, 1}, {1, 1, 0, 1, 1, 0, 0}, {1, 1, 0, 1, 1, 0, 0}}}},
+        {Model::Krt310II, {{{0, 0, 0, 0, 0, 1, 1}, {1, 1, 0, 1, 0, 1, 0}, {1, 1, 0, 1, 0, 1, 1}}}},
+        {Model::Krt620, {{{0, 0, 0, 0, 0, 1, 1}, {1, 0, 1, 0, 0, 1, 1}, {1, 0, 1, 0, 0, 0, 0}}}},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(std::string(sim::ModelName(row.model)));
@@ -68,8 +65,8 @@ struct PickRow {
 // shows another code page than the one the pins spell.
 TEST(ManagerCodePages, APickSetsItsPinsAndSwitchPageOneShowsItAgain) {
     const PickRow rows[] = {
-        {Model::Krt310, 23, {5, 6, 8}},  // "Code Page PC1255 - Israel", 22
-        {Model::Krt310, 28, {3, 4}},     // "Code Page CASIO", 33
+        {Model::Krt310, 23, {5, 6, 8}},     // "Code Page PC1255 - Israel", 22
+        {Model::Krt310, 28, {3, 4}},        // "Code Page CASIO", 33
         {Model::Krt310, 29, {5, 6, 7, 8}},  // "Code Page PC1258 - Vietnam", 30
         {Model::Krt620, 20, {2, 3, 6}},     // "Code Page PC928 - Greek", 38
         {Model::Krt620, 1, {}},             // "Page PC437 - USA", 0
@@ -83,8 +80,8 @@ TEST(ManagerCodePages, APickSetsItsPinsAndSwitchPageOneShowsItAgain) {
             bool on = std::count(row.onPins.begin(), row.onPins.end(), pin) != 0;
             // The KRT-310 family's pins 1 and 2 keep what switch page 2 left them.
             int shown = pin < firstPin ? 0 : on ? 1 : 2;
-            EXPECT_EQ(host.Selection(ids::PinList(pin)), shown) << "index " << row.listIndex
-                                                                << ", pin " << pin;
+            EXPECT_EQ(host.Selection(ids::PinList(pin)), shown)
+                << "index " << row.listIndex << ", pin " << pin;
             EXPECT_EQ(m.dialog.State().switchPage1[static_cast<std::size_t>(pin)], on ? 1 : 0);
         }
         // Away and back: the pins still spell the code page that was picked.
@@ -166,8 +163,8 @@ TEST(ManagerPages, PageFiveShowsNotUsedWhenNoPinIsOnAndItsPickTurnsEveryPinOff) 
 TEST(ManagerPowerSave, LeavingTheSecondsHoldsThemToSixTo254AndTheCheckEnablesThem) {
     ManagerRig m(Model::Krt310II);
     ui::HeadlessHost& host = m.Open();
-    const std::pair<const char*, const char*> rows[] = {
-        {"3", "6"}, {"0", "6"}, {"300", "254"}, {"6", "6"}, {"254", "254"}, {"100", "100"}};
+    const std::pair<const char*, const char*> rows[] = {{"3", "6"}, {"0", "6"},     {"300", "254"},
+                                                        {"6", "6"}, {"254", "254"}, {"100", "100"}};
     host.Click(ids::kPowerSaveCheck);
     for (const auto& [typed, kept] : rows) {
         ASSERT_TRUE(host.Type(ids::kPowerSaveSeconds, typed));
@@ -204,8 +201,8 @@ TEST(ManagerIdentity, AsksFourTextsWithTheirPausesAndShowsThem) {
             EXPECT_EQ(requests[2], "W 1D 49 42");
             EXPECT_EQ(requests[3], "S1000");
         } else {
-            EXPECT_EQ(requests, (std::vector<std::string>{"W 1D 49 41", "W 1D 49 42",
-                                                          "W 1D 49 43", "W 1D 49 45"}));
+            EXPECT_EQ(requests, (std::vector<std::string>{"W 1D 49 41", "W 1D 49 42", "W 1D 49 43",
+                                                          "W 1D 49 45"}));
         }
         EXPECT_EQ(host.ControlText(ids::kFirmwareText), "V2.05");
         EXPECT_EQ(host.ControlText(ids::kModelText), "KRT-310II");
@@ -227,10 +224,15 @@ struct RefusalCase {
 // against going on with a printer of another model or maker.
 TEST(ManagerIdentity, RefusalsCloseTheManagerAndAnotherMakerEndsTheProgram) {
     const RefusalCase cases[] = {
-        {"VANTORA", "KRT-620", false,
-         {"KRT-620", "This printer don't match our printer name."}, std::nullopt},
+        {"VANTORA",
+         "KRT-620",
+         false,
+         {"KRT-620", "This printer don't match our printer name."},
+         std::nullopt},
         {"QVN", "KRT-310", false, {"This printer don't match our company name."}, 0},
-        {"", "", true,
+        {"",
+         "",
+         true,
          {"The printer does not answer. Check that it is switched on and connected, then try "
           "again."},
          std::nullopt},

@@ -147,10 +147,14 @@ SwitchReply ReadSwitchReply(PrinterPort& port, HeaderSearch search, const StepCa
         usable = SearchHeader(port, buffer.data(), arrived);
         Notify(step, ExchangeStep::HeaderSearched);
     }
+    // A reply whose first byte is not the header is a broken one, whose block would be shifted:
+    // it is read as the printer sent it but not counted as whole.
+    bool headed = usable && buffer[0] == kReplyHeader;
     buffer.fill(0);
     if (usable) {
         // Identifier at 0, pins 8 to 1 at offsets 1 to 8, terminator at 9.
-        reply.complete = port.Read(buffer.data(), kSwitchReplyLength - 1) == kSwitchReplyLength - 1;
+        reply.complete =
+            port.Read(buffer.data(), kSwitchReplyLength - 1) == kSwitchReplyLength - 1 && headed;
     }
     Notify(step, ExchangeStep::BlockRead);
     reply.pins = ConvertPins(buffer.data() + 1, step);

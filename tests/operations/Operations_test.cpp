@@ -4,6 +4,7 @@
 
 #include "operations/Alignment.h"
 #include "operations/Connect.h"
+#include "operations/Identity.h"
 #include "operations/LineMode.h"
 #include "operations/SelfTest.h"
 #include "platform/sim/SimPlatform.h"
@@ -112,6 +113,37 @@ TEST_F(PlainProgram, WrongFamilyIsRefusedWithinOneSilentReadAfterTheId) {
               "This F/W version of printer is not supported!!!\nPlease refer to the manual!!\n"
               "Current F/W Version : KRT620 V1.20");
     EXPECT_LT(platform.NowMicros() - start, Ms(6000));
+}
+
+class CountingProgress final : public Progress {
+public:
+    void SetPosition(int) override {}
+    void Step() override { ++steps; }
+    int steps = 0;
+};
+
+// Guards against a progress bar that moves otherwise than by one step per byte on byte links
+// and by the fixed steps per text on USB.
+TEST_F(PlainProgram, TheManagersIdentificationStepsItsProgressPerLink) {
+    sim::VirtualPrinter printer(sim::Model::Krt310II);
+    platform.AttachSerial("COM1", printer);
+    ASSERT_TRUE(ConnectOn("COM1", PrinterModel::Krt310Family).Connected());
+    CountingProgress progress;
+    PrinterIdentity identity =
+        ReadPrinterIdentity(port, PrinterModel::Krt310Family, progress, reporter);
+    EXPECT_TRUE(identity.Accepted());
+    EXPECT_EQ(identity.isKrt310II, true);
+    // "_V2.05", "_VANTORA", "_KRT-310II" and "_ENGLISH", each with its 00.
+    EXPECT_EQ(progress.steps, 7 + 9 + 11 + 9);
+
+    sim::VirtualPrinter usbPrinter(sim::Model::Krt620);
+    platform.AttachUsb("/dev/usb/lp0", 0x3e1f, 0x4010, usbPrinter);
+    CountingProgress usbProgress;
+    ConnectResult usb = ConnectOn("USB", PrinterModel::Krt620);
+    ASSERT_TRUE(usb.Connected());
+    identity = ReadPrinterIdentity(port, PrinterModel::Krt620, usbProgress, reporter);
+    EXPECT_EQ(identity.modelText, "KRT-620");
+    EXPECT_EQ(usbProgress.steps, 5 + 6 + 7);
 }
 
 TEST(UnsupportedFirmwareMessage, LengthRuleCountsTheSerialTerminator) {

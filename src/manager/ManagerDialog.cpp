@@ -282,13 +282,19 @@ ManagerDialog::Identified ManagerDialog::Identify() {
     return Identified::Yes;
 }
 
-void ManagerDialog::RefuseExchange(Identified identified) {
+bool ManagerDialog::StartExchange() {
+    EnableActionControls(false);
+    Identified identified = Identify();
+    if (identified == Identified::Yes || identified == Identified::ProgramEnding) {
+        return identified == Identified::Yes;
+    }
     // A printer that does not answer has been told about already; another model is not ours.
     if (identified == Identified::Refused) {
         reporter_.Message(platform::Severity::Warning,
                           std::string(operations::kOtherCompanyProductMessage));
     }
     EnableActionControls(true);
+    return false;
 }
 
 void ManagerDialog::EnableFamilyControls() {
@@ -510,13 +516,7 @@ void ManagerDialog::TakeStatus(const operations::NativeStatus& status) {
 }
 
 void ManagerDialog::OnGetStatus() {
-    EnableActionControls(false);
-    Identified identified = Identify();
-    if (identified == Identified::ProgramEnding) {
-        return;
-    }
-    if (identified != Identified::Yes) {
-        RefuseExchange(identified);
+    if (!StartExchange()) {
         return;
     }
     progress_.SetPosition(0);
@@ -566,13 +566,7 @@ operations::StatusWrite ManagerDialog::StatusToWrite() const {
 }
 
 void ManagerDialog::OnSetStatus() {
-    EnableActionControls(false);
-    Identified identified = Identify();
-    if (identified == Identified::ProgramEnding) {
-        return;
-    }
-    if (identified != Identified::Yes) {
-        RefuseExchange(identified);
+    if (!StartExchange()) {
         return;
     }
     UpdateData(true);

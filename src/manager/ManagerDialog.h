@@ -88,8 +88,9 @@ public:
 private:
     enum class Identified { Yes, Refused, Silent, ProgramEnding };
     Identified Identify();
-    // Ends Get or Set Status after a refused identification.
-    void RefuseExchange(Identified identified);
+    // Locks the action controls and identifies the printer for Get or Set Status; false, with
+    // the controls unlocked again, when the exchange must not go on.
+    bool StartExchange();
     void OnStartupTimer();
     void OnPinSelected(int pin);
     void OnCodePageSelected();

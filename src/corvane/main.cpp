@@ -54,7 +54,7 @@ int main(int argc, char** argv) {
     QApplication application(qtArgc, qtArgv.data());
     QApplication::setApplicationName("Corvane Manager");
 
-    link::PrinterPort port(programPlatform->Get());
+    link::PrinterPort port(programPlatform->Get(), programPlatform->Ports());
     app::CorvaneApp corvane(port, [](ui::Dialog& dialog) { return ui::qt::RunMainDialog(dialog); });
 
     // A signal ends the program the normal way, through every window's teardown, so that the

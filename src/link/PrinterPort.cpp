@@ -84,7 +84,8 @@ std::string DescribeFailure(const PortFailure& failure) {
     return head;
 }
 
-PrinterPort::PrinterPort(platform::Platform& platform) : platform_(platform) {}
+PrinterPort::PrinterPort(platform::Platform& platform, PortMap ports)
+    : platform_(platform), ports_(std::move(ports)) {}
 
 PrinterPort::~PrinterPort() = default;
 
@@ -93,7 +94,7 @@ void PrinterPort::Sleep(std::uint32_t ms) {
 }
 
 std::string PrinterPort::DevicePath(const std::string& name) {
-    return platform_.DevicePath(name);
+    return ports_.DevicePath(platform_, name);
 }
 
 bool PrinterPort::Fail(PortOperation operation, PortProblem problem, platform::Error error,
@@ -125,8 +126,12 @@ bool PrinterPort::OpenSerial() {
     auto refused = [&](platform::Error error) {
         return Fail(PortOperation::Open, PortProblem::DeviceError, error, path);
     };
-    platform::Error error;
-    auto device = platform_.OpenSerial(portName, error);
+    // A name of no port ("COM15") has no device to open.
+    platform::Error error{platform::ErrorKind::NotFound, 0};
+    std::unique_ptr<platform::SerialDevice> device;
+    if (!path.empty()) {
+        device = platform_.OpenSerial(path, error);
+    }
     Sleep(kSerialOpenPauseMs);
     if (!device) {
         return refused(error);
@@ -168,8 +173,11 @@ bool PrinterPort::OpenSerial() {
 bool PrinterPort::OpenParallel() {
     Close();
     const std::string path = DevicePath(portName);
-    platform::Error error;
-    auto device = platform_.OpenParallel(portName, error);
+    platform::Error error{platform::ErrorKind::NotFound, 0};
+    std::unique_ptr<platform::ParallelDevice> device;
+    if (!path.empty()) {
+        device = platform_.OpenParallel(path, error);
+    }
     if (!device) {
         return Fail(PortOperation::Open, PortProblem::DeviceError, error, path);
     }

@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 
+#include "link/PortMap.h"
 #include "platform/Platform.h"
 
 namespace corvane::link {
@@ -41,10 +42,11 @@ std::string DescribeFailure(const PortFailure& failure);
 
 // The one link to the printer. Every dialog sends and receives through the same instance; the
 // connection window alone fills in its settings, opens and closes it. The kind of device comes
-// from the port name: "COMn" and "\\.\COMnn" are serial, "LPTn:" parallel, "USB" the USB printer.
+// from the port name: "COMn" and "\\.\COMnn" are serial, "LPTn:" parallel, "USB" the USB printer;
+// the device a serial or parallel name opens comes from the port map.
 class PrinterPort {
 public:
-    explicit PrinterPort(platform::Platform& platform);
+    explicit PrinterPort(platform::Platform& platform, PortMap ports = {});
     virtual ~PrinterPort();
 
     PrinterPort(const PrinterPort&) = delete;
@@ -77,8 +79,10 @@ public:
     // Why the last Open failed, or the last Write or Read that failed since; problem None when
     // nothing failed since the last successful Open.
     const PortFailure& LastFailure() const { return failure_; }
-    // The device behind a port name, as the system knows it.
+    // The device behind a port name, as the port map resolves it; empty for a name of no port.
     std::string DevicePath(const std::string& name);
+    // The map that Open resolves serial and parallel port names with.
+    const PortMap& Ports() const { return ports_; }
 
     // The USB search and conflict check; until it is set, USB opens fail.
     void SetUsbAccess(UsbAccess* usb) { usb_ = usb; }
@@ -95,6 +99,7 @@ private:
     void NoteReadError(const platform::Error& error);
 
     platform::Platform& platform_;
+    PortMap ports_;
     UsbAccess* usb_ = nullptr;
     // The open serial device behind handle, for its line settings; null for other kinds.
     platform::SerialDevice* serial_ = nullptr;

@@ -30,9 +30,9 @@ bool QueueUsesUsb(const platform::QueueInfo& queue) {
            queue.deviceUri.find("/dev/usb/lp") != std::string::npos;
 }
 
-void RedirectPrintersOnPort(platform::Platform& platform, const std::string& portName,
-                            RedirectedPrinters& redirected) {
-    std::string devicePath = platform.DevicePath(portName);
+void RedirectPrintersOnPort(platform::Platform& platform, const PortMap& ports,
+                            const std::string& portName, RedirectedPrinters& redirected) {
+    std::string devicePath = ports.DevicePath(platform, portName);
     platform::Spooler& spooler = platform.GetSpooler();
     for (const auto& queue : spooler.ListQueues()) {
         if (!QueueUsesDevice(queue, devicePath)) {

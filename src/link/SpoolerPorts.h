@@ -13,6 +13,7 @@
 #include <map>
 #include <string>
 
+#include "link/PortMap.h"
 #include "platform/Platform.h"
 #include "platform/Reporter.h"
 #include "platform/Spooler.h"
@@ -38,11 +39,11 @@ bool QueueUsesDevice(const platform::QueueInfo& queue, const std::string& device
 // Whether a queue prints to a USB printer.
 bool QueueUsesUsb(const platform::QueueInfo& queue);
 
-// Stops every queue on the device behind portName and records it in the table. Each queue is
-// recorded before it is changed, also when the change fails, and a failure on one queue does
-// not keep the queues after it from being stopped.
-void RedirectPrintersOnPort(platform::Platform& platform, const std::string& portName,
-                            RedirectedPrinters& redirected);
+// Stops every queue on the device that the port map puts behind portName and records it in the
+// table. Each queue is recorded before it is changed, also when the change fails, and a failure
+// on one queue does not keep the queues after it from being stopped.
+void RedirectPrintersOnPort(platform::Platform& platform, const PortMap& ports,
+                            const std::string& portName, RedirectedPrinters& redirected);
 
 // Starts again every recorded queue that this program stopped, and empties the table. A queue
 // that could not be started stays in the table, so the next restore tries it again.

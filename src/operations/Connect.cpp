@@ -61,7 +61,8 @@ ConnectResult PrinterConnector::Connect(const ConnectRequest& request) {
         // Queues moved by an earlier Connect go back first, then those on the new port move; a
         // USB link makes its own check of the queues inside Open.
         RestoreRedirectedPrinters();
-        link::RedirectPrintersOnPort(port_.GetPlatform(), port_.portName, redirectedPrinters_);
+        link::RedirectPrintersOnPort(port_.GetPlatform(), port_.Ports(), port_.portName,
+                                     redirectedPrinters_);
     }
     if (!port_.Open()) {
         // The message names no cause; the diagnostic line tells support which device refused

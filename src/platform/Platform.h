@@ -3,10 +3,12 @@
 // The contract between the printer link and the operating system.
 //
 // Everything the program needs of the machine goes through this interface: opening serial,
-// parallel and USB printer devices, the bytes to and from them, the pauses between commands and
-// the facts about the system. Two backends implement it: the POSIX one (src/platform/posix) for
-// real hardware and the simulated one (src/platform/sim), whose devices and clock are virtual so
-// that a test sees every byte and every pause.
+// parallel and USB printer devices by their paths, the bytes to and from them, the pauses between
+// commands and the facts about the system. Which device a port name of the program stands for is
+// the printer link's business (src/link/PortMap.h); the platform only says where its machine
+// keeps the standard device of each port. Two backends implement it: the POSIX one
+// (src/platform/posix) for real hardware and the simulated one (src/platform/sim), whose devices
+// and clock are virtual so that a test sees every byte and every pause.
 //
 // Rules every backend keeps:
 // - No operation throws. Failures come back as an Error: a small closed set of kinds plus the
@@ -149,20 +151,24 @@ struct OsFacts {
     bool usbSupported = true;  // the system can reach USB printers at all
 };
 
+// The numbered ports a machine has: serial (COM) and parallel (LPT).
+enum class PortFamily { Serial, Parallel };
+
 class Spooler;
 
 class Platform {
 public:
     virtual ~Platform() = default;
 
-    // Opens a serial port by its program name ("COM3", "\\.\COM12"), exclusively.
-    virtual std::unique_ptr<SerialDevice> OpenSerial(const std::string& portName, Error& error) = 0;
-    // Opens a parallel port by its program name ("LPT1:"), exclusively.
-    virtual std::unique_ptr<ParallelDevice> OpenParallel(const std::string& portName,
+    // Opens a serial device by its path (/dev/ttyS2, a pseudo-terminal), exclusively.
+    virtual std::unique_ptr<SerialDevice> OpenSerial(const std::string& devicePath,
+                                                     Error& error) = 0;
+    // Opens a parallel device by its path (/dev/lp0), exclusively.
+    virtual std::unique_ptr<ParallelDevice> OpenParallel(const std::string& devicePath,
                                                          Error& error) = 0;
-    // The system's device behind a program port name ("COM2" is /dev/ttyS1 on Linux), which is
-    // also how the spooler names the port a queue prints to.
-    virtual std::string DevicePath(const std::string& portName) = 0;
+    // The system's own device of a numbered port, counted from 1 (serial port 2 is /dev/ttyS1 on
+    // Linux), which is also how the spooler names the port a queue prints to.
+    virtual std::string DefaultDevicePath(PortFamily family, int number) = 0;
 
     // Lists the USB printer interfaces, in the system's enumeration order.
     virtual std::vector<UsbPrinterInfo> ListUsbPrinters() = 0;

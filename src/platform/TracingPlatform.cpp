@@ -206,38 +206,38 @@ void TracingPlatform::Record(TraceEntry entry) {
     sink_.Record(entry);
 }
 
-std::unique_ptr<SerialDevice> TracingPlatform::OpenSerial(const std::string& portName,
+std::unique_ptr<SerialDevice> TracingPlatform::OpenSerial(const std::string& devicePath,
                                                           Error& error) {
     auto began = inner_.Now();
-    auto device = inner_.OpenSerial(portName, error);
-    TraceEntry entry = MakeEntry(began, portName, TraceOperation::Open);
+    auto device = inner_.OpenSerial(devicePath, error);
+    TraceEntry entry = MakeEntry(began, devicePath, TraceOperation::Open);
     entry.error = device ? Error::None() : error;
-    entry.detail = device ? device->Name() : inner_.DevicePath(portName);
+    entry.detail = device ? device->Name() : devicePath;
     Record(std::move(entry));
     if (!device) {
         return nullptr;
     }
     return std::make_unique<TracingSerialDevice>(std::move(device),
-                                                 DeviceTrace(*this, inner_, portName));
+                                                 DeviceTrace(*this, inner_, devicePath));
 }
 
-std::unique_ptr<ParallelDevice> TracingPlatform::OpenParallel(const std::string& portName,
+std::unique_ptr<ParallelDevice> TracingPlatform::OpenParallel(const std::string& devicePath,
                                                               Error& error) {
     auto began = inner_.Now();
-    auto device = inner_.OpenParallel(portName, error);
-    TraceEntry entry = MakeEntry(began, portName, TraceOperation::Open);
+    auto device = inner_.OpenParallel(devicePath, error);
+    TraceEntry entry = MakeEntry(began, devicePath, TraceOperation::Open);
     entry.error = device ? Error::None() : error;
-    entry.detail = device ? device->Name() : inner_.DevicePath(portName);
+    entry.detail = device ? device->Name() : devicePath;
     Record(std::move(entry));
     if (!device) {
         return nullptr;
     }
     return std::make_unique<TracingParallelDevice>(std::move(device),
-                                                   DeviceTrace(*this, inner_, portName));
+                                                   DeviceTrace(*this, inner_, devicePath));
 }
 
-std::string TracingPlatform::DevicePath(const std::string& portName) {
-    return inner_.DevicePath(portName);
+std::string TracingPlatform::DefaultDevicePath(PortFamily family, int number) {
+    return inner_.DefaultDevicePath(family, number);
 }
 
 std::vector<UsbPrinterInfo> TracingPlatform::ListUsbPrinters() {

@@ -21,10 +21,12 @@ public:
     TracingPlatform(Platform& inner, std::unique_ptr<TraceSink> sink);
     ~TracingPlatform() override;
 
-    std::unique_ptr<SerialDevice> OpenSerial(const std::string& portName, Error& error) override;
-    std::unique_ptr<ParallelDevice> OpenParallel(const std::string& portName,
+    // Serial and parallel traffic is recorded under the device path that was opened, which says
+    // more to support than the program's name for the port.
+    std::unique_ptr<SerialDevice> OpenSerial(const std::string& devicePath, Error& error) override;
+    std::unique_ptr<ParallelDevice> OpenParallel(const std::string& devicePath,
                                                  Error& error) override;
-    std::string DevicePath(const std::string& portName) override;
+    std::string DefaultDevicePath(PortFamily family, int number) override;
     std::vector<UsbPrinterInfo> ListUsbPrinters() override;
     std::unique_ptr<Device> OpenUsbPrinter(const std::string& devicePath, bool exclusive,
                                            Error& error) override;

@@ -4,7 +4,7 @@
 #include <iterator>
 #include <string_view>
 
-#include "platform/posix/PortNames.h"
+#include "link/PortNames.h"
 #include "startup/OptionParser.h"
 
 namespace corvane::startup {
@@ -87,13 +87,13 @@ void AddPort(const std::string& value, std::map<std::string, std::string>& overr
                                                  "COM1=/dev/ttyUSB0.");
     }
     std::string name = value.substr(0, equals);
-    auto port = platform::posix::ParsePortName(name);
+    auto port = link::ParsePortName(name);
     if (!port) {
         throw CLI::ValidationError("--port", "\"" + name +
                                                  "\" is not a port name; use COM1 to COM9, "
                                                  "\\\\.\\COM10 to \\\\.\\COM14 or LPT1: to LPT4:.");
     }
-    std::string canonical = platform::posix::CanonicalPortName(*port);
+    std::string canonical = link::CanonicalPortName(*port);
     if (!overrides.emplace(canonical, value.substr(equals + 1)).second) {
         throw CLI::ValidationError("--port", "Port " + canonical + " is given more than once.");
     }

@@ -19,10 +19,11 @@ std::unique_ptr<ProgramPlatform> ProgramPlatform::Make(const CommandLineOptions&
             *made->simulated_, *options.simulate, options.emulation);
         made->top_ = made->simulated_.get();
     } else {
-        platform::posix::PosixOptions posixOptions;
-        posixOptions.portOverrides = options.portOverrides;
-        made->machine_ = std::make_unique<platform::posix::PosixPlatform>(posixOptions);
+        made->machine_ = std::make_unique<platform::posix::PosixPlatform>();
         made->top_ = made->machine_.get();
+        // Only the machine's ports are pointed elsewhere; a simulated printer is behind every
+        // port name already.
+        made->ports_ = link::PortMap(options.portOverrides);
     }
     if (!options.traceFile.empty()) {
         made->traced_ = platform::MakeTracingPlatform(*made->top_, options.traceFile, error);

@@ -52,10 +52,8 @@ class ConnectQueuesTest : public ::testing::Test {
 protected:
     ConnectQueuesTest() {
         platform.SetSpooler(&spooler);
-        platform.AttachSerial("COM3", krt310);
-        platform.AttachSerial("COM4", krt310b);
-        platform.SetDevicePath("COM3", "/dev/ttyS2");
-        platform.SetDevicePath("COM4", "/dev/ttyS3");
+        platform.AttachSerial("/dev/ttyS2", krt310);
+        platform.AttachSerial("/dev/ttyS3", krt310b);
     }
 
     std::vector<std::string> MessageTexts(ui::HeadlessHost& host) {
@@ -71,7 +69,8 @@ protected:
     VirtualPrinter krt310{Model::Krt310};
     VirtualPrinter krt310b{Model::Krt310};
     VirtualPrinter usbKrt310{Model::Krt310};
-    link::PrinterPort port{platform};
+    link::PrinterPort port{platform,
+                           link::PortMap({{"COM3", "/dev/ttyS2"}, {"COM4", "/dev/ttyS3"}})};
     std::ostringstream diagnostics;
 };
 

@@ -133,6 +133,7 @@ class Session:
             "corvane_out": os.path.join(self.work, "corvane.out"),
         }
         self.printers = {}
+        self.devices = {}  # port name to the terminal that --port points it at
         for printer in PRINTERS:
             self.files[printer["name"] + " state"] = self.state_file(printer["name"])
             self.files[printer["name"] + " printout"] = self.printout_file(printer["name"])
@@ -170,6 +171,7 @@ class Session:
         for printer in PRINTERS:
             process, path = self.start_printer(printer["name"], printer["options"])
             self.printers[printer["name"]] = process
+            self.devices[printer["port"]] = path
             ports += ["--port", f"{printer['port']}={path}"]
 
         self.desktop = Desktop(self.processes, self.work)
@@ -416,14 +418,15 @@ class Session:
                             f"{OTHER_620} status printout shows Word 1: 0010 and Word 5: 0003")
 
     def expect_writes(self, entries, port, expected, what):
-        got = writes_to(entries, port)
+        got = writes_to(entries, self.devices[port])
         self.check.that(got == expected, f"trace: {port} got {what}",
                         "  got      " + "\n           ".join(got) +
                         "\n  expected " + "\n           ".join(expected))
 
     def verify_trace(self):
+        # The trace names the devices the ports opened.
         entries = parse_trace(self.files["trace"])
-        com1 = writes_to(entries, "COM1")
+        com1 = writes_to(entries, self.devices["COM1"])
         store = [f"1B 78 01 02 {i + 1:02X} {v:02X}" for i, (_, _, v, _) in
                  enumerate(ALIGNMENT_CHOICES)]
         self.check.that(com1[:3] == ["1B 40", "1B 3D 01", "1D 49 03"],
@@ -435,7 +438,7 @@ class Session:
                         f"the cut ({tail})")
         # The store commands are 50 ms apart.
         com1_ops = [(dev, op, detail, hex_bytes) for dev, op, detail, hex_bytes in entries
-                    if dev in ("COM1", "-")]
+                    if dev in (self.devices["COM1"], "-")]
         first = next(i for i, e in enumerate(com1_ops) if e[3] == store[0])
         window = com1_ops[first:first + 7]
         pauses = [e[2] for e in window[1::2]]
@@ -463,7 +466,8 @@ class Session:
         ], "the emulation query, the version-text request, clear, set, print status, and the "
            "print button's status command with its second 00")
         for port in ("COM2", "COM3"):
-            reads = [b for dev, op, _, b in entries if dev == port and op == "read" and b]
+            reads = [b for dev, op, _, b in entries
+                     if dev == self.devices[port] and op == "read" and b]
             self.check.that(reads[:1] == ["02"],
                             f"trace: {port} answered the emulation query 02 ({reads[:1]})")
 

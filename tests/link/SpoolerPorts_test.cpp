@@ -66,13 +66,7 @@ private:
 
 class SpoolerPortsTest : public ::testing::Test {
 protected:
-    SpoolerPortsTest() {
-        platform.SetSpooler(&spooler);
-        platform.SetDevicePath("COM1", "/dev/ttyS0");
-        platform.SetDevicePath("COM2", "/dev/ttyS1");
-        platform.SetDevicePath("\\\\.\\COM10", "/dev/ttyS9");
-        platform.SetDevicePath("LPT1:", "/dev/lp0");
-    }
+    SpoolerPortsTest() { platform.SetSpooler(&spooler); }
 
     std::set<std::string> Recorded() const {
         std::set<std::string> names;
@@ -83,6 +77,10 @@ protected:
     }
 
     SimPlatform platform;
+    PortMap ports{{{"COM1", "/dev/ttyS0"},
+                   {"COM2", "/dev/ttyS1"},
+                   {"\\\\.\\COM10", "/dev/ttyS9"},
+                   {"LPT1:", "/dev/lp0"}}};
     MemorySpooler spooler;
     RedirectedPrinters redirected;
 };
@@ -108,7 +106,7 @@ TEST_P(PortMatchTest, QueuesWhoseUriContainsThePortsDeviceAreMoved) {
                       {"P1", "parallel:/dev/lp1", false},
                       {"Net", "socket://10.0.0.5:9100", false}};
 
-    RedirectPrintersOnPort(platform, GetParam().portName, redirected);
+    RedirectPrintersOnPort(platform, ports, GetParam().portName, redirected);
 
     EXPECT_EQ(Recorded(), GetParam().moved);
     for (const auto& queue : spooler.queues) {
@@ -133,7 +131,7 @@ INSTANTIATE_TEST_SUITE_P(Ports, PortMatchTest,
 TEST_F(SpoolerPortsTest, StoppedQueueShowsWhoHoldsThePort) {
     spooler.queues = {{"S1", "serial:/dev/ttyS1", false}};
 
-    RedirectPrintersOnPort(platform, "COM2", redirected);
+    RedirectPrintersOnPort(platform, ports, "COM2", redirected);
 
     EXPECT_EQ(spooler.calls,
               (std::vector<std::string>{"stop S1 (The port is in use by Corvane Manager.)"}));
@@ -142,9 +140,9 @@ TEST_F(SpoolerPortsTest, StoppedQueueShowsWhoHoldsThePort) {
 
 TEST_F(SpoolerPortsTest, PortWithoutADevicePathMovesNothing) {
     spooler.queues = {{"S1", "serial:/dev/ttyS1", false}};
-    platform.SetDevicePath("COM7", "");
 
-    RedirectPrintersOnPort(platform, "COM7", redirected);
+    // A name of no port has no device, and an empty path would be found in every URI.
+    RedirectPrintersOnPort(platform, ports, "COM15", redirected);
 
     EXPECT_TRUE(redirected.empty());
     EXPECT_TRUE(spooler.calls.empty());
@@ -156,7 +154,7 @@ TEST_F(SpoolerPortsTest, FailureOnOneQueueDoesNotKeepTheNextFromMoving) {
                       {"C", "serial:/dev/ttyS10", false}};
     spooler.failStop["A"] = ErrorKind::AccessDenied;
 
-    RedirectPrintersOnPort(platform, "COM2", redirected);
+    RedirectPrintersOnPort(platform, ports, "COM2", redirected);
 
     // A is recorded although it could not be stopped, so the next restore tries it again.
     EXPECT_EQ(Recorded(), (std::set<std::string>{"A", "B", "C"}));
@@ -168,7 +166,7 @@ TEST_F(SpoolerPortsTest, FailureOnOneQueueDoesNotKeepTheNextFromMoving) {
 TEST_F(SpoolerPortsTest, QueueStoppedBeforeIsRecordedButNeitherStoppedNorStarted) {
     spooler.queues = {{"Held", "serial:/dev/ttyS1", true}, {"Live", "serial:/dev/ttyS1", false}};
 
-    RedirectPrintersOnPort(platform, "COM2", redirected);
+    RedirectPrintersOnPort(platform, ports, "COM2", redirected);
     RestoreRedirectedPrinters(platform, redirected);
 
     EXPECT_EQ(spooler.calls,
@@ -183,7 +181,7 @@ TEST_F(SpoolerPortsTest, FailedRestoreOnOneQueueStillRestoresTheOthersAndIsRetri
     spooler.queues = {{"A", "serial:/dev/ttyS1", false},
                       {"B", "serial:/dev/ttyS1", false},
                       {"Gone", "serial:/dev/ttyS1", false}};
-    RedirectPrintersOnPort(platform, "COM2", redirected);
+    RedirectPrintersOnPort(platform, ports, "COM2", redirected);
     spooler.failStart["A"] = ErrorKind::TimedOut;
     spooler.failStart["Gone"] = ErrorKind::NotFound;
 
@@ -202,13 +200,13 @@ TEST_F(SpoolerPortsTest, FailedRestoreOnOneQueueStillRestoresTheOthersAndIsRetri
 
 TEST_F(SpoolerPortsTest, QueueLeftStoppedByAFailedRestoreIsStartedAtTheNextOne) {
     spooler.queues = {{"A", "serial:/dev/ttyS1", false}};
-    RedirectPrintersOnPort(platform, "COM2", redirected);
+    RedirectPrintersOnPort(platform, ports, "COM2", redirected);
     spooler.failStart["A"] = ErrorKind::TimedOut;
     RestoreRedirectedPrinters(platform, redirected);
     spooler.failStart.clear();
 
     // The next connect finds A stopped, but by this program, so it must still come back.
-    RedirectPrintersOnPort(platform, "COM2", redirected);
+    RedirectPrintersOnPort(platform, ports, "COM2", redirected);
     EXPECT_FALSE(redirected.at("A").wasStopped);
     RestoreRedirectedPrinters(platform, redirected);
     EXPECT_FALSE(spooler.Stopped("A"));
@@ -228,7 +226,7 @@ TEST_F(SpoolerPortsTest, WithoutASpoolerEverythingPassesQuietly) {
     platform.SetSpooler(&none);
     support::RecordingReporter reporter;
 
-    RedirectPrintersOnPort(platform, "COM2", redirected);
+    RedirectPrintersOnPort(platform, ports, "COM2", redirected);
     RestoreRedirectedPrinters(platform, redirected);
 
     EXPECT_TRUE(redirected.empty());

@@ -50,38 +50,37 @@ protected:
         device = scratch.File("lp0");
         std::ofstream(device).put('\0').flush();
         // The file starts with one byte so a read has something before the end.
-        options.portOverrides["LPT1:"] = device;
-        options.portOverrides["LPT2:"] = scratch.File("lp1-missing");
-        platform = std::make_unique<PosixPlatform>(options);
+        missing = scratch.File("lp1-missing");
+        platform = std::make_unique<PosixPlatform>();
     }
 
     ScratchDir scratch;
     std::string device;
-    PosixOptions options;
+    std::string missing;
     std::unique_ptr<PosixPlatform> platform;
 };
 
 TEST_F(ParallelPort, MissingDeviceIsReportedNotFound) {
     Error error;
-    auto port = platform->OpenParallel("LPT2:", error);
+    auto port = platform->OpenParallel(missing, error);
     EXPECT_EQ(nullptr, port);
     EXPECT_EQ(ErrorKind::NotFound, error.kind);
 }
 
 TEST_F(ParallelPort, SecondOpenerIsRefusedAsBusyUntilTheFirstCloses) {
     Error error;
-    auto first = platform->OpenParallel("LPT1:", error);
+    auto first = platform->OpenParallel(device, error);
     ASSERT_NE(nullptr, first);
     EXPECT_EQ(device, first->Name());
-    EXPECT_EQ(nullptr, platform->OpenParallel("LPT1", error));
+    EXPECT_EQ(nullptr, platform->OpenParallel(device, error));
     EXPECT_EQ(ErrorKind::Busy, error.kind);
     first.reset();
-    EXPECT_NE(nullptr, platform->OpenParallel("LPT1:", error));
+    EXPECT_NE(nullptr, platform->OpenParallel(device, error));
 }
 
 TEST_F(ParallelPort, PurgeIsUnsupportedAndStatusOfANonPrinterIsAnError) {
     Error error;
-    auto port = platform->OpenParallel("LPT1:", error);
+    auto port = platform->OpenParallel(device, error);
     ASSERT_NE(nullptr, port);
     EXPECT_EQ(ErrorKind::Unsupported, port->Purge().kind);
     std::uint8_t status = 0xEE;
@@ -92,7 +91,7 @@ TEST_F(ParallelPort, PurgeIsUnsupportedAndStatusOfANonPrinterIsAnError) {
 
 TEST_F(ParallelPort, WrittenBytesReachTheDevice) {
     Error error;
-    auto port = platform->OpenParallel("LPT1:", error);
+    auto port = platform->OpenParallel(device, error);
     ASSERT_NE(nullptr, port);
     std::vector<std::uint8_t> command{0x1B, 0x40, 0x0A, 0x00, 0xFF};
     IoResult result = port->Write(command);

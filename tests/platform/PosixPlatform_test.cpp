@@ -7,81 +7,11 @@
 #include <chrono>
 
 #include "platform/posix/ErrorFromErrno.h"
-#include "platform/posix/PortNames.h"
 
 namespace corvane::platform::posix {
 namespace {
 
 using namespace std::chrono_literals;
-
-struct MappingCase {
-    const char* portName;
-    const char* devicePath;  // empty: no port
-
-    friend void PrintTo(const MappingCase& row, std::ostream* os) {
-        *os << '"' << row.portName << "\" -> " << (*row.devicePath ? row.devicePath : "no port");
-    }
-};
-
-class PortNameMapping : public ::testing::TestWithParam<MappingCase> {};
-
-TEST_P(PortNameMapping, GivesTheLinuxDevice) {
-    PosixPlatform platform;
-    EXPECT_EQ(GetParam().devicePath, platform.DevicePath(GetParam().portName))
-        << GetParam().portName;
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Rows, PortNameMapping,
-    ::testing::Values(MappingCase{"COM1", "/dev/ttyS0"}, MappingCase{"COM2", "/dev/ttyS1"},
-                      MappingCase{"COM9", "/dev/ttyS8"}, MappingCase{"\\\\.\\COM10", "/dev/ttyS9"},
-                      MappingCase{"\\\\.\\COM12", "/dev/ttyS11"},
-                      MappingCase{"\\\\.\\COM14", "/dev/ttyS13"},
-                      MappingCase{"\\\\.\\COM3", "/dev/ttyS2"}, MappingCase{"COM12", "/dev/ttyS11"},
-                      MappingCase{"LPT1:", "/dev/lp0"}, MappingCase{"LPT2:", "/dev/lp1"},
-                      MappingCase{"LPT4:", "/dev/lp3"}, MappingCase{"LPT3", "/dev/lp2"},
-                      MappingCase{"COM0", ""}, MappingCase{"COM15", ""},
-                      MappingCase{"\\\\.\\COM15", ""}, MappingCase{"COM01", ""},
-                      MappingCase{"COM", ""}, MappingCase{"COM3x", ""}, MappingCase{"LPT0:", ""},
-                      MappingCase{"LPT5:", ""}, MappingCase{"LPT1::", ""}, MappingCase{"USB", ""},
-                      MappingCase{"", ""}, MappingCase{" COM1", ""}));
-
-TEST(PortNames, CanonicalNamesAreTheConnectionWindowSpelling) {
-    EXPECT_EQ("COM3", CanonicalPortName(*ParsePortName("com3")));
-    EXPECT_EQ("\\\\.\\COM12", CanonicalPortName(*ParsePortName("COM12")));
-    EXPECT_EQ("\\\\.\\COM10", CanonicalPortName(*ParsePortName("\\\\.\\com10")));
-    EXPECT_EQ("COM4", CanonicalPortName(*ParsePortName("\\\\.\\COM4")));
-    EXPECT_EQ("LPT2:", CanonicalPortName(*ParsePortName("lpt2")));
-}
-
-TEST(PortOverrides, TakePrecedenceUnderAnySpellingOfThePort) {
-    PosixOptions options;
-    options.portOverrides["COM3"] = "/dev/ttyUSB0";
-    options.portOverrides["lpt1"] = "/tmp/printer";
-    options.portOverrides["COM12"] = "/dev/pts/7";
-    PosixPlatform platform(options);
-    EXPECT_EQ("/dev/ttyUSB0", platform.DevicePath("COM3"));
-    EXPECT_EQ("/dev/ttyUSB0", platform.DevicePath("\\\\.\\COM3"));
-    EXPECT_EQ("/tmp/printer", platform.DevicePath("LPT1:"));
-    EXPECT_EQ("/tmp/printer", platform.DevicePath("LPT1"));
-    EXPECT_EQ("/dev/pts/7", platform.DevicePath("\\\\.\\COM12"));
-    EXPECT_EQ("/dev/ttyS3", platform.DevicePath("COM4"));
-    EXPECT_EQ("/dev/lp1", platform.DevicePath("LPT2:"));
-}
-
-TEST(PortOverrides, DoNotLetAPortOfOneKindOpenAsTheOther) {
-    PosixOptions options;
-    options.portOverrides["COM3"] = "/dev/null";
-    options.portOverrides["LPT1:"] = "/dev/null";
-    PosixPlatform platform(options);
-    Error error;
-    EXPECT_EQ(nullptr, platform.OpenParallel("COM3", error));
-    EXPECT_EQ(ErrorKind::NotFound, error.kind);
-    EXPECT_EQ(nullptr, platform.OpenSerial("LPT1:", error));
-    EXPECT_EQ(ErrorKind::NotFound, error.kind);
-    EXPECT_EQ(nullptr, platform.OpenSerial("USB", error));
-    EXPECT_EQ(ErrorKind::NotFound, error.kind);
-}
 
 struct ErrnoCase {
     int errnoValue;

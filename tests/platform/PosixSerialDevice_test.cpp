@@ -19,8 +19,6 @@ using namespace std::chrono_literals;
 using std::chrono::milliseconds;
 using test::PtyPair;
 
-constexpr const char* kPort = "COM5";
-
 milliseconds Since(std::chrono::steady_clock::time_point start) {
     return std::chrono::duration_cast<milliseconds>(std::chrono::steady_clock::now() - start);
 }
@@ -69,14 +67,13 @@ protected:
     void SetUp() override {
         // A machine without pseudo-terminals cannot run these tests; that is a failure.
         ASSERT_TRUE(pty.Ok()) << "no pseudo-terminal available";
-        options.portOverrides[kPort] = pty.SlavePath();
-        platform = std::make_unique<PosixPlatform>(options);
+        platform = std::make_unique<PosixPlatform>();
     }
 
     // Opens the port as the printer link does: 9600 8N1 and short deadlines.
     std::unique_ptr<SerialDevice> OpenConfigured(SerialTimeouts timeouts = ShortTimeouts()) {
         Error error;
-        auto device = platform->OpenSerial(kPort, error);
+        auto device = platform->OpenSerial(pty.SlavePath(), error);
         EXPECT_TRUE(error.Ok()) << ToString(error.kind);
         if (!device) {
             return nullptr;
@@ -94,17 +91,15 @@ protected:
     }
 
     PtyPair pty;
-    PosixOptions options;
     std::unique_ptr<PosixPlatform> platform;
 };
 
-TEST_F(SerialOnPty, PortOverrideOpensThePseudoTerminal) {
+TEST_F(SerialOnPty, OpensThePseudoTerminalByItsPath) {
     Error error;
-    auto device = platform->OpenSerial(kPort, error);
+    auto device = platform->OpenSerial(pty.SlavePath(), error);
     ASSERT_NE(nullptr, device);
     EXPECT_TRUE(error.Ok());
     EXPECT_EQ(pty.SlavePath(), device->Name());
-    EXPECT_EQ(pty.SlavePath(), platform->DevicePath(kPort));
     EXPECT_TRUE(static_cast<PosixSerialDevice&>(*device).IsVirtualLine());
 }
 
@@ -321,20 +316,20 @@ TEST_F(SerialOnPty, OutputFollowingDsrFlowsOnALineWithoutModemLines) {
 
 TEST_F(SerialOnPty, SecondOpenerInThisProcessIsRefusedAsBusy) {
     Error error;
-    auto first = platform->OpenSerial(kPort, error);
+    auto first = platform->OpenSerial(pty.SlavePath(), error);
     ASSERT_NE(nullptr, first);
-    auto second = platform->OpenSerial(kPort, error);
+    auto second = platform->OpenSerial(pty.SlavePath(), error);
     EXPECT_EQ(nullptr, second);
     EXPECT_EQ(ErrorKind::Busy, error.kind);
 
     first.reset();
-    auto again = platform->OpenSerial(kPort, error);
+    auto again = platform->OpenSerial(pty.SlavePath(), error);
     EXPECT_NE(nullptr, again) << "closing must release the port";
 }
 
 TEST_F(SerialOnPty, SecondOpenerInAnotherProcessIsRefusedAsBusy) {
     Error error;
-    auto first = platform->OpenSerial(kPort, error);
+    auto first = platform->OpenSerial(pty.SlavePath(), error);
     ASSERT_NE(nullptr, first);
     pid_t child = fork();
     ASSERT_GE(child, 0);
@@ -426,12 +421,10 @@ TEST_P(SerialOpenFailure, IsReportedByKind) {
     ASSERT_NE(nullptr, file);
     std::fclose(file);
 
-    PosixOptions options;
-    options.portOverrides["COM7"] =
-        GetParam().expected == ErrorKind::NotFound ? missing : plainFile;
-    PosixPlatform platform(options);
+    PosixPlatform platform;
     Error error;
-    auto device = platform.OpenSerial("COM7", error);
+    auto device = platform.OpenSerial(
+        GetParam().expected == ErrorKind::NotFound ? missing : plainFile, error);
     EXPECT_EQ(nullptr, device);
     EXPECT_EQ(GetParam().expected, error.kind) << GetParam().what;
     EXPECT_NE(0, error.nativeCode);

@@ -127,8 +127,7 @@ TEST_F(Tracing, RecordsParallelStatusAndUsbTraffic) {
 }
 
 TEST_F(Tracing, PassesEverythingThroughUnchanged) {
-    inner.SetDevicePath("COM3", "/dev/ttyS2");
-    EXPECT_EQ("/dev/ttyS2", traced->DevicePath("COM3"));
+    EXPECT_EQ("LPT2:", traced->DefaultDevicePath(PortFamily::Parallel, 2));
     EXPECT_EQ(inner.Now(), traced->Now());
     traced->Sleep(500ms);
     EXPECT_EQ(std::vector<std::chrono::milliseconds>{500ms}, inner.Pauses());

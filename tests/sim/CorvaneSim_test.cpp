@@ -316,15 +316,13 @@ TEST_F(CorvaneSim, UserSignalWritesTheStateAndTermEndsCleanly) {
     EXPECT_FALSE(std::filesystem::is_symlink(link));
 }
 
-TEST_F(CorvaneSim, RealSerialBackendReachesItThroughAPortOverride) {
+TEST_F(CorvaneSim, RealSerialBackendReachesItOnItsTerminal) {
     StartSim({"--model", "KRT-310II", "--quiet"});
-    platform::posix::PosixOptions options;
-    options.portOverrides["COM1"] = path;
-    platform::posix::PosixPlatform posix(options);
+    platform::posix::PosixPlatform posix;
     // Connect, disconnect and connect again, as a technician does.
     for (int round = 0; round < 3; ++round) {
         platform::Error error;
-        auto device = posix.OpenSerial("COM1", error);
+        auto device = posix.OpenSerial(path, error);
         ASSERT_TRUE(device) << platform::ToString(error.kind) << " in round " << round;
         platform::SerialConfig config;
         config.baudRate = 19200;

@@ -26,10 +26,11 @@ TEST_F(ConnectQueuesTest, UsbConnectLeavesQueuesMovedByAnEarlierSerialConnectMov
     platform.SetSpooler(&spooler);
     sim::VirtualPrinter serialPrinter(sim::Model::Krt310);
     sim::VirtualPrinter usbPrinter(sim::Model::Krt310);
-    platform.AttachSerial("COM3", serialPrinter);
-    platform.SetDevicePath("COM3", "/dev/ttyS2");
+    platform.AttachSerial("/dev/ttyS2", serialPrinter);
     platform.AttachUsb("/dev/usb/lp0", 0x2c9a, 0x0002, usbPrinter);
-    link::PrinterPort port(platform);
+    link::PortMap ports;
+    ports.Override("COM3", "/dev/ttyS2");
+    link::PrinterPort port(platform, ports);
     std::ostringstream diagnostics;
     {
         app::ConnectionDialog dialog(port, diagnostics);

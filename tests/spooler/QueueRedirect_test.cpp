@@ -41,6 +41,7 @@ protected:
     }
 
     platform::posix::PosixPlatform platform;
+    link::PortMap ports;
     RedirectedPrinters redirected;
 };
 
@@ -48,7 +49,7 @@ TEST_F(QueueRedirectTest, BothQueuesOnThePortAreStoppedAndBothStartedAtTheNextCo
     AddQueue("Receipts", "serial:/dev/ttyS1?baud=9600");
     AddQueue("Tickets", "serial:/dev/ttyS1");
 
-    RedirectPrintersOnPort(platform, "COM2", redirected);
+    RedirectPrintersOnPort(platform, ports, "COM2", redirected);
 
     EXPECT_EQ(StoppedQueues({"Receipts", "Tickets"}),
               (std::set<std::string>{"Receipts", "Tickets"}));
@@ -59,7 +60,7 @@ TEST_F(QueueRedirectTest, BothQueuesOnThePortAreStoppedAndBothStartedAtTheNextCo
 
     // The next connect, on a parallel port: restore first, then move the new port's queues.
     RestoreRedirectedPrinters(platform, redirected);
-    RedirectPrintersOnPort(platform, "LPT1:", redirected);
+    RedirectPrintersOnPort(platform, ports, "LPT1:", redirected);
 
     EXPECT_TRUE(StoppedQueues({"Receipts", "Tickets"}).empty());
     EXPECT_TRUE(redirected.empty());
@@ -85,7 +86,7 @@ TEST_P(QueuePortMatchTest, OnlyQueuesWhoseDeviceContainsThePortsDeviceAreMoved) 
     AddQueue("P0", "parallel:/dev/lp0");
     AddQueue("P1", "parallel:/dev/lp1");
 
-    RedirectPrintersOnPort(platform, GetParam().portName, redirected);
+    RedirectPrintersOnPort(platform, ports, GetParam().portName, redirected);
     EXPECT_EQ(StoppedQueues(all), GetParam().moved);
 
     RestoreRedirectedPrinters(platform, redirected);
@@ -112,7 +113,7 @@ TEST_F(QueueRedirectTest, QueueStoppedBeforeStaysStoppedWithItsOwnReason) {
     AddQueue("Live", "serial:/dev/ttyS1");
     ASSERT_TRUE(daemon->StopQueue("Held", "Waiting for paper"));
 
-    RedirectPrintersOnPort(platform, "COM2", redirected);
+    RedirectPrintersOnPort(platform, ports, "COM2", redirected);
     EXPECT_EQ(daemon->State("Held").message, "Waiting for paper");
     RestoreRedirectedPrinters(platform, redirected);
 
@@ -129,7 +130,7 @@ TEST_F(QueueRedirectTest, JobsSentWhileMovedWaitAndPrintAfterTheRestore) {
     ASSERT_GT(before, 0);
     ASSERT_TRUE(CupsDaemon::WaitUntil([&] { return daemon->JobState(before) == kJobCompleted; }));
 
-    RedirectPrintersOnPort(platform, "COM2", redirected);
+    RedirectPrintersOnPort(platform, ports, "COM2", redirected);
     int during = daemon->SubmitJob("Receipts", "second\n");
     ASSERT_GT(during, 0);
     // Give the scheduler the time it would need to print, to see that it does not.

@@ -29,8 +29,8 @@ TEST(ProgramPlatform, MachinePortsTakeTheOverrides) {
     auto made = ProgramPlatform::Make(options, error);
     ASSERT_NE(made, nullptr) << error;
     EXPECT_EQ(made->Printers(), nullptr);
-    EXPECT_EQ(made->Get().DevicePath("COM1"), "/dev/ttyUSB7");
-    EXPECT_EQ(made->Get().DevicePath("COM2"), "/dev/ttyS1");
+    EXPECT_EQ(made->Ports().DevicePath(made->Get(), "COM1"), "/dev/ttyUSB7");
+    EXPECT_EQ(made->Ports().DevicePath(made->Get(), "COM2"), "/dev/ttyS1");
 }
 
 TEST(ProgramPlatform, SimulatedPrintersOfTheModelAreBehindEveryPort) {

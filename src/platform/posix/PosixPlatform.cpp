@@ -3,7 +3,6 @@
 #include <time.h>
 
 #include "platform/posix/Deadline.h"
-#include "platform/posix/PortNames.h"
 #include "platform/posix/PosixParallelDevice.h"
 #include "platform/posix/PosixSerialDevice.h"
 
@@ -13,40 +12,19 @@ PosixPlatform::PosixPlatform(PosixOptions options) : options_(std::move(options)
 
 PosixPlatform::~PosixPlatform() = default;
 
-std::string PosixPlatform::DevicePath(const std::string& portName) {
-    if (auto exact = options_.portOverrides.find(portName); exact != options_.portOverrides.end()) {
-        return exact->second;
-    }
-    auto port = ParsePortName(portName);
-    if (!port) {
-        return {};
-    }
-    // An override given under another spelling of the same port ("LPT1", "com3") still counts.
-    for (const auto& [name, device] : options_.portOverrides) {
-        if (ParsePortName(name) == port) {
-            return device;
-        }
-    }
-    return DefaultDevicePath(*port);
+std::string PosixPlatform::DefaultDevicePath(PortFamily family, int number) {
+    std::string index = std::to_string(number - 1);
+    return family == PortFamily::Parallel ? "/dev/lp" + index : "/dev/ttyS" + index;
 }
 
-std::unique_ptr<SerialDevice> PosixPlatform::OpenSerial(const std::string& portName, Error& error) {
-    auto port = ParsePortName(portName);
-    if (!port || port->family != PortFamily::Serial) {
-        error = {ErrorKind::NotFound, 0};
-        return nullptr;
-    }
-    return PosixSerialDevice::Open(DevicePath(portName), error);
+std::unique_ptr<SerialDevice> PosixPlatform::OpenSerial(const std::string& devicePath,
+                                                        Error& error) {
+    return PosixSerialDevice::Open(devicePath, error);
 }
 
-std::unique_ptr<ParallelDevice> PosixPlatform::OpenParallel(const std::string& portName,
+std::unique_ptr<ParallelDevice> PosixPlatform::OpenParallel(const std::string& devicePath,
                                                             Error& error) {
-    auto port = ParsePortName(portName);
-    if (!port || port->family != PortFamily::Parallel) {
-        error = {ErrorKind::NotFound, 0};
-        return nullptr;
-    }
-    return PosixParallelDevice::Open(DevicePath(portName), error);
+    return PosixParallelDevice::Open(devicePath, error);
 }
 
 Spooler& PosixPlatform::GetSpooler() {

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <map>
 #include <memory>
 #include <string>
 
@@ -10,9 +9,6 @@
 namespace corvane::platform::posix {
 
 struct PosixOptions {
-    // Port names pointed at other devices, from --port NAME=DEVICE. A key may be any spelling of
-    // a port ("COM3", "lpt1"); these take precedence over the standard device of the port.
-    std::map<std::string, std::string> portOverrides;
     // Where USB printers are described and opened; tests point these at a tree they build.
     std::string sysfsRoot = "/sys";
     std::string devRoot = "/dev";
@@ -25,12 +21,11 @@ public:
     explicit PosixPlatform(PosixOptions options = {});
     ~PosixPlatform() override;
 
-    std::unique_ptr<SerialDevice> OpenSerial(const std::string& portName, Error& error) override;
-    std::unique_ptr<ParallelDevice> OpenParallel(const std::string& portName,
+    std::unique_ptr<SerialDevice> OpenSerial(const std::string& devicePath, Error& error) override;
+    std::unique_ptr<ParallelDevice> OpenParallel(const std::string& devicePath,
                                                  Error& error) override;
-    // The override of the port, else /dev/ttyS(n-1) for COMn and /dev/lp(n-1) for LPTn; empty for
-    // a name of no port.
-    std::string DevicePath(const std::string& portName) override;
+    // /dev/ttyS(n-1) for serial port n, /dev/lp(n-1) for parallel port n.
+    std::string DefaultDevicePath(PortFamily family, int number) override;
     std::vector<UsbPrinterInfo> ListUsbPrinters() override;  // PosixUsb.cpp
     std::unique_ptr<Device> OpenUsbPrinter(const std::string& devicePath, bool exclusive,
                                            Error& error) override;  // PosixUsb.cpp

@@ -249,12 +249,12 @@ public:
 SimPlatform::SimPlatform() = default;
 SimPlatform::~SimPlatform() = default;
 
-void SimPlatform::AttachSerial(const std::string& portName, SimPeer& peer) {
-    slots_[portName] = Slot{DeviceKind::Serial, &peer};
+void SimPlatform::AttachSerial(const std::string& devicePath, SimPeer& peer) {
+    slots_[devicePath] = Slot{DeviceKind::Serial, &peer};
 }
 
-void SimPlatform::AttachParallel(const std::string& portName, SimPeer& peer) {
-    slots_[portName] = Slot{DeviceKind::Parallel, &peer};
+void SimPlatform::AttachParallel(const std::string& devicePath, SimPeer& peer) {
+    slots_[devicePath] = Slot{DeviceKind::Parallel, &peer};
 }
 
 void SimPlatform::AttachUsb(const std::string& devicePath, std::uint16_t vendorId,
@@ -300,26 +300,30 @@ SimPlatform::Slot* SimPlatform::FindSlot(DeviceKind kind, const std::string& nam
     return &it->second;
 }
 
-std::unique_ptr<SerialDevice> SimPlatform::OpenSerial(const std::string& portName, Error& error) {
-    Slot* slot = FindSlot(DeviceKind::Serial, portName, error);
+std::unique_ptr<SerialDevice> SimPlatform::OpenSerial(const std::string& devicePath, Error& error) {
+    Slot* slot = FindSlot(DeviceKind::Serial, devicePath, error);
     if (slot == nullptr) {
         return nullptr;
     }
-    return std::make_unique<SimSerialDevice>(*this, *slot, portName);
+    return std::make_unique<SimSerialDevice>(*this, *slot, devicePath);
 }
 
-std::unique_ptr<ParallelDevice> SimPlatform::OpenParallel(const std::string& portName,
+std::unique_ptr<ParallelDevice> SimPlatform::OpenParallel(const std::string& devicePath,
                                                           Error& error) {
-    Slot* slot = FindSlot(DeviceKind::Parallel, portName, error);
+    Slot* slot = FindSlot(DeviceKind::Parallel, devicePath, error);
     if (slot == nullptr) {
         return nullptr;
     }
-    return std::make_unique<SimParallelDevice>(*this, *slot, portName);
+    return std::make_unique<SimParallelDevice>(*this, *slot, devicePath);
 }
 
-std::string SimPlatform::DevicePath(const std::string& portName) {
-    auto it = devicePaths_.find(portName);
-    return it == devicePaths_.end() ? portName : it->second;
+std::string SimPlatform::DefaultDevicePath(PortFamily family, int number) {
+    std::string digits = std::to_string(number);
+    if (family == PortFamily::Parallel) {
+        return "LPT" + digits + ":";
+    }
+    // The connection window reaches ports above 9 through the device namespace prefix.
+    return number > 9 ? "\\\\.\\COM" + digits : "COM" + digits;
 }
 
 std::vector<UsbPrinterInfo> SimPlatform::ListUsbPrinters() {

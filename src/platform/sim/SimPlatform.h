@@ -108,23 +108,21 @@ public:
     SimPlatform();
     ~SimPlatform() override;
 
-    // Puts a device behind a port name or USB path. The platform does not own the peer.
-    void AttachSerial(const std::string& portName, SimPeer& peer);
-    void AttachParallel(const std::string& portName, SimPeer& peer);
+    // Puts a device behind a device path. A port's standard device here is the port's own name
+    // in the connection window's spelling ("COM3", "\\.\COM12", "LPT1:"), so a printer attached
+    // under that name is what the port opens. The platform does not own the peer.
+    void AttachSerial(const std::string& devicePath, SimPeer& peer);
+    void AttachParallel(const std::string& devicePath, SimPeer& peer);
     void AttachUsb(const std::string& devicePath, std::uint16_t vendorId, std::uint16_t productId,
                    SimPeer& peer);
-    // Gives every serial or parallel name without an attached peer one from the factory, so
-    // that any port the user picks reaches a printer.
+    // Gives every serial or parallel device path without an attached peer one from the factory,
+    // so that any port the user picks reaches a printer.
     using PeerFactory = std::function<SimPeer*(DeviceKind, const std::string& name)>;
     void SetPeerFactory(PeerFactory factory);
     // Makes opens of the name fail as if another program held the device.
     void SetBusy(const std::string& name, bool busy);
 
     void SetFacts(const OsFacts& facts) { facts_ = facts; }
-    // Names the device path that the spooler sees for a port name (the name itself by default).
-    void SetDevicePath(const std::string& portName, const std::string& devicePath) {
-        devicePaths_[portName] = devicePath;
-    }
     void SetSpooler(Spooler* spooler) { spooler_ = spooler; }
 
     Micros NowMicros() const { return now_; }
@@ -141,10 +139,11 @@ public:
     SimLine* OpenLine(const std::string& name);
 
     // Platform
-    std::unique_ptr<SerialDevice> OpenSerial(const std::string& portName, Error& error) override;
-    std::unique_ptr<ParallelDevice> OpenParallel(const std::string& portName,
+    std::unique_ptr<SerialDevice> OpenSerial(const std::string& devicePath, Error& error) override;
+    std::unique_ptr<ParallelDevice> OpenParallel(const std::string& devicePath,
                                                  Error& error) override;
-    std::string DevicePath(const std::string& portName) override;
+    // "COM3", "\\.\COM12", "LPT1:": the port's name as the connection window spells it.
+    std::string DefaultDevicePath(PortFamily family, int number) override;
     std::vector<UsbPrinterInfo> ListUsbPrinters() override;
     std::unique_ptr<Device> OpenUsbPrinter(const std::string& devicePath, bool exclusive,
                                            Error& error) override;
@@ -172,7 +171,6 @@ private:
     Micros now_ = 0;
     std::map<std::string, Slot> slots_;
     std::vector<std::string> usbOrder_;
-    std::map<std::string, std::string> devicePaths_;
     PeerFactory factory_;
     OsFacts facts_;
     NoSpooler noSpooler_;

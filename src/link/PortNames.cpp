@@ -1,8 +1,8 @@
-#include "platform/posix/PortNames.h"
+#include "link/PortNames.h"
 
 #include <cctype>
 
-namespace corvane::platform::posix {
+namespace corvane::link {
 
 namespace {
 
@@ -70,9 +70,4 @@ std::string CanonicalPortName(const PortId& port) {
     return port.number > 9 ? "\\\\.\\COM" + number : "COM" + number;
 }
 
-std::string DefaultDevicePath(const PortId& port) {
-    std::string index = std::to_string(port.number - 1);
-    return port.family == PortFamily::Parallel ? "/dev/lp" + index : "/dev/ttyS" + index;
-}
-
-}  // namespace corvane::platform::posix
+}  // namespace corvane::link

@@ -1,19 +1,22 @@
 #pragma once
 
+#include <compare>
 #include <optional>
 #include <string>
 #include <string_view>
 
-namespace corvane::platform::posix {
+#include "platform/Platform.h"
 
-enum class PortFamily { Serial, Parallel };
+namespace corvane::link {
+
+using platform::PortFamily;
 
 // A program port name, understood: COM1 to COM14 or LPT1 to LPT4.
 struct PortId {
     PortFamily family = PortFamily::Serial;
     int number = 1;  // as the user counts, from 1
 
-    bool operator==(const PortId&) const = default;
+    auto operator<=>(const PortId&) const = default;
 };
 
 inline constexpr int kSerialPortCount = 14;
@@ -26,7 +29,4 @@ std::optional<PortId> ParsePortName(std::string_view name);
 // The name the connection window uses for a port: "COM3", "\\.\COM12", "LPT2:".
 std::string CanonicalPortName(const PortId& port);
 
-// The Linux device of a port: COMn is /dev/ttyS(n-1), LPTn is /dev/lp(n-1).
-std::string DefaultDevicePath(const PortId& port);
-
-}  // namespace corvane::platform::posix
+}  // namespace corvane::link

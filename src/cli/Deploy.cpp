@@ -35,7 +35,7 @@ std::string Seconds(double seconds) {
 
 std::string ProgressLine(const PrinterRun& run, int done, int total) {
     std::ostringstream line;
-    line << "[" << done << "/" << total << "] " << run.target.given << ": "
+    line << "[" << done << "/" << total << "] " << run.target.given << "  "
          << ResultName(run.report.exitStatus);
     if (run.report.exitStatus == kSuccess) {
         if (!run.report.backupPath.empty()) {
@@ -120,6 +120,10 @@ CommandResult RunDeploy(const startup::CliOptions& options, const SetRequest& re
             run.seconds = std::chrono::duration<double>(Clock::now() - started).count();
             run.messages = own.Messages();
             run.why = own.LastWarning();
+            // Which device refused to open, and why, says more than the window's message.
+            if (!own.Problems().empty()) {
+                run.why += (run.why.empty() ? "" : " ") + ("(" + own.Problems().back() + ")");
+            }
             std::lock_guard<std::mutex> hold(outputLock);
             progress << ProgressLine(run, ++done, total) << std::endl;
         });

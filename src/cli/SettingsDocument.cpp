@@ -328,6 +328,37 @@ ordered_json SettingsObject(const SettingsDocument& document) {
     return object;
 }
 
+// A settings file nests three levels; far deeper input is refused before it is parsed, as
+// walking it would exhaust the stack.
+constexpr int kDeepestNesting = 32;
+
+int NestingDepth(std::string_view text) {
+    int depth = 0;
+    int deepest = 0;
+    bool inString = false;
+    bool escaped = false;
+    for (char c : text) {
+        if (inString) {
+            if (escaped) {
+                escaped = false;
+            } else if (c == '\\') {
+                escaped = true;
+            } else if (c == '"') {
+                inString = false;
+            }
+            continue;
+        }
+        if (c == '"') {
+            inString = true;
+        } else if (c == '[' || c == '{') {
+            deepest = std::max(deepest, ++depth);
+        } else if (c == ']' || c == '}') {
+            --depth;
+        }
+    }
+    return deepest;
+}
+
 std::string Reason(int errnoValue) {
     return errnoValue != 0 ? std::strerror(errnoValue) : "input/output error";
 }
@@ -339,6 +370,11 @@ std::string_view FamilyName(PrinterModel family) {
 }
 
 bool LoadSettingsJson(std::string_view text, SettingsDocument& document, std::string& error) {
+    if (NestingDepth(text) > kDeepestNesting) {
+        error = "not a settings file: its values nest deeper than " +
+                std::to_string(kDeepestNesting) + " levels.";
+        return false;
+    }
     try {
         json object = json::parse(text);
         return LoadSettings(object, document, error);

@@ -137,8 +137,9 @@ void DefineWriting(CLI::App& command, CliOptions& options) {
 CLI::App* AddCommand(CLI::App& parent, const std::string& name, const std::string& description,
                      bool& help) {
     CLI::App* command = parent.add_subcommand(
-        name, description + "\nThe options of corvane-cli --help (--port, --model, --json, ...) "
-                            "apply too.\n");
+        name, description +
+                  "\nThe options of corvane-cli --help (--port, --model, --json, ...) "
+                  "apply too.\n");
     command->add_flag("-h,--help", help, "Show this help and exit.");
     return command;
 }
@@ -186,7 +187,14 @@ void Define(OptionParser& parser, CliOptions& options, CommandKinds& kinds) {
                            "sums up which printers succeeded.",
                            CliCommand::Deploy);
     deploy->add_option("file", options.settingsFile, "The settings to write.")->type_name("FILE");
-    deploy->add_option("ports", options.ports, "The printers' ports.")->type_name("PORT...");
+    deploy
+        ->add_option_function<std::vector<std::string>>(
+            "ports",
+            [&options](const std::vector<std::string>& values) {
+                options.ports.insert(options.ports.end(), values.begin(), values.end());
+            },
+            "The printers' ports.")
+        ->type_name("PORT...");
     DefineWriting(*deploy, options);
     add(parser, "print-status",
         "Makes the printer print its settings (Print Status; in the\n"

@@ -83,10 +83,12 @@ class Session:
     def start(self):
         ports = []
         self.printers = {}
+        self.devices = {}  # port name to the terminal that --port points it at; the trace names it
         for printer in PRINTERS:
             process, path = start_printer(self.processes, self.check, self.args.corvane_sim,
                                           self.work, printer["name"], printer["options"])
             self.printers[printer["name"]] = process
+            self.devices[printer["port"]] = path
             ports += ["--port", f"{printer['port']}={path}"]
 
         self.desktop = Desktop(self.processes, self.work)
@@ -362,7 +364,7 @@ class Session:
 
     def verify_trace(self):
         entries = parse_trace(self.files["trace"])
-        com1 = writes_to(entries, "COM1")
+        com1 = writes_to(entries, self.devices["COM1"])
         enter = "08 5E 45 01 00 01"
         first = com1.index(enter) if enter in com1 else len(com1)
         expected = [
@@ -379,7 +381,8 @@ class Session:
         self.check.that(got == expected, "trace: Set Status sent the choices to COM1",
                         "  got      " + "\n           ".join(got) +
                         "\n  expected " + "\n           ".join(expected))
-        settings = [b for b in writes_to(entries, "COM2") if b and b.startswith("08 5E")]
+        settings = [b for b in writes_to(entries, self.devices["COM2"])
+                    if b and b.startswith("08 5E")]
         self.check.that(settings == [],
                         f"trace: Load Status sent nothing to the KRT-620 ({settings})")
 

@@ -69,6 +69,8 @@ private:
     platform::Platform& platform_;
     platform::Reporter& reporter_;
     platform::Error openError_;
+    // Why the last supported printer of the search did not open; NotFound when none was seen.
+    platform::Error probeError_;
     std::string completeDeviceName_;
     std::optional<platform::UsbPrinterInfo> chosen_;
 };

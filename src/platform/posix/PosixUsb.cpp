@@ -137,7 +137,7 @@ std::vector<UsbPrinterInfo> PosixPlatform::ListUsbPrinters() {
             (fs::path(options_.devRoot) / "usb" / ("lp" + std::to_string(entry.number))).string();
         // A node that is missing (a udev rule may remove it) or closed to this user leaves the
         // printer to libusb; one that another program has open stays here, to be found busy.
-        if (::access(info.devicePath.c_str(), R_OK | W_OK) != 0) {
+        if (options_.libusb && ::access(info.devicePath.c_str(), R_OK | W_OK) != 0) {
             continue;
         }
         auto bus = ReadNumber(deviceDir / "busnum");

@@ -59,6 +59,11 @@ void EmulatedPrinter::SetResponder(Responder responder) {
     responder_ = std::move(responder);
 }
 
+void EmulatedPrinter::StopTakingData() {
+    std::lock_guard lock(mutex_);
+    takesData_ = false;
+}
+
 void EmulatedPrinter::RefuseClaimAfterDetach(int errnoValue) {
     std::lock_guard lock(mutex_);
     claimErrnoAfterDetach_ = errnoValue;
@@ -166,7 +171,7 @@ bool EmulatedPrinter::HandleIoctl(UMockdevIoctlClient* client) {
             Urb entry;
             entry.data = data;
             entry.in = (urb->endpoint & 0x80) != 0;
-            if (!entry.in) {
+            if (!entry.in && takesData_) {
                 UMockdevIoctlData* buffer =
                     umockdev_ioctl_data_resolve(data, offsetof(usbdevfs_urb, buffer),
                                                 static_cast<gsize>(urb->buffer_length), nullptr);
@@ -205,7 +210,7 @@ bool EmulatedPrinter::Reap(UMockdevIoctlClient* client, UMockdevIoctlData* arg,
     // A discarded transfer comes back first, then written ones, then reads that have a reply.
     auto ready = urbs_.end();
     for (auto it = urbs_.begin(); it != urbs_.end(); ++it) {
-        if (it->discarded || !it->in) {
+        if (it->discarded || (!it->in && takesData_)) {
             ready = it;
             break;
         }

@@ -56,6 +56,8 @@ public:
 
     // Every bulk OUT transfer from now on goes to the responder.
     void SetResponder(Responder responder);
+    // From now on bulk OUT transfers never complete, as when the printer's buffer is full.
+    void StopTakingData();
     // The claim after a detach fails with this errno, as when another program is faster.
     void RefuseClaimAfterDetach(int errnoValue);
     InterfaceLog Log() const;
@@ -87,6 +89,7 @@ private:
     bool heldElsewhere_ = false;
     UMockdevIoctlClient* claimant_ = nullptr;
     int claimErrnoAfterDetach_ = 0;
+    bool takesData_ = true;
 };
 
 class EmulatedUsb {

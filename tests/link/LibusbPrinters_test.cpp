@@ -8,6 +8,7 @@
 #include "support/RecordingReporter.h"
 
 #include <chrono>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -132,6 +133,10 @@ struct SessionCase {
     int detaches;  // during the session, and so re-attaches after it
 };
 
+void PrintTo(const SessionCase& row, std::ostream* os) {
+    *os << row.name;
+}
+
 class LibusbSessionTest : public LibusbPrintersTest,
                           public ::testing::WithParamInterface<SessionCase> {};
 
@@ -228,24 +233,46 @@ TEST_F(LibusbPrintersTest, EachWriteIsOneTransferAndEachReadReturnsOneReply) {
     EXPECT_EQ(port.LastFailure().problem, PortProblem::None);
 }
 
-// Guards against a read of a silent printer that hangs, or gives up before its bound.
-TEST_F(LibusbPrintersTest, SilentPrinterMakesAReadReturnNothingAtItsBound) {
-    usb.AddPrinter(kVendor310, 0x0025, Holder::Nobody);
+struct BoundCase {
+    const char* name;
+    bool write;             // a write to a printer that takes nothing, else a silent read
+    std::uint32_t boundMs;  // the request's deadline: 2000 ms, plus 1 ms a byte written
+};
+
+void PrintTo(const BoundCase& row, std::ostream* os) {
+    *os << row.name;
+}
+
+class LibusbBoundTest : public LibusbPrintersTest,
+                        public ::testing::WithParamInterface<BoundCase> {};
+
+// Guards against a request that hangs on a printer that stays quiet (libusb waits for ever
+// when given no time-out), or gives up before its deadline.
+TEST_P(LibusbBoundTest, RequestToAQuietPrinterEndsAtItsDeadline) {
+    auto& printer = usb.AddPrinter(kVendor310, 0x0025, Holder::Nobody);
+    printer.StopTakingData();
     Finder();
     platform::Error error;
-    auto device = machine.OpenUsbPrinter("/dev/bus/usb/001/002", true, error);
+    auto device = machine.OpenUsbPrinter(printer.UsbfsPath(), true, error);
     ASSERT_NE(device, nullptr) << platform::ToString(error.kind);
 
-    std::uint8_t buffer[64];
+    std::uint8_t buffer[64] = {0x1b, 0x40};
     auto start = Clock::now();
-    platform::IoResult result = device->Read(buffer);
+    platform::IoResult result =
+        GetParam().write ? device->Write({buffer, 2}) : device->Read(buffer);
     auto elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start);
 
     EXPECT_EQ(result.count, 0u);
     EXPECT_EQ(result.error.kind, ErrorKind::TimedOut);
-    EXPECT_GE(elapsed.count(), platform::kUsbReadTimeoutMs);
-    EXPECT_LE(elapsed.count(), platform::kUsbReadTimeoutMs + 500);
+    EXPECT_GE(elapsed.count(), GetParam().boundMs);
+    EXPECT_LE(elapsed.count(), GetParam().boundMs + 500);
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Requests, LibusbBoundTest,
+    ::testing::Values(BoundCase{"SilentRead", false, platform::kUsbReadTimeoutMs},
+                      BoundCase{"RefusedWrite", true, 2002}),
+    [](const ::testing::TestParamInfo<BoundCase>& info) { return info.param.name; });
 
 // Guards against a libusb link that opens but cannot carry a real exchange: the connection
 // window's Connect and the manager's Get Status, answered by the simulated printer.

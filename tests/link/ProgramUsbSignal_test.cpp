@@ -106,11 +106,12 @@ private:
 
 // Guards against a program ended by a signal that leaves the printer without its driver.
 TEST(ProgramUsbSignal, SigtermAfterAUsbConnectGivesTheKernelDriverBack) {
+    // The printer outlives the bus, whose handler may still hear a program that is ending.
+    sim::VirtualPrinter printer(sim::Model::Krt310II);
     EmulatedUsb usb;
     ASSERT_TRUE(usb.Ready()) << usb.Failure();
     auto& usbPrinter = usb.AddPrinter(0x2c9a, 0x0002, Holder::UsblpWithoutNode);
     ASSERT_EQ(usb.Failure(), "");
-    sim::VirtualPrinter printer(sim::Model::Krt310II);
     usbPrinter.SetResponder(
         [&printer](std::span<const std::uint8_t> sent) { return printer.Feed(sent); });
     auto workDir = std::filesystem::temp_directory_path() /

@@ -78,18 +78,21 @@ std::uint16_t Hex(const std::string& digits) {
     return static_cast<std::uint16_t>(std::stoul(digits, nullptr, 16));
 }
 
-// Guards against a printer in the id table that the logged-in user still cannot open, and
-// against ids udev never matches (sysfs spells them in four lower-case digits).
+// Guards against a printer in the id table that the logged-in user still cannot open on either
+// USB path, and against ids udev never matches (sysfs spells them in four lower-case digits).
 TEST(PackageFilesTest, UdevRuleGivesTheSeatUserEveryPrinterOfTheIdTable) {
-    static const std::regex attribute(R"(ATTRS\{id(Vendor|Product)\} == ([0-9a-f]{4}))");
+    static const std::regex attribute(R"(ATTRS?\{id(Vendor|Product)\} == ([0-9a-f]{4}))");
     const std::vector<std::string> rules = UdevRules(ReadFile(CORVANE_UDEV_RULE));
-    IdSet granted;
+    IdSet usblpNodes;  // /dev/usb/lpN, opened where usblp holds the printer
+    IdSet usbDevices;  // /dev/bus/usb, opened through libusb otherwise
     for (const auto& rule : rules) {
         const std::multiset<std::string> terms = RuleTerms(rule);
         ASSERT_FALSE(terms.empty()) << "not a rule: " << rule;
-        // The usblp node (/dev/usb/lpN) is what the program opens.
-        EXPECT_EQ(terms.count("SUBSYSTEM == usbmisc"), 1u) << rule;
-        EXPECT_EQ(terms.count("KERNEL == lp[0-9]*"), 1u) << rule;
+        const bool usblp =
+            terms.count("SUBSYSTEM == usbmisc") == 1 && terms.count("KERNEL == lp[0-9]*") == 1;
+        const bool device =
+            terms.count("SUBSYSTEM == usb") == 1 && terms.count("ENV{DEVTYPE} == usb_device") == 1;
+        EXPECT_TRUE(usblp != device) << "neither a usblp node nor a USB device: " << rule;
         EXPECT_EQ(terms.count("TAG += uaccess"), 1u) << rule;
         std::uint16_t vendor = 0;
         std::uint16_t product = 0;
@@ -102,9 +105,11 @@ TEST(PackageFilesTest, UdevRuleGivesTheSeatUserEveryPrinterOfTheIdTable) {
             }
         }
         EXPECT_EQ(ids, 2) << "vendor and product in lower-case hex: " << rule;
-        EXPECT_TRUE(granted.insert({vendor, product}).second) << "twice: " << rule;
+        EXPECT_TRUE((usblp ? usblpNodes : usbDevices).insert({vendor, product}).second)
+            << "twice: " << rule;
     }
-    EXPECT_EQ(granted, TableIds());
+    EXPECT_EQ(usblpNodes, TableIds());
+    EXPECT_EQ(usbDevices, TableIds());
 }
 
 // Guards against a rules file that sorts after the seat rules, which turn the uaccess tag into

@@ -2,6 +2,8 @@
 
 #include <array>
 
+#include "operations/Alignment.h"
+#include "operations/LineMode.h"
 #include "operations/SelfTest.h"
 #include "resources/Template102Ids.h"
 #include "ui/DataExchange.h"
@@ -297,7 +299,7 @@ void ConnectionDialog::OnRunManager() {
         if (krt310) {
             Host().RunModal(baudRateDialog_);
         } else {
-            Warn("Citizen Emulation is not support!!");
+            Warn(std::string(operations::kEmulationNotSupportedMessage));
         }
     }
 }
@@ -306,7 +308,7 @@ void ConnectionDialog::OnVerticalAlignmentTool() {
     if (settings_.model == PrinterModel::Krt620) {
         Host().RunModal(alignmentDialog_);
     } else {
-        Warn("This printer can't not use the vertical alignment tool.");
+        Warn(std::string(operations::kAlignmentNotSupportedMessage));
     }
 }
 

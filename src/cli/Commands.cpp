@@ -24,9 +24,6 @@ using protocol::PrinterModel;
 using startup::CliCommand;
 using startup::CliOptions;
 
-constexpr char kNotSupportedEmulationMessage[] = "Citizen Emulation is not support!!";
-constexpr char kNoAlignmentMessage[] = "This printer can't not use the vertical alignment tool.";
-
 CommandResult Failed(int status, const std::string& why) {
     CommandResult result;
     result.exitStatus = status;
@@ -356,8 +353,9 @@ bool LineModeWindowOf(Session& session, TerminalReporter& reporter, LineModeWind
     }
     bool krt620 = session.Family() == PrinterModel::Krt620;
     if (krt620 && session.EmulationAnswer() == 2) {
-        reporter.Message(platform::Severity::Warning, kNotSupportedEmulationMessage);
-        refusal = Failed(kPrinterError, kNotSupportedEmulationMessage);
+        const std::string why(operations::kEmulationNotSupportedMessage);
+        reporter.Message(platform::Severity::Warning, why);
+        refusal = Failed(kPrinterError, why);
         return false;
     }
     window = krt620                           ? LineModeWindow::CodePage
@@ -436,7 +434,7 @@ CommandResult RunAlignment(const CliOptions& options, TerminalReporter& reporter
         return result;
     }
     if (session.Family() != PrinterModel::Krt620) {
-        return Refused(reporter, kNoAlignmentMessage);
+        return Refused(reporter, std::string(operations::kAlignmentNotSupportedMessage));
     }
     if (options.command == CliCommand::AlignmentStore) {
         operations::AlignmentStore stored =

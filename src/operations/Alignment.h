@@ -23,6 +23,9 @@ enum class AlignmentPrint { Pattern, Verification };
 
 inline constexpr std::string_view kWriteErrorMessage = "Write Error!!";
 inline constexpr std::string_view kSaveSuccessMessage = "Save Setting Success!!";
+// Only the KRT-620 keeps alignment offsets.
+inline constexpr std::string_view kAlignmentNotSupportedMessage =
+    "This printer can't not use the vertical alignment tool.";
 
 // Prints the pattern or the verification pattern and cuts the paper; the cut is sent only when
 // the print request went out. A failed write is reported; success is not.

@@ -26,6 +26,10 @@ enum class LineModeOutcome { Sent, NothingChosen, WriteFailed };
 
 inline constexpr std::string_view kNothingChosenMessage = "Don't select item.";
 inline constexpr std::string_view kNothingChosenCaption = "Warning";
+// A KRT-620 that answers 2 to the emulation question runs an emulation with no line-mode
+// settings this program knows.
+inline constexpr std::string_view kEmulationNotSupportedMessage =
+    "Citizen Emulation is not support!!";
 
 // Sends one clear and one set command that change exactly the chosen settings, in the order of
 // the printer's option table, then the print status command. A choice the setting does not

@@ -14,7 +14,8 @@ Three tables, also written as one JSON file:
 3. The window's start-up (process start to its first top-level window mapped, under Xvfb) and
    resident memory, next to a minimal Qt Widgets program that shows one dialog.
 
-Usage: python3 bench/run.py [--build build] [--reps 3] [--json bench-results.json]
+Usage: python3 bench/run.py [--build build] [--reps 3] [--json FILE] [--only TEXT]
+It needs Xvfb and xev (x11-utils) for the start-up table.
 """
 
 import argparse
@@ -374,13 +375,14 @@ def main():
                         help="runs per operation with the printer silent (default 1)")
     parser.add_argument("--startup-reps", type=int, default=7,
                         help="starts per program (default 7)")
-    parser.add_argument("--json", default="bench-results.json", help="where to write the JSON")
+    parser.add_argument("--json", help="where to write the JSON (default: BUILD/bench-results.json)")
     parser.add_argument("--corvane", help="the corvane binary to start (default: the build's)")
     parser.add_argument("--only", help="run only the operations whose name contains this")
     parser.add_argument("--skip", default="", help="comma-separated tables to skip: "
                         "operations, silent, startup")
     options = parser.parse_args()
     build = os.path.abspath(options.build)
+    options.json = options.json or os.path.join(build, "bench-results.json")
     skip = set(filter(None, options.skip.split(",")))
     operations = [o for o in OPERATIONS if not options.only or options.only in o[0]]
     report = {"load_before": os.getloadavg(), "reps": options.reps}

@@ -33,6 +33,12 @@ for program in "$root"/usr/bin/*; do
     [ -f "$root/usr/share/man/man1/$name.1.gz" ] || fail "$name has no manual page"
 done
 
+step "the unpacked programs load the spooler module installed with them"
+queues=$("$root/usr/bin/corvane-cli" ports 2>&1 >/dev/null || true)
+if grep -q "print queues are not looked at" <<<"$queues"; then
+    fail "corvane-cli ports: $queues"
+fi
+
 step "icon sizes"
 icons=("$root"/usr/share/icons/hicolor/*/apps/*.png)
 [ "${#icons[@]}" -ge 5 ] && [ -f "${icons[0]}" ] || fail "too few icon sizes: ${icons[*]}"

@@ -274,17 +274,32 @@ bool PrinterPort::Write(const std::uint8_t* data, std::uint32_t length) {
 }
 
 std::uint32_t PrinterPort::Read(std::uint8_t* buffer, std::uint32_t length) {
+    return ReadReply(buffer, length, {});
+}
+
+std::uint32_t PrinterPort::ReadReply(std::uint8_t* buffer, std::uint32_t length,
+                                     const platform::ReplyComplete& complete) {
     if (!handle) {
         return 0;
     }
-    platform::IoResult first = handle->Read({buffer, length});
+    auto request = [&](std::span<std::uint8_t> part) {
+        if (!complete) {
+            return handle->Read(part);
+        }
+        // The reply is judged from the start of the buffer, also in the retry.
+        std::size_t before = static_cast<std::size_t>(part.data() - buffer);
+        return handle->ReadReply(part, [&](std::span<const std::uint8_t> gathered) {
+            return complete(std::span<const std::uint8_t>(buffer, before + gathered.size()));
+        });
+    };
+    platform::IoResult first = request({buffer, length});
     auto count = static_cast<std::uint32_t>(first.count);
     if (kind == InterfaceKind::Usb || count == length) {
         NoteReadError(first.error);
         return count;
     }
     Sleep(kRetryPauseMs);
-    platform::IoResult second = handle->Read({buffer + count, length - count});
+    platform::IoResult second = request({buffer + count, length - count});
     NoteReadError(second.error);
     // The count says what the buffer holds: both requests' bytes.
     return count + static_cast<std::uint32_t>(second.count);

@@ -66,6 +66,10 @@ public:
     void Close();
     bool Write(const std::uint8_t* data, std::uint32_t length);
     std::uint32_t Read(std::uint8_t* buffer, std::uint32_t length);
+    // Reads as Read does, but neither request waits for more once complete holds for the bytes
+    // the buffer holds from its start; the retry and its pause stay as they are.
+    std::uint32_t ReadReply(std::uint8_t* buffer, std::uint32_t length,
+                            const platform::ReplyComplete& complete);
     // Changes speed, byte size and parity of the open serial line; stop bits, flow control and
     // time-outs stay, and so do the fields above, so a reconnect uses the window's values again.
     bool ApplySerialSettings(std::uint32_t newBaudRate, std::uint32_t newDataBits,

@@ -21,6 +21,7 @@
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <span>
 #include <string>
@@ -86,6 +87,9 @@ struct SerialTimeouts {
     std::uint32_t writeConstantMs = 2000;
 };
 
+// Whether the bytes a read has gathered make a whole reply, after which it need not wait for more.
+using ReplyComplete = std::function<bool(std::span<const std::uint8_t> gathered)>;
+
 // An open device. Destroying it closes it.
 class Device {
 public:
@@ -99,6 +103,14 @@ public:
     // all of them arrived or at the read deadline with what arrived by then. A USB request
     // returns one transfer from the printer, or nothing after UsbReadTimeoutMs.
     virtual IoResult Read(std::span<std::uint8_t> buffer) = 0;
+
+    // Reads as Read does, but also ends, without an error, when complete holds for the bytes this
+    // request gathered; it is asked whenever the request would wait, so a request that starts
+    // complete takes only what had arrived already. A backend may read as Read does instead.
+    virtual IoResult ReadReply(std::span<std::uint8_t> buffer, const ReplyComplete& complete) {
+        (void)complete;
+        return Read(buffer);
+    }
 
     // Discards everything pending in both directions. A device that cannot purge (a parallel
     // port may refuse) reports Unsupported, which callers may ignore.

@@ -71,9 +71,10 @@ public:
         return result;
     }
 
-    IoResult Read(Device& device, std::span<std::uint8_t> buffer) {
+    IoResult Read(Device& device, std::span<std::uint8_t> buffer,
+                  const ReplyComplete& complete = {}) {
         auto began = clock_.Now();
-        IoResult result = device.Read(buffer);
+        IoResult result = complete ? device.ReadReply(buffer, complete) : device.Read(buffer);
         TraceEntry entry = Entry(TraceOperation::Read, result.error);
         entry.count = result.count;
         entry.requested = buffer.size();
@@ -133,6 +134,9 @@ public:
         return trace_.Write(*inner_, data);
     }
     IoResult Read(std::span<std::uint8_t> buffer) override { return trace_.Read(*inner_, buffer); }
+    IoResult ReadReply(std::span<std::uint8_t> buffer, const ReplyComplete& complete) override {
+        return trace_.Read(*inner_, buffer, complete);
+    }
     Error Purge() override { return trace_.Purge(*inner_); }
     std::string Name() const override { return inner_->Name(); }
 

@@ -53,6 +53,14 @@ bool SearchHeader(PrinterPort& port, std::uint8_t* buffer, bool firstByteArrived
     return true;
 }
 
+// The power save reply says all it can once its first '_' before any NUL has the use flag and the
+// time after it: bytes that come later cannot change what is read from it.
+bool PowerSaveReplyComplete(std::span<const std::uint8_t> gathered) {
+    auto end = std::find(gathered.begin(), gathered.end(), std::uint8_t{0});
+    auto mark = std::find(gathered.begin(), end, std::uint8_t{'_'});
+    return mark != end && gathered.end() - mark >= 3;
+}
+
 // Converts the eight pin characters, pin 1 (the last character) first.
 SwitchPins ConvertPins(const std::uint8_t* characters, const StepCallback& step) {
     SwitchPins pins{};
@@ -199,7 +207,7 @@ PowerSaveReply ReadPowerSaveReply(PrinterPort& port) {
     ReplyBuffer buffer{};
     for (int attempt = 0; attempt < kPowerSaveReads; ++attempt) {
         port.Sleep(kPowerSavePauseMs);
-        if (port.Read(buffer.data(), kReplyBufferSize) != 0) {
+        if (port.ReadReply(buffer.data(), kReplyBufferSize, PowerSaveReplyComplete) != 0) {
             break;
         }
     }

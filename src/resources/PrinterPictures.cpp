@@ -3,6 +3,7 @@
 
 #include "resources/Canvas.h"
 #include "resources/DialogTemplate.h"
+#include "resources/PrinterPictures.h"
 
 namespace corvane::resources {
 
@@ -170,14 +171,8 @@ Picture DrawKrt620() {
 
 }  // namespace
 
-const Picture* FindPicture(int pictureId) {
-    static const std::vector<Picture> pictures = {DrawKrt310(), DrawKrt620()};
-    for (const auto& picture : pictures) {
-        if (picture.id == pictureId) {
-            return &picture;
-        }
-    }
-    return nullptr;
+std::vector<Picture> DrawPrinterPictures() {
+    return {DrawKrt310(), DrawKrt620()};
 }
 
 }  // namespace corvane::resources

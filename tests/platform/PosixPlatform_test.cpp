@@ -5,6 +5,8 @@
 #include <sys/time.h>
 
 #include <chrono>
+#include <fstream>
+#include <string>
 
 #include "platform/posix/ErrorFromErrno.h"
 
@@ -81,6 +83,32 @@ TEST(PosixClock, SleepLastsItsWholeDurationWhenASignalInterruptsIt) {
 TEST(PosixFacts, UsbIsSupportedAndNoOldWindowsBranchApplies) {
     PosixPlatform platform;
     EXPECT_TRUE(platform.Facts().usbSupported);
+}
+
+}  // namespace
+}  // namespace corvane::platform::posix
+
+namespace corvane::platform::posix {
+namespace {
+
+bool LibcupsLoaded() {
+    std::ifstream maps("/proc/self/maps");
+    std::string line;
+    while (std::getline(maps, line)) {
+        if (line.find("libcups.so") != std::string::npos) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// Guards against libcups (and the libraries it brings) loading at every start again.
+TEST(PosixPlatformSpooler, LoadsLibcupsOnlyWhenTheQueuesAreFirstLookedAt) {
+    PosixPlatform platform;
+    EXPECT_FALSE(LibcupsLoaded());
+    Spooler& spooler = platform.GetSpooler();
+    EXPECT_EQ(dynamic_cast<NoSpooler*>(&spooler), nullptr) << "the CUPS module did not load";
+    EXPECT_TRUE(LibcupsLoaded());
 }
 
 }  // namespace

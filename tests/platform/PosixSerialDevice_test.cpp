@@ -255,6 +255,33 @@ TEST_F(SerialOnPty, ShortReadEndsAtItsDeadlineWithWhatArrived) {
     EXPECT_LT(took, 330ms);
 }
 
+// Guards against a reply whose end is known waiting out the deadline of a longer read.
+TEST_F(SerialOnPty, ReplyReadEndsOnceTheReplyIsWholeAndTakesWhatArrivedWithIt) {
+    auto device = OpenConfigured(ShortTimeouts(1000));
+    ASSERT_NE(nullptr, device);
+    auto whole = [](std::span<const std::uint8_t> gathered) { return gathered.size() >= 3; };
+    std::thread printer([this] {
+        pty.Send({'_', 0x01});
+        std::this_thread::sleep_for(100ms);
+        pty.Send({0x3C, 0x00});
+    });
+    std::vector<std::uint8_t> buffer(64);
+    auto start = std::chrono::steady_clock::now();
+    IoResult result = device->ReadReply(buffer, whole);
+    auto took = Since(start);
+    printer.join();
+    EXPECT_EQ(4u, result.count);
+    EXPECT_TRUE(result.error.Ok());
+    EXPECT_GE(took, 90ms);
+    EXPECT_LT(took, 600ms);
+    // A request that starts whole takes what is there and does not wait.
+    start = std::chrono::steady_clock::now();
+    result = device->ReadReply(buffer, [](auto) { return true; });
+    EXPECT_EQ(0u, result.count);
+    EXPECT_TRUE(result.error.Ok());
+    EXPECT_LT(Since(start), 100ms);
+}
+
 TEST_F(SerialOnPty, OneByteReadWithNothingArrivingEndsAfterTheDefault2001Ms) {
     auto device = OpenConfigured(SerialTimeouts{});
     ASSERT_NE(nullptr, device);

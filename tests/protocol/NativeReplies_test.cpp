@@ -208,8 +208,25 @@ TEST_P(ByteLinkReplyTest, PowerSaveReplyReadsSixtyFourAfterTwoHundredMillisecond
     EXPECT_TRUE(reply.found);
     EXPECT_TRUE(reply.usePowerSave);
     EXPECT_EQ(reply.seconds, 255);
-    // A short reply waits out the deadline of the 64-byte read and the port's one retry.
+    // A short reply still gets the port's one retry, after its pause.
     EXPECT_EQ(rig.Trace(), (Trace{"S200", "R64 37 50 5F 01 FF 00", "S500", "R58 -"}));
+}
+
+// Guards against a whole power save reply waiting out the 64-byte read's deadline and its retry's.
+TEST_P(ByteLinkReplyTest, PowerSaveReplyWaitsOnlyWhileItsTimeByteIsMissing) {
+    struct Case {
+        Bytes reply;
+        Micros waited;
+    };
+    for (const auto& c :
+         {Case{{'_', 0x00, 0x3C}, 0}, Case{{0x37, '_', 0x01, 0xFF, 0x00}, 0},
+          Case{{'_', 0x01}, Ms(2064 + 2062)}, Case{{0x00, '_', 0x01, 0x3C}, Ms(2064 + 2060)}}) {
+        PortRig rig(GetParam());
+        rig.Send(c.reply);
+        ReadPowerSaveReply(rig.port);
+        EXPECT_EQ(rig.Elapsed(), Ms(200 + 500) + c.waited) << PortRig::Hex(c.reply);
+        EXPECT_EQ(rig.Trace().size(), 4u);
+    }
 }
 
 TEST_P(ByteLinkReplyTest, SilentPowerSaveReplyIsReadThreeTimesAtMost) {

@@ -7,8 +7,6 @@
 #include <memory>
 #include <utility>
 
-#include "platform/posix/PosixPlatform.h"
-
 namespace corvane::platform::posix {
 
 namespace {
@@ -189,8 +187,10 @@ Error CupsSpooler::PrinterRequest(int operation, const std::string& name,
     return ErrorOfStatus(ippGetStatusCode(response.get()));
 }
 
-std::unique_ptr<Spooler> MakeSystemSpooler() {
-    return std::make_unique<CupsSpooler>();
-}
-
 }  // namespace corvane::platform::posix
+
+// The entry of the spooler module that MakeSystemSpooler loads on first use.
+extern "C" __attribute__((visibility("default"))) corvane::platform::Spooler*
+CorvaneMakeCupsSpooler() {
+    return new corvane::platform::posix::CupsSpooler();
+}

@@ -47,9 +47,11 @@ Error WaitForDevice(const UniqueFd& fd, short events, const Deadline& deadline,
 }
 
 // The one loop of every request: step(done) moves what it can after the first done bytes.
+// whole(done), when given, says whether the first done bytes are all the request needs.
 template <typename Step>
 IoResult Transfer(const UniqueFd& fd, short events, std::size_t size, const Deadline& deadline,
-                  const TransferRules& rules, const std::function<Error()>& gate, Step step) {
+                  const TransferRules& rules, const std::function<Error()>& gate, Step step,
+                  const std::function<bool(std::size_t)>& whole = {}) {
     bool reading = events == POLLIN;
     IoResult result;
     bool hungUp = false;
@@ -83,6 +85,9 @@ IoResult Transfer(const UniqueFd& fd, short events, std::size_t size, const Dead
                 result.error = {ErrorKind::Disconnected, EIO};
             }
             // Otherwise an empty transfer: it is the whole answer.
+            return result;
+        }
+        if (whole && whole(result.count)) {
             return result;
         }
         if (Error stop = WaitForDevice(fd, events, deadline, rules, hungUp); !stop.Ok()) {
@@ -119,10 +124,18 @@ int PollUntil(const UniqueFd& fd, short events, const Deadline& deadline) {
 }
 
 IoResult ReadWithDeadline(const UniqueFd& fd, std::span<std::uint8_t> buffer,
-                          const Deadline& deadline, const TransferRules& rules) {
-    return Transfer(fd, POLLIN, buffer.size(), deadline, rules, {}, [&](std::size_t done) {
-        return ::read(fd.Get(), buffer.data() + done, buffer.size() - done);
-    });
+                          const Deadline& deadline, const TransferRules& rules,
+                          const ReplyComplete& complete) {
+    std::function<bool(std::size_t)> whole;
+    if (complete) {
+        whole = [&](std::size_t done) { return complete(buffer.first(done)); };
+    }
+    return Transfer(
+        fd, POLLIN, buffer.size(), deadline, rules, {},
+        [&](std::size_t done) {
+            return ::read(fd.Get(), buffer.data() + done, buffer.size() - done);
+        },
+        whole);
 }
 
 IoResult WriteWithDeadline(const UniqueFd& fd, std::span<const std::uint8_t> data,

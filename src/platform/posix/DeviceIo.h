@@ -33,9 +33,11 @@ struct TransferRules {
 
 // Reads until the buffer is full (or, by the rules, one transfer came), a failure, or the
 // deadline; a failure keeps the bytes read before it. A hang-up ends the request as Disconnected
-// after one more attempt, never in a busy loop.
+// after one more attempt, never in a busy loop. complete, when given, ends the request without an
+// error where it would wait for more and the bytes read so far are a whole reply.
 IoResult ReadWithDeadline(const UniqueFd& fd, std::span<std::uint8_t> buffer,
-                          const Deadline& deadline, const TransferRules& rules);
+                          const Deadline& deadline, const TransferRules& rules,
+                          const ReplyComplete& complete = {});
 
 // Writes until every byte went out, a failure, or the deadline, as ReadWithDeadline reads.
 // gate, when given, is asked before every attempt and ends the request with its error.

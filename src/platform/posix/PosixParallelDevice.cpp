@@ -66,10 +66,15 @@ IoResult PosixParallelDevice::Write(std::span<const std::uint8_t> data) {
 }
 
 IoResult PosixParallelDevice::Read(std::span<std::uint8_t> buffer) {
+    return ReadReply(buffer, {});
+}
+
+IoResult PosixParallelDevice::ReadReply(std::span<std::uint8_t> buffer,
+                                        const ReplyComplete& complete) {
     Deadline deadline(
         RequestBudget(timeouts_.readConstantMs, timeouts_.readMultiplierMs, buffer.size()));
     // Nothing to read yet is normal: the printer's back channel sends when it has something.
-    return ReadWithDeadline(fd_, buffer, deadline, kParallelRules);
+    return ReadWithDeadline(fd_, buffer, deadline, kParallelRules, complete);
 }
 
 }  // namespace corvane::platform::posix

@@ -16,6 +16,7 @@ public:
 
     IoResult Write(std::span<const std::uint8_t> data) override;
     IoResult Read(std::span<std::uint8_t> buffer) override;
+    IoResult ReadReply(std::span<std::uint8_t> buffer, const ReplyComplete& complete) override;
     // The lp driver keeps nothing that could be discarded.
     Error Purge() override { return {ErrorKind::Unsupported, 0}; }
     std::string Name() const override { return path_; }

@@ -41,10 +41,11 @@ public:
 
 private:
     PosixOptions options_;
-    std::unique_ptr<Spooler> spooler_;  // made on first use (CupsSpooler.cpp)
+    std::unique_ptr<Spooler> spooler_;  // made on first use (SpoolerModule.cpp)
 };
 
-// Makes the spooler of this machine: CUPS (CupsSpooler.cpp).
+// Makes the spooler of this machine: CUPS, from the module built of CupsSpooler.cpp; null when
+// the module cannot be loaded.
 std::unique_ptr<Spooler> MakeSystemSpooler();
 
 }  // namespace corvane::platform::posix

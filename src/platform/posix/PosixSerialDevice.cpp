@@ -361,9 +361,14 @@ IoResult PosixSerialDevice::Write(std::span<const std::uint8_t> data) {
 }
 
 IoResult PosixSerialDevice::Read(std::span<std::uint8_t> buffer) {
+    return ReadReply(buffer, {});
+}
+
+IoResult PosixSerialDevice::ReadReply(std::span<std::uint8_t> buffer,
+                                      const ReplyComplete& complete) {
     Deadline deadline(
         RequestBudget(timeouts_.readConstantMs, timeouts_.readMultiplierMs, buffer.size()));
-    return ReadWithDeadline(fd_, buffer, deadline, kSerialRules);
+    return ReadWithDeadline(fd_, buffer, deadline, kSerialRules, complete);
 }
 
 }  // namespace corvane::platform::posix

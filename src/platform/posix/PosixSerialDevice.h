@@ -21,6 +21,7 @@ public:
 
     IoResult Write(std::span<const std::uint8_t> data) override;
     IoResult Read(std::span<std::uint8_t> buffer) override;
+    IoResult ReadReply(std::span<std::uint8_t> buffer, const ReplyComplete& complete) override;
     Error Purge() override;
     std::string Name() const override { return path_; }
 

@@ -64,11 +64,11 @@ public:
         return result;
     }
 
-    IoResult DoRead(std::span<std::uint8_t> buffer) {
+    IoResult DoRead(std::span<std::uint8_t> buffer, const ReplyComplete& complete = {}) {
         Event event{EventKind::Read, line_.Name(), platform_.now_};
         event.requested = buffer.size();
-        IoResult result =
-            line_.Kind() == DeviceKind::Usb ? ReadTransfer(buffer) : ReadUntilDeadline(buffer);
+        IoResult result = line_.Kind() == DeviceKind::Usb ? ReadTransfer(buffer)
+                                                          : ReadUntilDeadline(buffer, complete);
         event.bytes.assign(buffer.begin(), buffer.begin() + static_cast<long>(result.count));
         platform_.Record(event);
         return result;
@@ -101,8 +101,9 @@ private:
         return Ms(t.readConstantMs + std::uint64_t{t.readMultiplierMs} * bytes);
     }
 
-    // Serial and parallel: gather bytes until the request is full or its deadline passes.
-    IoResult ReadUntilDeadline(std::span<std::uint8_t> buffer) {
+    // Serial and parallel: gather bytes until the request is full, holds a whole reply when it
+    // would wait for more, or its deadline passes.
+    IoResult ReadUntilDeadline(std::span<std::uint8_t> buffer, const ReplyComplete& complete) {
         IoResult result;
         Micros deadline = platform_.now_ + ReadDeadline(buffer.size());
         if (slot_.peer->Unplugged(line_)) {
@@ -111,8 +112,14 @@ private:
         }
         auto& queue = line_.receive_;
         Micros lastArrival = platform_.now_;
+        auto whole = [&] { return complete && complete(buffer.first(result.count)); };
+        bool ended = false;
         while (result.count < buffer.size() && !queue.empty() &&
                queue.front().readableAt <= deadline) {
+            if (queue.front().readableAt > lastArrival && whole()) {
+                ended = true;
+                break;
+            }
             auto& chunk = queue.front();
             std::size_t take = std::min(chunk.bytes.size(), buffer.size() - result.count);
             std::copy_n(chunk.bytes.begin(), take,
@@ -124,7 +131,7 @@ private:
                 queue.pop_front();
             }
         }
-        if (result.count == buffer.size()) {
+        if (result.count == buffer.size() || ended || whole()) {
             platform_.now_ = lastArrival;
         } else {
             platform_.now_ = deadline;
@@ -176,6 +183,9 @@ public:
 
     IoResult Write(std::span<const std::uint8_t> data) override { return DoWrite(data); }
     IoResult Read(std::span<std::uint8_t> buffer) override { return DoRead(buffer); }
+    IoResult ReadReply(std::span<std::uint8_t> buffer, const ReplyComplete& complete) override {
+        return DoRead(buffer, complete);
+    }
     Error Purge() override { return DoPurge(); }
     std::string Name() const override { return Line().Name(); }
 
@@ -221,6 +231,9 @@ public:
 
     IoResult Write(std::span<const std::uint8_t> data) override { return DoWrite(data); }
     IoResult Read(std::span<std::uint8_t> buffer) override { return DoRead(buffer); }
+    IoResult ReadReply(std::span<std::uint8_t> buffer, const ReplyComplete& complete) override {
+        return DoRead(buffer, complete);
+    }
     Error Purge() override { return DoPurge(); }
     std::string Name() const override { return Line().Name(); }
     Error QueryStatus(std::uint8_t& status) override {

@@ -1,6 +1,7 @@
 # Keeps Qt inside the Qt host: the configure fails when any target other than those named below
 # links Qt, directly or through the targets it links.
-set(CORVANE_QT_TARGETS corvane_ui_qt corvane corvane-render corvane_qt_tests)
+set(CORVANE_QT_TARGETS corvane_ui_qt corvane corvane-render corvane_qt_tests
+                        corvane-icons)
 
 # Sets out to every target defined in dir and the directories below it.
 function(corvane_targets_below dir out)

@@ -1,10 +1,13 @@
 #!/bin/sh
-# Installs the Debian 12 packages that building, running and testing Corvane Manager need.
+# Installs the Debian 12 packages that building, running and testing Corvane Manager, and making
+# and checking its Debian package, need.
 set -eu
 packages="build-essential cmake ninja-build pkg-config clang-format libgtest-dev libgmock-dev \
 qt6-base-dev qt6-base-dev-tools libgl-dev libcups2-dev cups-daemon cups-client \
-libcli11-dev xvfb xauth fonts-dejavu-core \
-dbus-daemon at-spi2-core python3-gi gir1.2-atspi-2.0"
+libcli11-dev nlohmann-json3-dev xvfb xauth fonts-dejavu-core \
+dbus-daemon at-spi2-core python3-gi gir1.2-atspi-2.0 \
+help2man dpkg-dev file desktop-file-utils appstream lintian \
+libusb-1.0-0-dev umockdev libumockdev-dev"
 if [ "$(id -u)" -eq 0 ]; then
     as_root=""
 else

@@ -51,6 +51,23 @@ std::string DescribeParallelStatus(std::uint8_t status) {
     return text;
 }
 
+// What grants access to the device behind a port name, for the line after an access refusal.
+std::string AccessHint(const std::string& portName) {
+    if (StartsWith(portName, "COM") || StartsWith(portName, "\\\\.\\COM")) {
+        return "; serial ports need the dialout group: sudo adduser $USER dialout, then log in "
+               "again";
+    }
+    if (StartsWith(portName, "LPT")) {
+        return "; parallel ports need the lp group: sudo adduser $USER lp, then log in again";
+    }
+    if (portName == "USB") {
+        return "; the udev rule of the corvane-manager package gives the logged-in user access to "
+               "the supported USB printers: install or reinstall the package and plug the "
+               "printer in again (or join the lp group)";
+    }
+    return {};
+}
+
 }  // namespace
 
 std::string DescribeFailure(const PortFailure& failure) {
@@ -68,6 +85,9 @@ std::string DescribeFailure(const PortFailure& failure) {
             std::string text = head + platform::ToString(failure.error.kind);
             if (failure.error.nativeCode != 0) {
                 text += " (code " + std::to_string(failure.error.nativeCode) + ")";
+            }
+            if (failure.error.kind == platform::ErrorKind::AccessDenied) {
+                text += AccessHint(failure.portName);
             }
             return text;
         }

@@ -37,7 +37,8 @@ struct PortFailure {
 };
 
 // One line for a person: what failed, on which device, and why, such as
-// "cannot open COM1 (/dev/ttyUSB0): access denied".
+// "cannot open COM1 (/dev/ttyUSB0): access denied"; a refused access also says what grants it
+// (the dialout group for serial ports, lp for parallel ones, the package's udev rule for USB).
 std::string DescribeFailure(const PortFailure& failure);
 
 // The one link to the printer. Every dialog sends and receives through the same instance; the

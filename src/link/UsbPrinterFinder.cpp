@@ -26,8 +26,9 @@ bool UsbPrinterFinder::CheckUsbPortConflict() {
 }
 
 std::unique_ptr<platform::Device> UsbPrinterFinder::OpenUsbPrinter() {
-    openError_ = {platform::ErrorKind::NotFound, 0};
     if (!FindUsbPrinterPath(completeDeviceName_)) {
+        // A supported printer that would not open says why, such as another program holding it.
+        openError_ = probeError_;
         return nullptr;
     }
     reporter_.Diagnostic("completeDeviceName = (" + completeDeviceName_ + ")");
@@ -43,6 +44,7 @@ std::string UsbPrinterFinder::ChosenDevicePath() const {
 }
 
 bool UsbPrinterFinder::FindUsbPrinterPath(std::string& deviceName) {
+    probeError_ = {platform::ErrorKind::NotFound, 0};
     for (const auto& printer : platform_.ListUsbPrinters()) {
         if (auto probe = TryUsbInterface(printer, deviceName)) {
             // The probe only proved that the printer is free; the port opens it for itself.
@@ -59,8 +61,7 @@ std::unique_ptr<platform::Device> UsbPrinterFinder::TryUsbInterface(
     }
     deviceName = printer.devicePath;
     chosen_ = printer;
-    platform::Error error;
-    auto device = platform_.OpenUsbPrinter(printer.devicePath, false, error);
+    auto device = platform_.OpenUsbPrinter(printer.devicePath, false, probeError_);
     if (!device) {
         reporter_.Diagnostic("FAILED to open " + printer.devicePath);
     }

@@ -35,8 +35,8 @@ inline constexpr std::uint16_t kKrt620VendorId = 0x3e1f;
 // The system's USB printers are visited in its enumeration order; the first whose ids are in the
 // id table and that opens is chosen. It is first opened shared, only to prove that no other
 // program holds it, then closed and opened again exclusively for the port. On Linux the chosen
-// device node (/dev/usb/lpN) is itself the printer's interface, so no suffix is appended to its
-// name.
+// device node (/dev/usb/lpN, or /dev/bus/usb/BBB/DDD where libusb reaches the printer) stands
+// for the printer's interface itself, so no suffix is appended to its name.
 class UsbPrinterFinder final : public UsbAccess {
 public:
     // The reporter shows the driver conflict warning and receives the two search lines.
@@ -69,6 +69,8 @@ private:
     platform::Platform& platform_;
     platform::Reporter& reporter_;
     platform::Error openError_;
+    // Why the last supported printer of the search did not open; NotFound when none was seen.
+    platform::Error probeError_;
     std::string completeDeviceName_;
     std::optional<platform::UsbPrinterInfo> chosen_;
 };

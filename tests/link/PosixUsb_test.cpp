@@ -88,6 +88,8 @@ public:
         PosixOptions options;
         options.sysfsRoot = Sys().string();
         options.devRoot = (root_ / "dev").string();
+        // libusb would see the machine's own printers beside this tree.
+        options.libusb = false;
         return options;
     }
 
@@ -201,6 +203,7 @@ TEST_F(PosixUsbTest, MissingSysfsListsNothing) {
     PosixOptions options;
     options.sysfsRoot = "/nonexistent/sys";
     options.devRoot = "/nonexistent/dev";
+    options.libusb = false;
     PosixPlatform platform(options);
     EXPECT_TRUE(platform.ListUsbPrinters().empty());
 }

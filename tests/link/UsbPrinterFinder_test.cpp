@@ -142,6 +142,8 @@ TEST_F(UsbPrinterFinderTest, OnlyMatchingPrinterBusyFailsButKeepsItsName) {
     EXPECT_EQ(finder.OpenUsbPrinter(), nullptr);
     EXPECT_EQ(finder.CompleteDeviceName(), "/dev/usb/lp0");
     EXPECT_EQ(reporter.NotesText(), "FAILED to open /dev/usb/lp0\n");
+    // The port then says the printer is in use, not that none is connected.
+    EXPECT_EQ(finder.OpenError().kind, platform::ErrorKind::Busy);
 }
 
 TEST_F(UsbPrinterFinderTest, ExclusiveReopenRefusedEndsTheSearchWithoutTryingTheNext) {

@@ -12,10 +12,13 @@ struct PosixOptions {
     // Where USB printers are described and opened; tests point these at a tree they build.
     std::string sysfsRoot = "/sys";
     std::string devRoot = "/dev";
+    // Also reach, through libusb, the printers that usblp does not serve. libusb reads the
+    // system's own sysfs, so a test tree in place of it turns this off.
+    bool libusb = true;
 };
 
-// The platform of a Linux machine: termios serial ports, /dev/lpN parallel ports, usblp USB
-// printers, the CUPS spooler and the monotonic clock.
+// The platform of a Linux machine: termios serial ports, /dev/lpN parallel ports, USB printers
+// through usblp or else libusb, the CUPS spooler and the monotonic clock.
 class PosixPlatform final : public Platform {
 public:
     explicit PosixPlatform(PosixOptions options = {});

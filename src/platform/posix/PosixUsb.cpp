@@ -1,5 +1,8 @@
-// USB printers on Linux: the interfaces that the usblp driver serves, as sysfs lists them, opened
-// through their /dev/usb/lpN nodes.
+// USB printers on Linux: first the interfaces that the usblp driver serves, as sysfs lists them,
+// opened through their /dev/usb/lpN nodes; then, through libusb, the printers that usblp does not
+// serve or whose node this user cannot open.
+
+#include <unistd.h>
 
 #include <algorithm>
 #include <charconv>
@@ -14,6 +17,7 @@
 
 #include "platform/posix/Deadline.h"
 #include "platform/posix/DeviceIo.h"
+#include "platform/posix/LibusbPrinters.h"
 #include "platform/posix/PosixPlatform.h"
 
 namespace corvane::platform::posix {
@@ -21,10 +25,6 @@ namespace corvane::platform::posix {
 namespace {
 
 namespace fs = std::filesystem;
-
-// A USB write may take as long as a serial one: the printer takes data only as it prints.
-constexpr std::uint32_t kUsbWriteConstantMs = 2000;
-constexpr std::uint32_t kUsbWriteMultiplierMs = 1;
 
 // The printer answers in whole bulk transfers, and usblp can be waited on with poll().
 constexpr TransferRules kUsbRules{.wholeTransfers = true};
@@ -34,7 +34,7 @@ public:
     PosixUsbDevice(UniqueFd fd, std::string path) : fd_(std::move(fd)), path_(std::move(path)) {}
 
     IoResult Write(std::span<const std::uint8_t> data) override {
-        Deadline deadline(RequestBudget(kUsbWriteConstantMs, kUsbWriteMultiplierMs, data.size()));
+        Deadline deadline(UsbWriteBudget(data.size()));
         return WriteWithDeadline(fd_, data, deadline, kUsbRules);
     }
 
@@ -83,6 +83,16 @@ std::optional<std::uint16_t> ReadHexId(const fs::path& path) {
     return value;
 }
 
+// Reads a decimal attribute such as busnum or devnum.
+std::optional<std::uint8_t> ReadNumber(const fs::path& path) {
+    std::ifstream file(path);
+    unsigned value = 0;
+    if (!(file >> value) || value > 255) {
+        return std::nullopt;
+    }
+    return static_cast<std::uint8_t>(value);
+}
+
 struct PrinterEntry {
     unsigned number;
     fs::path classPath;
@@ -92,6 +102,8 @@ struct PrinterEntry {
 
 std::vector<UsbPrinterInfo> PosixPlatform::ListUsbPrinters() {
     std::vector<UsbPrinterInfo> printers;
+    // The devices that usblp offers here; libusb lists the others.
+    std::vector<UsbAddress> servedByUsblp;
     std::error_code ec;
     fs::path classDir = fs::path(options_.sysfsRoot) / "class" / "usbmisc";
     std::vector<PrinterEntry> entries;
@@ -123,16 +135,34 @@ std::vector<UsbPrinterInfo> PosixPlatform::ListUsbPrinters() {
         UsbPrinterInfo info;
         info.devicePath =
             (fs::path(options_.devRoot) / "usb" / ("lp" + std::to_string(entry.number))).string();
+        // A node that is missing (a udev rule may remove it) or closed to this user leaves the
+        // printer to libusb; one that another program has open stays here, to be found busy.
+        if (options_.libusb && ::access(info.devicePath.c_str(), R_OK | W_OK) != 0) {
+            continue;
+        }
+        auto bus = ReadNumber(deviceDir / "busnum");
+        auto address = ReadNumber(deviceDir / "devnum");
+        if (bus && address) {
+            servedByUsblp.push_back({*bus, *address});
+        }
         info.sysPath = entry.classPath.string();
         info.vendorId = *vendorId;
         info.productId = *productId;
         printers.push_back(std::move(info));
+    }
+    if (options_.libusb) {
+        auto others = LibusbPrinters::List(servedByUsblp);
+        printers.insert(printers.end(), std::make_move_iterator(others.begin()),
+                        std::make_move_iterator(others.end()));
     }
     return printers;
 }
 
 std::unique_ptr<Device> PosixPlatform::OpenUsbPrinter(const std::string& devicePath, bool exclusive,
                                                       Error& error) {
+    if (auto address = LibusbPrinters::AddressOf(devicePath)) {
+        return LibusbPrinters::Open(*address, devicePath, exclusive, error);
+    }
     // usblp lets one program at a time open a printer; the lock also keeps two runs of this
     // program apart on nodes that would let both in.
     UniqueFd fd = OpenLocked(devicePath, exclusive, error);

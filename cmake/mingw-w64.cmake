@@ -28,3 +28,4 @@ set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/WineRun.sh)
 
 # Header-only libraries of the distribution, taken into the cross build (cmake/mingw).
 set(CLI11_DIR ${CMAKE_CURRENT_LIST_DIR}/mingw)
+set(nlohmann_json_DIR ${CMAKE_CURRENT_LIST_DIR}/mingw)

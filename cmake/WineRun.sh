@@ -32,8 +32,8 @@ mkdir -p "$WINEPREFIX"
     fi
     # A server of our own, started with its diagnostics (and the state it dumps on a hang-up
     # signal) going nowhere; it stays a few seconds after the last program, so that a run of
-    # tests shares it.
-    "$wine_dir/wineserver" -p5 </dev/null >/dev/null 2>&1 || true
+    # tests shares it. It must not inherit the lock, which it would hold for as long as it runs.
+    "$wine_dir/wineserver" -p5 </dev/null >/dev/null 2>&1 9>&- || true
 ) 9>"$WINEPREFIX.lock"
 
 if [ "${1:-}" = "--prepare" ]; then

@@ -80,7 +80,8 @@ std::chrono::microseconds ComPortServer::Elapsed() const {
 
 void ComPortServer::Send(std::vector<sim::VirtualPrinter::Reply> replies) {
     const sim::Faults& faults = printer_.GetFaults();
-    const auto byteTime = faults.ByteTime(static_cast<std::uint32_t>(std::atoi(line_.speed.c_str())));
+    const auto byteTime =
+        faults.ByteTime(static_cast<std::uint32_t>(std::atoi(line_.speed.c_str())));
     if (faults.latency.count() > 0) {
         std::this_thread::sleep_for(faults.latency);
     }

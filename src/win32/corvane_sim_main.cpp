@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/win32/WinApi.h"
 #include "platform/win32/Win32Platform.h"
+#include "platform/win32/WinApi.h"
 #include "sim/VirtualPrinter.h"
 #include "startup/SimOptions.h"
 #include "win32/ComPortServer.h"

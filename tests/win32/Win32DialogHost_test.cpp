@@ -103,10 +103,12 @@ LONG ButtonType(ControlKind kind, std::uint32_t style) {
     }
 }
 
+// Windows converts a control's position and its size from dialog units each on its own, so the
+// far edges round as the sum of the two.
 RECT DialogRect(HWND window, const resources::Rect& rect) {
-    RECT pixels{rect.left, rect.top, rect.left + rect.width, rect.top + rect.height};
-    MapDialogRect(window, &pixels);
-    return pixels;
+    RECT origin{rect.left, rect.top, rect.width, rect.height};
+    MapDialogRect(window, &origin);
+    return {origin.left, origin.top, origin.left + origin.right, origin.top + origin.bottom};
 }
 
 RECT ChildRect(HWND parent, HWND child) {
@@ -155,8 +157,7 @@ TEST(Win32DialogHost, EveryTemplateBecomesAWindowOfItsControls) {
             EXPECT_EQ(GetDlgCtrlID(child), control.id);
             const LONG style = GetWindowLongW(child, GWL_STYLE);
             EXPECT_EQ((style & WS_VISIBLE) != 0, (control.style & resources::kHidden) == 0);
-            EXPECT_EQ(IsWindowEnabled(child) != FALSE,
-                      (control.style & resources::kDisabled) == 0);
+            EXPECT_EQ(IsWindowEnabled(child) != FALSE, (control.style & resources::kDisabled) == 0);
             const RECT expected = DialogRect(window, control.rect);
             const RECT actual = ChildRect(window, child);
             EXPECT_EQ(actual.left, expected.left);
@@ -165,16 +166,17 @@ TEST(Win32DialogHost, EveryTemplateBecomesAWindowOfItsControls) {
             switch (control.kind) {
                 case ControlKind::DropDownList:
                 case ControlKind::DropDownCombo: {
-                    // The template's height is that of the open list, unsorted, as given.
+                    // The template's height is where the open list ends; its items come unsorted,
+                    // as given.
                     RECT dropped{};
                     SendMessageW(child, CB_GETDROPPEDCONTROLRECT, 0,
                                  reinterpret_cast<LPARAM>(&dropped));
-                    EXPECT_EQ(dropped.bottom - dropped.top, expected.bottom - expected.top);
+                    MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&dropped), 2);
+                    EXPECT_EQ(dropped.bottom, expected.bottom);
                     EXPECT_EQ(style & CBS_SORT, 0);
                     ASSERT_EQ(host.ItemCount(control.id), static_cast<int>(control.items.size()));
                     for (std::size_t i = 0; i < control.items.size(); ++i) {
-                        EXPECT_EQ(host.ItemText(control.id, static_cast<int>(i)),
-                                  control.items[i]);
+                        EXPECT_EQ(host.ItemText(control.id, static_cast<int>(i)), control.items[i]);
                     }
                     EXPECT_EQ(host.Selection(control.id), -1);
                     EXPECT_EQ((style & 3) == CBS_DROPDOWNLIST,
@@ -326,8 +328,8 @@ TEST(Win32DialogHost, SaveDialogOffersStatusFilesAndAddsTheirExtension) {
         SetWindowTextW(name, L"C:\\windows\\temp\\switches");
         testing::PressOk(box.window);
     });
-    auto chosen = host.SaveFileDialog(
-        {"Save Status", "", {"Status Files (*.sts)", "*.sts"}, "sts"});
+    auto chosen =
+        host.SaveFileDialog({"Save Status", "", {"Status Files (*.sts)", "*.sts"}, "sts"});
     EXPECT_EQ(offeredType, L"Status Files (*.sts)");
     ASSERT_TRUE(chosen.has_value());
     EXPECT_EQ(*chosen, "C:\\windows\\temp\\switches.sts");
@@ -348,7 +350,9 @@ TEST(Win32DialogHost, QuittingFromANestedWindowEndsEveryLoopAndOpenBox) {
         // A child started after the program's end returns at once without opening.
         lateResult = main.Host().RunModal(late);
     };
-    child.onInit = [](ProbeDialog& self) { self.Host().SetTimer(2, std::chrono::milliseconds(10)); };
+    child.onInit = [](ProbeDialog& self) {
+        self.Host().SetTimer(2, std::chrono::milliseconds(10));
+    };
     child.onTimer = [&child](int) {
         child.Host().KillTimer(2);
         // The program is ended while a message box of the child is open.

@@ -86,7 +86,8 @@ TEST(Win32Platform, ParallelStatusIsSelectedAloneOnlyForAReadyPrinter) {
     EXPECT_EQ(Win32ParallelDevice::StatusFromQuery(0xC0), kParallelSelected | kParallelBusy);
     EXPECT_EQ(Win32ParallelDevice::StatusFromQuery(0x84), kParallelSelected | kParallelPaperEmpty);
     EXPECT_EQ(Win32ParallelDevice::StatusFromQuery(0x08), kParallelOffLine);
-    EXPECT_EQ(Win32ParallelDevice::StatusFromQuery(0x30), kParallelPowerOff | kParallelNotConnected);
+    EXPECT_EQ(Win32ParallelDevice::StatusFromQuery(0x30),
+              kParallelPowerOff | kParallelNotConnected);
 }
 
 TEST(Win32Platform, SleepWaitsAtLeastItsTimeOnTheMonotonicClock) {

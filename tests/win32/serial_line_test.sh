@@ -5,11 +5,11 @@
 # through the real Windows serial calls, and the simulated printer's state must show them.
 #   serial_line_test.sh WINE_RUN TEST_PROGRAM.exe CORVANE_CLI.exe CORVANE_SIM WORK_DIR
 set -eu
-wine_run=$1
-test_program=$2
-cli=$3
-simulator=$4
-work=$5
+wine_run=$(realpath "$1")
+test_program=$(realpath "$2")
+cli=$(realpath "$3")
+simulator=$(realpath -m "$4")
+work=$(realpath -m "$5")
 
 if [ ! -x "$simulator" ]; then
     echo "corvane-sim for this machine is not at $simulator: build the Linux tree first" \
@@ -39,9 +39,7 @@ while [ ! -e "$terminal" ] || [ ! -s "$work/state.txt" ]; do
 done
 
 "$wine_run" --prepare
-# COM5 is the printer's terminal: in Wine's registry for sessions to come, and in the device
-# folder of the session that runs now.
-"$wine_run" reg add 'HKLM\Software\Wine\Ports' /v COM5 /d "$terminal" /f >/dev/null 2>&1
+# COM5 is the printer's terminal: Wine opens the ports of its device folder as they are linked.
 ln -sfn "$terminal" "$com5"
 
 CORVANE_TEST_COM=COM5 "$wine_run" "$test_program" --gtest_brief=1

@@ -22,8 +22,8 @@ IoResult Transfer(HANDLE device, bool write, void* buffer, std::size_t size,
     }
     OVERLAPPED request{};
     request.hEvent = done.Get();
-    const auto length = static_cast<DWORD>(
-        std::min<std::size_t>(size, std::numeric_limits<DWORD>::max()));
+    const auto length =
+        static_cast<DWORD>(std::min<std::size_t>(size, std::numeric_limits<DWORD>::max()));
     BOOL started = write ? WriteFile(device, buffer, length, nullptr, &request)
                          : ReadFile(device, buffer, length, nullptr, &request);
     if (!started) {

@@ -39,9 +39,12 @@ Win32ParallelDevice::Win32ParallelDevice(UniqueHandle handle, std::string path)
 std::uint8_t Win32ParallelDevice::StatusFromQuery(std::uint8_t driverStatus) {
     // The driver's initialise and auto-feed bits are lines the PC drives, not the printer's word.
     constexpr std::pair<std::uint8_t, std::uint8_t> kBits[] = {
-        {kDriverPaperEmpty, kParallelPaperEmpty},     {kDriverOffLine, kParallelOffLine},
-        {kDriverPowerOff, kParallelPowerOff},         {kDriverNotConnected, kParallelNotConnected},
-        {kDriverBusy, kParallelBusy},                 {kDriverSelected, kParallelSelected},
+        {kDriverPaperEmpty, kParallelPaperEmpty},
+        {kDriverOffLine, kParallelOffLine},
+        {kDriverPowerOff, kParallelPowerOff},
+        {kDriverNotConnected, kParallelNotConnected},
+        {kDriverBusy, kParallelBusy},
+        {kDriverSelected, kParallelSelected},
     };
     std::uint8_t status = 0;
     for (auto [driverBit, platformBit] : kBits) {

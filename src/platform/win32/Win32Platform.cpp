@@ -1,10 +1,10 @@
 #include "platform/win32/Win32Platform.h"
 
 #include "platform/MachinePlatform.h"
-#include "platform/win32/WinApi.h"
 #include "platform/win32/Win32ParallelDevice.h"
 #include "platform/win32/Win32SerialDevice.h"
 #include "platform/win32/Win32Spooler.h"
+#include "platform/win32/WinApi.h"
 
 namespace corvane::platform {
 

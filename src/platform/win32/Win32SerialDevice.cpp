@@ -52,8 +52,7 @@ DWORD Length(std::size_t size) {
 
 }  // namespace
 
-std::unique_ptr<Win32SerialDevice> Win32SerialDevice::Open(const std::string& path,
-                                                           Error& error) {
+std::unique_ptr<Win32SerialDevice> Win32SerialDevice::Open(const std::string& path, Error& error) {
     UniqueHandle handle(CreateFileW(Widen(path).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
                                     OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!handle.Valid()) {

@@ -37,8 +37,8 @@ public:
         : handle_(std::move(handle)), path_(std::move(path)) {}
 
     IoResult Write(std::span<const std::uint8_t> data) override {
-        auto budget = kUsbWriteConstantMs + kUsbWriteMultiplierMs * static_cast<std::uint32_t>(
-                                                                        data.size());
+        auto budget =
+            kUsbWriteConstantMs + kUsbWriteMultiplierMs * static_cast<std::uint32_t>(data.size());
         return WriteWithin(handle_.Get(), data, budget);
     }
     IoResult Read(std::span<std::uint8_t> buffer) override {
@@ -125,8 +125,8 @@ std::vector<UsbPrinterInfo> Win32Platform::ListUsbPrinters() {
     return printers;
 }
 
-std::unique_ptr<Device> Win32Platform::OpenUsbPrinter(const std::string& devicePath,
-                                                      bool exclusive, Error& error) {
+std::unique_ptr<Device> Win32Platform::OpenUsbPrinter(const std::string& devicePath, bool exclusive,
+                                                      Error& error) {
     UniqueHandle handle(OpenOverlapped(devicePath, exclusive, error));
     if (!handle.Valid()) {
         return nullptr;

@@ -27,8 +27,10 @@ HBITMAP MakePictureBitmap(const resources::Picture& picture, int width, int heig
     const int stride = (picture.width * 3 + 3) & ~3;
     std::vector<std::uint8_t> rows(static_cast<std::size_t>(stride) * picture.height);
     for (int y = 0; y < picture.height; ++y) {
-        const std::uint8_t* source = picture.rgb.data() + static_cast<std::size_t>(y) * picture.width * 3;
-        std::uint8_t* target = rows.data() + static_cast<std::size_t>(picture.height - 1 - y) * stride;
+        const std::uint8_t* source =
+            picture.rgb.data() + static_cast<std::size_t>(y) * picture.width * 3;
+        std::uint8_t* target =
+            rows.data() + static_cast<std::size_t>(picture.height - 1 - y) * stride;
         for (int x = 0; x < picture.width; ++x) {
             target[x * 3] = source[x * 3 + 2];
             target[x * 3 + 1] = source[x * 3 + 1];

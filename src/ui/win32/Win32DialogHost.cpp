@@ -98,7 +98,8 @@ void Dispatch(MSG& message) {
 BOOL CALLBACK EndForeignDialog(HWND window, LPARAM) {
     wchar_t className[16] = {};
     GetClassNameW(window, className, 16);
-    if (std::wstring_view(className) == L"#32770" && Win32DialogHost::FromWindow(window) == nullptr) {
+    if (std::wstring_view(className) == L"#32770" &&
+        Win32DialogHost::FromWindow(window) == nullptr) {
         ::EndDialog(window, IDCANCEL);
     }
     return TRUE;
@@ -118,9 +119,9 @@ Win32DialogHost::Win32DialogHost(Dialog& dialog, HWND owner)
     LiveHosts().push_back(this);
     LoadCommonControls();
     const std::vector<std::uint16_t> layout = BuildWindowTemplate(template_);
-    HWND created = CreateDialogIndirectParamW(
-        GetModuleHandleW(nullptr), reinterpret_cast<LPCDLGTEMPLATEW>(layout.data()), owner,
-        DialogProc, reinterpret_cast<LPARAM>(this));
+    HWND created = CreateDialogIndirectParamW(GetModuleHandleW(nullptr),
+                                              reinterpret_cast<LPCDLGTEMPLATEW>(layout.data()),
+                                              owner, DialogProc, reinterpret_cast<LPARAM>(this));
     if (created == nullptr && !Ended()) {
         // Without a window there is nothing the user could do; the dialog ends at once.
         result_ = kIdCancel;

@@ -154,8 +154,8 @@ ControlBlueprint BlueprintOf(const resources::DialogTemplate& dialogTemplate, st
         case ControlKind::PushButton:
             blueprint.windowClass = L"Button";
             style |= WS_TABSTOP;
-            style |= (control.style & resources::kDefaultButton) != 0 ? BS_DEFPUSHBUTTON
-                                                                       : BS_PUSHBUTTON;
+            style |=
+                (control.style & resources::kDefaultButton) != 0 ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON;
             blueprint.text = LiteralCaption(control.caption);
             break;
         case ControlKind::DropDownList:
@@ -208,8 +208,8 @@ std::vector<std::uint16_t> BuildWindowTemplate(const resources::DialogTemplate& 
     out.Word(0);  // no menu
     out.Word(0);  // the dialog class
     out.Text(Widen(dialogTemplate.caption));
-    out.Word(static_cast<std::uint16_t>(dialogTemplate.fontPoints > 0 ? dialogTemplate.fontPoints
-                                                                      : 8));
+    out.Word(
+        static_cast<std::uint16_t>(dialogTemplate.fontPoints > 0 ? dialogTemplate.fontPoints : 8));
     out.Word(FW_NORMAL);
     out.Word(static_cast<std::uint16_t>(DEFAULT_CHARSET << 8));  // not italic; the charset
     out.Text(FontFace(dialogTemplate.fontName));

@@ -1,176 +1,21 @@
 #include "cli/Ports.h"
 
-#include <grp.h>
-#include <pwd.h>
-#include <sys/stat.h>
-#include <sys/sysmacros.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <filesystem>
-#include <fstream>
 #include <iomanip>
 #include <sstream>
 
+#include "cli/DeviceAccess.h"
 #include "cli/PortTarget.h"
 #include "link/PortMap.h"
 #include "link/SpoolerPorts.h"
 #include "link/UsbPrinterFinder.h"
-#include "platform/posix/PosixPlatform.h"
 #include "startup/ProgramPlatform.h"
 
 namespace corvane::cli {
 
 namespace {
 
-namespace fs = std::filesystem;
 using json = nlohmann::ordered_json;
-
-struct Problem {
-    std::string why;
-    std::string todo;
-};
-
-struct DeviceState {
-    bool exists = false;
-    bool usable = false;
-    std::vector<Problem> problems;
-};
-
-std::string GroupName(gid_t gid) {
-    group* found = ::getgrgid(gid);
-    return found != nullptr ? found->gr_name : std::to_string(gid);
-}
-
-std::string UserName() {
-    passwd* found = ::getpwuid(::geteuid());
-    return found != nullptr ? found->pw_name : std::to_string(::geteuid());
-}
-
-bool InGroup(gid_t gid) {
-    if (::getegid() == gid) {
-        return true;
-    }
-    int count = ::getgroups(0, nullptr);
-    std::vector<gid_t> groups(static_cast<std::size_t>(std::max(count, 0)));
-    count = ::getgroups(count, groups.data());
-    return std::find(groups.begin(), groups.begin() + std::max(count, 0), gid) !=
-           groups.begin() + std::max(count, 0);
-}
-
-bool InGroupNamed(const char* name) {
-    group* found = ::getgrnam(name);
-    return found != nullptr && InGroup(found->gr_gid);
-}
-
-std::string ProcessName(const std::string& pid) {
-    std::ifstream comm("/proc/" + pid + "/comm");
-    std::string name;
-    std::getline(comm, name);
-    return name.empty() ? "?" : name;
-}
-
-// Who holds a lock on the file: the kernel lists every lock with the holder's process and the
-// file's device and inode.
-std::vector<std::string> LockHolders(const struct stat& info) {
-    std::ifstream locks("/proc/locks");
-    std::ostringstream wanted;
-    wanted << std::hex << std::setw(2) << std::setfill('0') << major(info.st_dev) << ":"
-           << std::setw(2) << minor(info.st_dev) << ":" << std::dec << info.st_ino;
-    std::vector<std::string> holders;
-    std::string line;
-    while (std::getline(locks, line)) {
-        std::istringstream fields(line);
-        std::string number, kind, mode, access, pid, file;
-        fields >> number >> kind;
-        if (kind == "->") {
-            continue;  // a request waiting for the lock
-        }
-        fields >> mode >> access >> pid >> file;
-        if (file == wanted.str() && pid != std::to_string(::getpid()) && pid != "-1") {
-            holders.push_back(pid + " (" + ProcessName(pid) + ")");
-        }
-    }
-    return holders;
-}
-
-// The programs that have the device open, as far as this user may look.
-std::vector<std::string> OpenHolders(const std::string& device) {
-    std::vector<std::string> holders;
-    std::error_code ec;
-    fs::path target = fs::weakly_canonical(device, ec);
-    for (const auto& process : fs::directory_iterator("/proc", ec)) {
-        std::string pid = process.path().filename().string();
-        if (pid.find_first_not_of("0123456789") != std::string::npos ||
-            pid == std::to_string(::getpid())) {
-            continue;
-        }
-        std::error_code unreadable;
-        for (const auto& fd : fs::directory_iterator(process.path() / "fd", unreadable)) {
-            std::error_code gone;
-            if (fs::read_symlink(fd.path(), gone) == target) {
-                holders.push_back(pid + " (" + ProcessName(pid) + ")");
-                break;
-            }
-        }
-    }
-    return holders;
-}
-
-bool IsConsole(const std::string& sysfsRoot, const std::string& device) {
-    std::ifstream active(sysfsRoot + "/class/tty/console/active");
-    std::string name;
-    std::string base = fs::path(device).filename().string();
-    while (active >> name) {
-        if (name == base && fs::path(device).parent_path() == "/dev") {
-            return true;
-        }
-    }
-    return false;
-}
-
-std::string Mode(mode_t mode) {
-    std::ostringstream text;
-    text << std::oct << std::setw(4) << std::setfill('0') << (mode & 07777);
-    return text.str();
-}
-
-DeviceState LookAt(const std::string& device, const std::string& sysfsRoot) {
-    DeviceState state;
-    struct stat info {};
-    if (device.empty() || ::stat(device.c_str(), &info) != 0) {
-        state.problems.push_back({"no such device", ""});
-        return state;
-    }
-    state.exists = true;
-    if (IsConsole(sysfsRoot, device)) {
-        state.problems.push_back(
-            {"it is the system console", "leave it alone; name another device with --port"});
-    }
-    if (::access(device.c_str(), R_OK | W_OK) != 0) {
-        std::string group = GroupName(info.st_gid);
-        std::string why = "no permission to read and write it (owner " +
-                          std::to_string(info.st_uid) + ", group " + group + ", mode " +
-                          Mode(info.st_mode) + ")";
-        if (!InGroup(info.st_gid) && (info.st_mode & S_IRWXG) == (S_IRGRP | S_IWGRP)) {
-            state.problems.push_back(
-                {why + "; " + UserName() + " is not in the " + group + " group",
-                 "sudo usermod -aG " + group + " " + UserName() + ", then log in again"});
-        } else {
-            state.problems.push_back(
-                {why, "ask the administrator for read and write access to " + device});
-        }
-    }
-    std::vector<std::string> holders = LockHolders(info);
-    if (holders.empty()) {
-        holders = OpenHolders(device);
-    }
-    for (const auto& holder : holders) {
-        state.problems.push_back({"held by process " + holder, "end that program first"});
-    }
-    state.usable = state.problems.empty();
-    return state;
-}
 
 json ProblemsJson(const std::vector<Problem>& problems) {
     json list = json::array();
@@ -216,7 +61,7 @@ std::string Hex4(std::uint16_t value) {
 CommandResult RunPorts(const startup::CliOptions& options) {
     CommandResult result;
     std::unique_ptr<startup::ProgramPlatform> simulated;
-    std::unique_ptr<platform::posix::PosixPlatform> machine;
+    std::unique_ptr<platform::Platform> machine;
     platform::Platform* platform = nullptr;
     if (options.simulate) {
         startup::CommandLineOptions simulate;
@@ -225,8 +70,7 @@ CommandResult RunPorts(const startup::CliOptions& options) {
         simulated = startup::ProgramPlatform::Make(simulate, ignored);
         platform = &simulated->Get();
     } else {
-        machine = std::make_unique<platform::posix::PosixPlatform>(
-            platform::posix::PosixOptions{options.sysfsRoot, options.devRoot});
+        machine = MakeListingPlatform(options);
         platform = machine.get();
     }
 
@@ -257,7 +101,7 @@ CommandResult RunPorts(const startup::CliOptions& options) {
     }
 
     std::vector<platform::QueueInfo> queues = platform->GetSpooler().ListQueues();
-    const bool mayStopQueues = ::geteuid() == 0 || InGroupNamed("lpadmin");
+    const bool mayStopQueues = MayStopQueues();
     std::ostringstream text;
     text << std::left << std::setw(12) << "PORT" << std::setw(28) << "DEVICE" << std::setw(10)
          << "KIND"
@@ -268,7 +112,7 @@ CommandResult RunPorts(const startup::CliOptions& options) {
         if (options.simulate) {
             state.exists = state.usable = true;
         } else {
-            state = LookAt(device, options.sysfsRoot);
+            state = LookAt(device, options);
         }
         json queueNames = json::array();
         for (const auto& queue : queues) {
@@ -278,8 +122,7 @@ CommandResult RunPorts(const startup::CliOptions& options) {
                     {"print queue " + queue.name + " prints to it",
                      mayStopQueues ? "nothing: it is stopped while corvane-cli works and started "
                                      "again after"
-                                   : "stopping it needs membership of lpadmin (or root); "
-                                     "without it the queue keeps running"});
+                                   : kQueueStopRefused});
             }
         }
         std::string stateText = state.usable ? "usable" : state.exists ? "not usable" : "absent";
@@ -317,11 +160,10 @@ CommandResult RunPorts(const startup::CliOptions& options) {
     std::vector<Problem> usbQueues;
     for (const auto& queue : queues) {
         if (link::QueueUsesUsb(queue)) {
-            usbQueues.push_back(
-                {"print queue " + queue.name +
-                     " uses a USB printer, so USB "
-                     "connections are refused",
-                 "point " + queue.name + " elsewhere or remove it: lpadmin -x " + queue.name});
+            usbQueues.push_back({"print queue " + queue.name +
+                                     " uses a USB printer, so USB "
+                                     "connections are refused",
+                                 UsbQueueRemedy(queue.name)});
         }
     }
     for (const auto& printer : printers) {
@@ -330,7 +172,7 @@ CommandResult RunPorts(const startup::CliOptions& options) {
         if (options.simulate) {
             state.exists = state.usable = true;
         } else {
-            state = LookAt(printer.devicePath, options.sysfsRoot);
+            state = LookAt(printer.devicePath, options);
         }
         state.problems.insert(state.problems.end(), usbQueues.begin(), usbQueues.end());
         state.usable = state.usable && usbQueues.empty() && !family.empty();

@@ -1,18 +1,10 @@
 #include "cli/QueueWatch.h"
 
-#include <poll.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <iostream>
-#include <thread>
-
-#include "platform/posix/TerminationSignals.h"
 
 namespace corvane::cli {
-
-using platform::posix::TerminationSignals;
 
 QueueWatch& QueueWatch::Instance() {
     // Never destroyed: the watching thread may still use it while the program ends.
@@ -25,11 +17,10 @@ bool QueueWatch::Start() {
     if (started_) {
         return true;
     }
-    if (!TerminationSignals::Install()) {
+    if (!StartWatching()) {
         return false;
     }
     started_ = true;
-    std::thread([this] { Run(); }).detach();
     return true;
 }
 
@@ -43,15 +34,7 @@ void QueueWatch::Remove(QueueHolder& holder) {
     holders_.erase(&holder);
 }
 
-void QueueWatch::Run() {
-    int signalNumber = 0;
-    while (signalNumber == 0) {
-        pollfd watch{TerminationSignals::ReadFd(), POLLIN, 0};
-        if (::poll(&watch, 1, -1) < 0 && errno != EINTR) {
-            return;
-        }
-        signalNumber = TerminationSignals::TakeSignal();
-    }
+void QueueWatch::RestoreAndExit(int exitStatus) {
     // Sessions stay registered from here on, so that none goes away while its queues restart.
     lock_.lock();
     for (QueueHolder* holder : holders_) {
@@ -61,7 +44,7 @@ void QueueWatch::Run() {
     std::cerr.flush();
     std::fflush(nullptr);
     // The other threads may be waiting on a printer; they are not waited for.
-    ::_exit(128 + signalNumber);
+    std::_Exit(exitStatus);
 }
 
 }  // namespace corvane::cli

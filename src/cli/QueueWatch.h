@@ -12,11 +12,12 @@ public:
     virtual void RestoreQueuesNow() = 0;
 };
 
-// Ends the program on SIGINT, SIGTERM and SIGHUP as the window does: every print queue that a
-// printer's session stopped starts again, then the program exits with 128 + the signal's
-// number. The sessions may be in the middle of an exchange on threads of their own; a thread
-// that watches the signals does the restoring, taking each session's queue table only while no
-// connect is changing it.
+// Ends the program on SIGINT, SIGTERM and SIGHUP as the window does (on Windows: Ctrl+C,
+// Ctrl+Break, the console closing, the session ending): every print queue that a printer's
+// session stopped starts again, then the program exits with 128 + the signal's number. The
+// sessions may be in the middle of an exchange on threads of their own; a thread that watches
+// the signals does the restoring, taking each session's queue table only while no connect is
+// changing it. How the signals are heard is the system's part (cli/posix, cli/win32).
 class QueueWatch {
 public:
     // The program's one watch, which lives until the program ends.
@@ -28,9 +29,13 @@ public:
     void Add(QueueHolder& holder);
     void Remove(QueueHolder& holder);
 
+    // Restores every session's queues and ends the program; called by the watching thread.
+    [[noreturn]] void RestoreAndExit(int exitStatus);
+
 private:
     QueueWatch() = default;
-    void Run();
+    // Starts hearing the signals; each system's own file defines it.
+    bool StartWatching();
 
     std::mutex lock_;
     std::set<QueueHolder*> holders_;

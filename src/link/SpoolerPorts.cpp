@@ -25,9 +25,12 @@ bool QueueUsesDevice(const platform::QueueInfo& queue, const std::string& device
 }
 
 bool QueueUsesUsb(const platform::QueueInfo& queue) {
-    // The usb backend's own URIs, and queues pointed straight at a usblp device node.
-    return StartsWithIgnoringCase(queue.deviceUri, "usb:") ||
-           queue.deviceUri.find("/dev/usb/lp") != std::string::npos;
+    // The usb backend's own URIs, queues pointed straight at a usblp device node, and the ports
+    // Windows gives its USB printers (USB001, USB002, ...).
+    const std::string& uri = queue.deviceUri;
+    return StartsWithIgnoringCase(uri, "usb:") || uri.find("/dev/usb/lp") != std::string::npos ||
+           (uri.size() > 3 && uri.compare(0, 3, "USB") == 0 &&
+            std::isdigit(static_cast<unsigned char>(uri[3])) != 0);
 }
 
 void RedirectPrintersOnPort(platform::Platform& platform, const PortMap& ports,

@@ -1,7 +1,7 @@
 #include "startup/ProgramPlatform.h"
 
+#include "platform/MachinePlatform.h"
 #include "platform/TracingPlatform.h"
-#include "platform/posix/PosixPlatform.h"
 #include "platform/sim/SimPlatform.h"
 #include "sim/SimulatedPrinters.h"
 
@@ -19,7 +19,7 @@ std::unique_ptr<ProgramPlatform> ProgramPlatform::Make(const CommandLineOptions&
             *made->simulated_, *options.simulate, options.emulation);
         made->top_ = made->simulated_.get();
     } else {
-        made->machine_ = std::make_unique<platform::posix::PosixPlatform>();
+        made->machine_ = platform::MakeMachinePlatform();
         made->top_ = made->machine_.get();
         // Only the machine's ports are pointed elsewhere; a simulated printer is behind every
         // port name already.

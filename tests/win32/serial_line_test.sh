@@ -1,0 +1,77 @@
+#!/bin/sh
+# The Windows serial backend end to end: corvane-sim, built for this machine, serves a KRT-310 on
+# a pseudo-terminal; Wine maps COM5 to it. The Windows test program checks the port itself, then
+# corvane-cli.exe connects, reads the settings (Get Status) and writes changed ones (Set Status)
+# through the real Windows serial calls, and the simulated printer's state must show them.
+#   serial_line_test.sh WINE_RUN TEST_PROGRAM.exe CORVANE_CLI.exe CORVANE_SIM WORK_DIR
+set -eu
+wine_run=$(realpath "$1")
+test_program=$(realpath "$2")
+cli=$(realpath "$3")
+simulator=$(realpath -m "$4")
+work=$(realpath -m "$5")
+
+if [ ! -x "$simulator" ]; then
+    echo "corvane-sim for this machine is not at $simulator: build the Linux tree first" \
+         "(cmake -S . -B build && cmake --build build) or give -DCORVANE_HOST_SIM=PATH" >&2
+    exit 1
+fi
+: "${WINEPREFIX:?WINEPREFIX must name the test prefix}"
+
+rm -rf "$work"
+mkdir -p "$work"
+terminal="$work/printer-tty"
+"$simulator" --model KRT-310 --state-file "$work/state.txt" --link "$terminal" --quiet \
+    >"$work/simulator.out" 2>&1 &
+simulator_pid=$!
+com5="$WINEPREFIX/dosdevices/com5"
+trap 'kill "$simulator_pid" 2>/dev/null || true; wait "$simulator_pid" 2>/dev/null || true; rm -f "$com5"' EXIT
+
+tries=0
+while [ ! -e "$terminal" ] || [ ! -s "$work/state.txt" ]; do
+    tries=$((tries + 1))
+    if [ "$tries" -gt 100 ] || ! kill -0 "$simulator_pid" 2>/dev/null; then
+        echo "corvane-sim did not come up:" >&2
+        cat "$work/simulator.out" >&2
+        exit 1
+    fi
+    sleep 0.1
+done
+
+"$wine_run" --prepare
+# COM5 is the printer's terminal: Wine opens the ports of its device folder as they are linked.
+ln -sfn "$terminal" "$com5"
+
+CORVANE_TEST_COM=COM5 "$wine_run" "$test_program" --gtest_brief=1
+
+fail() {
+    echo "FAILED: $*" >&2
+    exit 1
+}
+state_line() {
+    sed -n "s/^$1: //p" "$work/state.txt"
+}
+# Relative paths, since Wine starts the program in the same folder seen through drive Z.
+cd "$work"
+"$wine_run" "$cli" identify --port COM5 --json >identify.json 2>identify.err ||
+    fail "identify: $(cat identify.json identify.err)"
+grep -q '"model": "KRT-310"' identify.json || fail "identify names no KRT-310: $(cat identify.json)"
+"$wine_run" "$cli" get --port COM5 -o before.json 2>get.err || fail "get: $(cat get.err)"
+grep -q "Success to get status of printer." get.err || fail "get: $(cat get.err)"
+
+# The code page CASIO is pins 3 and 4 of memory switch 2; a 40-byte buffer is pin 6 of switch 8.
+python3 - <<'EDIT'
+import json
+settings = json.load(open("before.json"))
+settings.pop("printer", None)
+settings["defaultCodePage"] = "Code Page CASIO"
+settings["switch2"]["Buffer Size"] = "40Bytes"
+json.dump(settings, open("new.json", "w"), indent=2)
+EDIT
+"$wine_run" "$cli" set new.json --port COM5 --backup-dir . >set.out 2>set.err ||
+    fail "set: $(cat set.out set.err)"
+grep -q "Written and read back the same." set.out || fail "set: $(cat set.out set.err)"
+[ "$(state_line 'memory switch 2')" = 00001100 ] || fail "memory switch 2: $(cat state.txt)"
+[ "$(state_line 'memory switch 8' | cut -c3)" = 1 ] || fail "memory switch 8: $(cat state.txt)"
+ls backup-*.json >/dev/null || fail "set kept no backup"
+echo "corvane-cli.exe on COM5: identify, get and set reached the printer"

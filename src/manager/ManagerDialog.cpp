@@ -3,9 +3,10 @@
 #include <algorithm>
 
 #include "link/PrinterPort.h"
-#include "manager/SwitchPages.h"
 #include "operations/CodePages.h"
 #include "operations/Connect.h"
+#include "operations/StatusValues.h"
+#include "operations/SwitchPages.h"
 #include "resources/Template145Ids.h"
 #include "ui/DataExchange.h"
 
@@ -20,36 +21,6 @@ using ui::Notification;
 constexpr int kFirstPin = 1;
 constexpr int kLastPin = 8;
 constexpr std::chrono::milliseconds kStartupDelay{1000};
-
-// The serial speeds, parities, flow controls, data bits and paper widths in the order of their
-// lists, after "No Change".
-constexpr std::array<std::uint32_t, 5> kSpeedItems = {1200, 2400, 4800, 9600, 19200};
-constexpr std::array<protocol::Parity, 3> kParityItems = {
-    protocol::Parity::None, protocol::Parity::Odd, protocol::Parity::Even};
-constexpr std::array<protocol::FlowControl, 2> kFlowControlItems = {protocol::FlowControl::DtrDsr,
-                                                                    protocol::FlowControl::XonXoff};
-constexpr std::array<std::uint32_t, 2> kDataBitsItems = {7, 8};
-constexpr std::array<protocol::PaperWidth, 3> kPaperWidthItems = {
-    protocol::PaperWidth::Mm57_5, protocol::PaperWidth::Mm69_5, protocol::PaperWidth::Mm76};
-
-// The value of a list position; nothing for "No Change" and for positions the list lacks.
-template <typename Items>
-auto ItemAt(const Items& items, int index) -> std::optional<typename Items::value_type> {
-    if (index < 1 || static_cast<std::size_t>(index) > items.size()) {
-        return std::nullopt;
-    }
-    return items[static_cast<std::size_t>(index - 1)];
-}
-
-// The list position of a value; 0 ("No Change") for nothing or a value the list lacks.
-template <typename Items, typename Value>
-int IndexOf(const Items& items, const std::optional<Value>& value) {
-    if (!value) {
-        return 0;
-    }
-    auto it = std::find(items.begin(), items.end(), *value);
-    return it == items.end() ? 0 : static_cast<int>(it - items.begin()) + 1;
-}
 
 const ui::FileFilter kStatusFiles = {"Status Files (*.sts)", "*.sts"};
 
@@ -357,9 +328,9 @@ void ManagerDialog::ShowSwitchPage(int page) {
         host.ShowControl(ids::kCodePageList, false);
         host.ShowControl(ids::kSpecialCodePageList, true);
     }
-    auto rows = PageRows(state_.model, page);
+    auto rows = operations::PageRows(state_.model, page);
     for (int pin = kFirstPin; pin <= kLastPin; ++pin) {
-        const PinRow& row = rows[static_cast<std::size_t>(pin - 1)];
+        const operations::PinRow& row = rows[static_cast<std::size_t>(pin - 1)];
         host.SetControlText(ids::PinLabel(pin), row.label);
         for (const std::string& choice : row.choices) {
             host.AddItem(ids::PinList(pin), choice);
@@ -384,21 +355,10 @@ void ManagerDialog::ShowSwitch1Page() {
         const auto k = static_cast<std::size_t>(pin);
         state_.pinSelection[k] = state_.switchPage1[k];
     }
-    int number = protocol::CodePageNumberFromPins(state_.model, state_.switchPage1);
-    std::optional<int> position = operations::CodePagePosition(state_.model, number);
-    int selection = -1;
-    if (position) {
-        selection = *position + 1;
-        // Before anything was read or loaded, pins that spell 0 mean no code page was chosen,
-        // unless the list shows the code page whose number is 0 already.
-        int shown = Host().Selection(ids::kCodePageList);
-        if (state_.statusLoaded == 0 && number == 0 &&
-            operations::CodePageNumber(state_.model, shown) != 0) {
-            selection = 0;
-        }
-    }
-    // A number that no entry carries shows no entry rather than a wrong one.
-    Host().SetSelection(ids::kCodePageList, selection);
+    Host().SetSelection(
+        ids::kCodePageList,
+        operations::CodePageSelection(state_.model, state_.switchPage1, state_.statusLoaded != 0,
+                                      Host().Selection(ids::kCodePageList)));
     state_.currentPage = 1;
     UpdateData(false);
 }
@@ -497,22 +457,9 @@ void ManagerDialog::OnPowerSaveSecondsLeft() {
 }
 
 void ManagerDialog::TakeStatus(const operations::NativeStatus& status) {
-    state_.switchPage1 = status.codePageSwitch;
-    if (state_.model == PrinterModel::Krt620) {
-        state_.switchPage5 = status.secondSwitch;
-        return;
-    }
-    state_.switchPage2 = status.secondSwitch;
-    state_.baudIndex = IndexOf(kSpeedItems, status.serial.speed);
-    state_.parityIndex = IndexOf(kParityItems, status.serial.parity);
-    state_.flowControlIndex = IndexOf(kFlowControlItems, status.serial.flowControl);
-    state_.dataBitsIndex = IndexOf(kDataBitsItems, status.serial.dataBits);
-    state_.paperWidthIndex = IndexOf(kPaperWidthItems, status.paperWidth);
-    // Without an answer power save reads as off and the seconds stay as they were.
-    state_.usePowerSave = status.powerSave && status.powerSave->use;
-    if (status.powerSave) {
-        state_.powerSaveSeconds = status.powerSave->seconds;
-    }
+    operations::StatusRecord values = Values();
+    operations::TakeStatus(state_.model, status, values);
+    SetValues(values);
 }
 
 void ManagerDialog::OnGetStatus() {
@@ -547,22 +494,8 @@ void ManagerDialog::OnGetStatus() {
 }
 
 operations::StatusWrite ManagerDialog::StatusToWrite() const {
-    operations::StatusWrite write;
-    // The code page is written from the list itself; no selection leaves the printer's as is.
-    write.codePage = operations::CodePageNumber(state_.model, Host().Selection(ids::kCodePageList));
-    if (state_.model == PrinterModel::Krt620) {
-        write.secondSwitch = state_.switchPage5;
-        return write;
-    }
-    write.secondSwitch = state_.switchPage2;
-    write.paperWidth = ItemAt(kPaperWidthItems, state_.paperWidthIndex);
-    write.serial.speed = ItemAt(kSpeedItems, state_.baudIndex);
-    write.serial.parity = ItemAt(kParityItems, state_.parityIndex);
-    write.serial.flowControl = ItemAt(kFlowControlItems, state_.flowControlIndex);
-    write.serial.dataBits = ItemAt(kDataBitsItems, state_.dataBitsIndex);
-    write.powerSave = {state_.usePowerSave, state_.powerSaveSeconds};
-    write.modelText = state_.modelText;
-    return write;
+    return operations::StatusToWrite(state_.model, Values(), Host().Selection(ids::kCodePageList),
+                                     state_.modelText);
 }
 
 void ManagerDialog::OnSetStatus() {
@@ -614,45 +547,49 @@ void ManagerDialog::OnPrintStatus() {
     operations::PrintNativeStatus(port_, progress_);
 }
 
+operations::StatusRecord ManagerDialog::Values() const {
+    operations::StatusRecord values;
+    values.switchPage1 = state_.switchPage1;
+    values.switchPage2 = state_.switchPage2;
+    values.switchPage5 = state_.switchPage5;
+    values.baudIndex = state_.baudIndex;
+    values.dataBitsIndex = state_.dataBitsIndex;
+    values.flowControlIndex = state_.flowControlIndex;
+    values.parityIndex = state_.parityIndex;
+    values.paperWidthIndex = state_.paperWidthIndex;
+    values.usePowerSave = state_.usePowerSave ? 1 : 0;
+    values.powerSaveSeconds = state_.powerSaveSeconds;
+    return values;
+}
+
+void ManagerDialog::SetValues(const operations::StatusRecord& values) {
+    state_.switchPage1 = values.switchPage1;
+    state_.switchPage2 = values.switchPage2;
+    state_.switchPage5 = values.switchPage5;
+    state_.baudIndex = values.baudIndex;
+    state_.dataBitsIndex = values.dataBitsIndex;
+    state_.flowControlIndex = values.flowControlIndex;
+    state_.parityIndex = values.parityIndex;
+    state_.paperWidthIndex = values.paperWidthIndex;
+    state_.usePowerSave = values.usePowerSave != 0;
+    state_.powerSaveSeconds = values.powerSaveSeconds;
+}
+
 operations::StatusRecord ManagerDialog::Record() const {
-    operations::StatusRecord record;
-    record.switchPage1 = state_.switchPage1;
-    record.switchPage2 = state_.switchPage2;
-    record.switchPage5 = state_.switchPage5;
-    record.baudIndex = state_.baudIndex;
-    record.dataBitsIndex = state_.dataBitsIndex;
-    record.flowControlIndex = state_.flowControlIndex;
-    record.parityIndex = state_.parityIndex;
-    record.paperWidthIndex = state_.paperWidthIndex;
-    record.usePowerSave = state_.usePowerSave ? 1 : 0;
-    record.powerSaveSeconds = state_.powerSaveSeconds;
-    return operations::RecordForModel(state_.model, record);
+    return operations::RecordForModel(state_.model, Values());
 }
 
 void ManagerDialog::TakeRecord(const operations::StatusRecord& record) {
-    for (int pin = kFirstPin; pin <= kLastPin; ++pin) {
-        const auto k = static_cast<std::size_t>(pin);
-        state_.switchPage1[k] = record.switchPage1[k];
-        state_.pinSelection[k] = record.switchPage1[k];
-    }
+    operations::StatusRecord values = Values();
+    operations::TakeRecord(state_.model, record, values);
+    SetValues(values);
+    // The pin lists show the family's second switch until a page is shown.
     const SwitchPage& second =
-        state_.model == PrinterModel::Krt620 ? record.switchPage5 : record.switchPage2;
-    SwitchPage& target =
         state_.model == PrinterModel::Krt620 ? state_.switchPage5 : state_.switchPage2;
     for (int pin = kFirstPin; pin <= kLastPin; ++pin) {
         const auto k = static_cast<std::size_t>(pin);
-        target[k] = second[k];
         state_.pinSelection[k] = second[k];
     }
-    if (state_.model == PrinterModel::Krt310Family) {
-        state_.baudIndex = record.baudIndex;
-        state_.dataBitsIndex = record.dataBitsIndex;
-        state_.flowControlIndex = record.flowControlIndex;
-        state_.parityIndex = record.parityIndex;
-        state_.paperWidthIndex = record.paperWidthIndex;
-    }
-    state_.usePowerSave = record.usePowerSave != 0;
-    state_.powerSaveSeconds = record.powerSaveSeconds;
 }
 
 void ManagerDialog::OnSaveStatus() {

@@ -107,6 +107,9 @@ private:
     void CloseWaitWindow();
     void TakeStatus(const operations::NativeStatus& status);
     operations::StatusWrite StatusToWrite() const;
+    // The settings the controls hold, as the shared conversions take them.
+    operations::StatusRecord Values() const;
+    void SetValues(const operations::StatusRecord& values);
     operations::StatusRecord Record() const;
     void TakeRecord(const operations::StatusRecord& record);
     SwitchPage& CurrentSwitchPage();

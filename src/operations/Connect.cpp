@@ -56,6 +56,14 @@ void PrinterConnector::CopyLineSettings(const ConnectRequest& request) {
 }
 
 ConnectResult PrinterConnector::Connect(const ConnectRequest& request) {
+    ConnectResult refusal;
+    if (!OpenPort(request, refusal)) {
+        return refusal;
+    }
+    return Identify(request);
+}
+
+bool PrinterConnector::OpenPort(const ConnectRequest& request, ConnectResult& refusal) {
     CopyLineSettings(request);
     if (!IsUsbPort(request.portName)) {
         // Queues moved by an earlier Connect go back first, then those on the new port move; a
@@ -69,10 +77,14 @@ ConnectResult PrinterConnector::Connect(const ConnectRequest& request) {
         // and why.
         reporter_.Diagnostic(link::DescribeFailure(port_.LastFailure()),
                              platform::DiagnosticKind::Problem);
-        ConnectResult result = Refuse(ConnectOutcome::OpenFailed, kCantOpenPortMessage);
-        result.failure = port_.LastFailure();
-        return result;
+        refusal = Refuse(ConnectOutcome::OpenFailed, kCantOpenPortMessage);
+        refusal.failure = port_.LastFailure();
+        return false;
     }
+    return true;
+}
+
+ConnectResult PrinterConnector::Identify(const ConnectRequest& request) {
     if (port_.kind == InterfaceKind::Usb) {
         // Each family has its own USB vendor; a printer of the other one is refused before any
         // byte goes to it.

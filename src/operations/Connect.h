@@ -90,6 +90,13 @@ public:
     // any refusal the port stays open, so that another Connect can try again.
     ConnectResult Connect(const ConnectRequest& request);
 
+    // Connect in two halves, for a caller that asks the printer something in between. The
+    // first sets up the port and opens it, with the queues handled as Connect does; false with
+    // the refusal when it does not open.
+    bool OpenPort(const ConnectRequest& request, ConnectResult& refusal);
+    // The second makes the printer on the open port prove to be of the request's model.
+    ConnectResult Identify(const ConnectRequest& request);
+
     // Closes the port; the stopped queues stay stopped until the next serial or parallel
     // Connect or the end.
     void Disconnect();

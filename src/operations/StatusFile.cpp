@@ -96,13 +96,13 @@ bool IsStatusFileName(const std::string& path) {
            name.substr(name.size() - kExtension.size()) == kExtension;
 }
 
-bool WriteStatusFile(const std::string& path, const StatusRecord& record, std::string& error) {
+bool WriteFileAtomically(const std::string& path, std::span<const std::uint8_t> bytes,
+                         std::string& error) {
     namespace fs = std::filesystem;
     const fs::path target(path);
     std::random_device random;
     const fs::path temporary = target.parent_path() / ("." + target.filename().string() + ".tmp" +
                                                        std::to_string(random() % 1000000));
-    const auto bytes = EncodeStatusRecord(record);
     errno = 0;
     {
         std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
@@ -131,6 +131,11 @@ bool WriteStatusFile(const std::string& path, const StatusRecord& record, std::s
         return false;
     }
     return true;
+}
+
+bool WriteStatusFile(const std::string& path, const StatusRecord& record, std::string& error) {
+    const auto bytes = EncodeStatusRecord(record);
+    return WriteFileAtomically(path, bytes, error);
 }
 
 bool ReadStatusFile(const std::string& path, StatusRecord& record, std::string& error) {

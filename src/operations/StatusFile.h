@@ -47,6 +47,11 @@ StatusRecord DecodeStatusRecord(std::span<const std::uint8_t> bytes);
 // only the last three characters).
 bool IsStatusFileName(const std::string& path);
 
+// Writes the bytes next to the file first and then puts them in the file's place, so that a
+// failure never leaves a cut or empty file where a good one was. False with the reason.
+bool WriteFileAtomically(const std::string& path, std::span<const std::uint8_t> bytes,
+                         std::string& error);
+
 // Writes the record next to the file first and then puts it in the file's place, so that a
 // failure never leaves a cut or empty file where a good one was. False with the reason.
 bool WriteStatusFile(const std::string& path, const StatusRecord& record, std::string& error);

@@ -32,6 +32,8 @@ struct Faults {
     std::optional<std::chrono::microseconds> unplugAt;
     // Reads and writes fail once the printer has taken this many commands.
     std::optional<std::size_t> unplugAfterCommands;
+    // Memory switches that keep their pins whatever is written, as a worn memory cell does.
+    std::vector<int> stuckSwitches;
 
     // How long one reply byte takes on a line of the given speed (0 when no speed is known).
     std::chrono::microseconds ByteTime(std::uint32_t baudRate) const {

@@ -525,6 +525,11 @@ void VirtualPrinter::ExecuteSerialSettings(std::span<const std::uint8_t> p) {
 }
 
 void VirtualPrinter::SetPins(int number, std::span<const std::uint8_t> block, std::string& note) {
+    const auto& stuck = faults_.stuckSwitches;
+    if (std::find(stuck.begin(), stuck.end(), number) != stuck.end()) {
+        note += "; switch " + std::to_string(number) + " is stuck, left unchanged";
+        return;
+    }
     std::uint8_t pins = Switch(number);
     for (int i = 0; i < 8; ++i) {
         int pin = 8 - i;

@@ -190,6 +190,23 @@ void Define(OptionParser& parser, SimOptions& options) {
         [&options](std::uint64_t n) { options.faults.unplugAt = milliseconds(n); },
         "hang up the line N ms after start")
         ->group(faults);
+    parser
+        .add_option_function<std::vector<std::string>>(
+            "--stuck-switch",
+            [&options](const std::vector<std::string>& values) {
+                for (const auto& text : values) {
+                    std::uint64_t number = 0;
+                    if (!ParseNumber(text, 8, number) || number < 1) {
+                        throw CLI::ValidationError("--stuck-switch",
+                                                   "Give a memory switch number from 1 to 8.");
+                    }
+                    options.faults.stuckSwitches.push_back(static_cast<int>(number));
+                }
+            },
+            "memory switch N keeps its pins whatever is written")
+        ->type_name("N")
+        ->allow_extra_args(false)
+        ->group(faults);
     AddNumber(
         parser, "--unplug-after-commands",
         [&options](std::uint64_t n) { options.faults.unplugAfterCommands = n; },

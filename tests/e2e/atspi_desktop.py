@@ -330,6 +330,56 @@ class Driver:
             timeout,
         )
 
+    def shown(self, window, role, name, timeout=5):
+        """The control of this role and name that is on screen, where hidden ones share its
+        name (two lists on one spot, one shown at a time)."""
+
+        def probe():
+            for accessible in self.walk(window):
+                if (accessible.get_role_name() == role and accessible.get_name() == name
+                        and self.has(accessible, "SHOWING")):
+                    return accessible
+            return None
+
+        return self.wait_for(f"{role} {name!r} on screen in window {window.get_name()!r}",
+                             probe, timeout)
+
+    def window_holding(self, role, name, timeout=15):
+        """A top-level window on screen that holds a control of this role and name, whatever
+        its title (a window without a caption)."""
+
+        def probe():
+            for window in self.windows():
+                if self.find(window, role, name) is not None:
+                    return window
+            return None
+
+        return self.wait_for(f"a window holding {role} {name!r}", probe, timeout)
+
+    def text_beside(self, window, caption, timeout=5):
+        """The text of the label that stands to the right of a caption on its row, as a reader
+        takes "Printer Model :" and the value after it."""
+        Atspi = self.Atspi
+
+        def probe():
+            label = self.find(window, "label", caption)
+            if label is None:
+                return None
+            own = label.get_extents(Atspi.CoordType.SCREEN)
+            row = own.y + own.height // 2
+            best = None
+            for accessible in self.walk(window):
+                if accessible.get_role_name() != "label":
+                    continue
+                box = accessible.get_extents(Atspi.CoordType.SCREEN)
+                if box.x < own.x + own.width or not box.y <= row < box.y + box.height:
+                    continue
+                if best is None or box.x < best[0]:
+                    best = (box.x, accessible.get_name())
+            return best
+
+        return self.wait_for(f"the label beside {caption!r}", probe, timeout)[1]
+
     def wait_window(self, role, title, contains=None, timeout=15):
         """An active top-level window of this role and title (holding a control named
         contains, when given)."""
@@ -399,10 +449,11 @@ class Driver:
         return self.has(accessible, "CHECKED")
 
     def text_of(self, accessible):
-        """What a control shows: a drop-down list's current item (its text; its name is the
-        caption beside it), any other control's name."""
+        """What a control shows: a drop-down list's current item or a field's text (their name
+        is the caption beside them), any other control's name."""
         accessible.clear_cache()
-        if accessible.get_role_name() == "combo box" and accessible.get_text_iface() is not None:
+        if (accessible.get_role_name() in ("combo box", "text")
+                and accessible.get_text_iface() is not None):
             return self.Atspi.Text.get_text(accessible, 0, -1)
         return accessible.get_name()
 
@@ -452,6 +503,18 @@ class Driver:
 
     def key(self, keysym):
         self.Atspi.generate_keyboard_event(keysym, None, self.Atspi.KeySynthType.SYM)
+
+    def type_text(self, field, text):
+        """Focuses a field, selects what it holds with Ctrl+A and types text over it."""
+        synth = self.Atspi.KeySynthType
+        control_mask = 1 << 2  # X's ControlMask, held down while "a" is struck
+        self.focus(field)
+        self.Atspi.generate_keyboard_event(control_mask, None, synth.LOCKMODIFIERS)
+        self.Atspi.generate_keyboard_event(ord("a"), None, synth.SYM)
+        self.Atspi.generate_keyboard_event(control_mask, None, synth.UNLOCKMODIFIERS)
+        self.Atspi.generate_keyboard_event(0, text, synth.STRING)
+        self.wait_for(f"{field.get_name()!r} to hold {text!r}",
+                      lambda: self.text_of(field) == text, 5)
 
     def space(self, accessible):
         """Focuses a radio or check box and presses the space bar on it, as a keyboard user."""

@@ -15,29 +15,26 @@ Exit status 0 when everything was seen, 1 with the reason otherwise. A missing p
 package, display) is a failure, never a skip.
 """
 
-import argparse
 import os
-import re
-import shutil
-import signal
 import subprocess
 import sys
-import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
-from atspi_desktop import (  # noqa: E402
-    Desktop,
-    Driver,
-    Processes,
-    UiError,
-    missing_requirements,
-    read_line,
+from atspi_desktop import Desktop, Driver, Processes, UiError  # noqa: E402
+from session_support import (  # noqa: E402
+    CONNECTED,
+    MAIN_TITLE,
+    Check,
+    main,
+    parse_trace,
+    read_file,
+    start_printer,
+    state_value,
+    writes_to,
 )
 
-MAIN_TITLE = "VANTORA KRT-310/310II/KRT-620 Corvane (V3.0.2)"
 ALIGNMENT_TITLE = "KRT-620 Vertical Alignment Tool"
-CONNECTED = "Printer is connected."
 OVERALL_SECONDS = 100
 
 # Offsets the technician reads off the pattern: row, column caption, value byte sent (column
@@ -72,56 +69,6 @@ def switch_command(operation, words):
     return " ".join(f"{byte:02X}" for byte in data)
 
 
-class Check:
-    """Collects what was verified, so that the log of a passing run says what it covered."""
-
-    def __init__(self):
-        self.passed = []
-
-    def that(self, condition, what, detail=""):
-        if not condition:
-            raise UiError(what + (":\n" + detail if detail else ""))
-        self.saw(what)
-
-    def saw(self, what):
-        self.passed.append(what)
-        print(f"ok: {what}", flush=True)
-
-
-def parse_trace(path):
-    """Trace lines as (device, operation, detail, hex bytes or None)."""
-    entries = []
-    pattern = re.compile(r"^\s*\d+ ms (\S+) (\w+) (.*)$")
-    with open(path, encoding="utf-8", errors="replace") as trace:
-        for line in trace:
-            head, _, rest = line.rstrip("\n").partition(" | ")
-            match = pattern.match(head)
-            if not match:
-                continue
-            hex_bytes = rest.rpartition(" | ")[0] if rest else None
-            entries.append((match.group(1), match.group(2), match.group(3), hex_bytes))
-    return entries
-
-
-def writes_to(entries, device):
-    return [hex_bytes for dev, op, _, hex_bytes in entries if dev == device and op == "write"]
-
-
-def state_value(state_text, key):
-    for line in state_text.splitlines():
-        if line.startswith(key + ": "):
-            return line[len(key) + 2:]
-    return None
-
-
-def read_file(path):
-    try:
-        with open(path, encoding="utf-8", errors="replace") as source:
-            return source.read()
-    except FileNotFoundError:
-        return ""
-
-
 class Session:
     def __init__(self, args):
         self.args = args
@@ -152,24 +99,11 @@ class Session:
 
     # Set-up ----------------------------------------------------------------------------------
 
-    def start_printer(self, name, options):
-        process = self.processes.start(
-            name,
-            [self.args.corvane_sim, *options, "--quiet",
-             "--state-file", self.state_file(name), "--print-log", self.printout_file(name)],
-            stdin=subprocess.DEVNULL,
-            stdout=subprocess.PIPE,
-            stderr=open(os.path.join(self.work, name + ".err"), "wb"),
-        )
-        path = read_line(process.stdout, 10, f"{name} (its terminal path)")
-        self.check.that(path.startswith("/dev/pts/") and os.path.exists(path),
-                        f"{name} serves on a pseudo-terminal ({path})")
-        return process, path
-
     def start(self):
         ports = []
         for printer in PRINTERS:
-            process, path = self.start_printer(printer["name"], printer["options"])
+            process, path = start_printer(self.processes, self.check, self.args.corvane_sim,
+                                          self.work, printer["name"], printer["options"])
             self.printers[printer["name"]] = process
             self.devices[printer["port"]] = path
             ports += ["--port", f"{printer['port']}={path}"]
@@ -500,46 +434,5 @@ class Session:
             pass
 
 
-def main():
-    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
-    parser.add_argument("--corvane", required=True)
-    parser.add_argument("--corvane-sim", required=True)
-    parser.add_argument("--work-dir", required=True)
-    args = parser.parse_args()
-
-    problems = missing_requirements()
-    for program in (args.corvane, args.corvane_sim):
-        if not os.access(program, os.X_OK):
-            problems.append(f"{program} (build the corvane and corvane-sim targets)")
-    if problems:
-        print("FAIL: cannot run the session; missing:\n  " + "\n  ".join(problems),
-              file=sys.stderr)
-        return 1
-
-    shutil.rmtree(args.work_dir, ignore_errors=True)
-    os.makedirs(args.work_dir)
-
-    def out_of_time(signum, frame):
-        raise UiError(f"the whole session took longer than {OVERALL_SECONDS} s")
-
-    signal.signal(signal.SIGALRM, out_of_time)
-    signal.signal(signal.SIGTERM, lambda signum, frame: sys.exit(1))
-    signal.alarm(OVERALL_SECONDS)
-    session = Session(args)
-    started = time.monotonic()
-    try:
-        session.run()
-    except UiError as error:
-        signal.alarm(0)
-        print(f"FAIL: {error}", file=sys.stderr)
-        session.report_failure()
-        return 1
-    finally:
-        signal.alarm(0)
-        session.processes.stop_all()
-    print(f"PASS: {len(session.check.passed)} checks in {time.monotonic() - started:.1f} s")
-    return 0
-
-
 if __name__ == "__main__":
-    sys.exit(main())
+    sys.exit(main(Session, __doc__.splitlines()[0], OVERALL_SECONDS))

@@ -1,6 +1,6 @@
-#include "manager/SwitchPages.h"
+#include "operations/SwitchPages.h"
 
-namespace corvane::manager {
+namespace corvane::operations {
 
 namespace {
 
@@ -47,4 +47,4 @@ std::array<PinRow, 8> PageRows(protocol::PrinterModel model, int page) {
     return rows;
 }
 
-}  // namespace corvane::manager
+}  // namespace corvane::operations

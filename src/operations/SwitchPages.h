@@ -9,7 +9,7 @@
 
 #include "protocol/PrinterModel.h"
 
-namespace corvane::manager {
+namespace corvane::operations {
 
 struct PinRow {
     std::string label;
@@ -19,4 +19,4 @@ struct PinRow {
 // Pins 1 to 8 of a page (1, 2 or 5) as its family labels them.
 std::array<PinRow, 8> PageRows(protocol::PrinterModel model, int page);
 
-}  // namespace corvane::manager
+}  // namespace corvane::operations

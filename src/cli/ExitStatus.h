@@ -1,0 +1,14 @@
+#pragma once
+
+namespace corvane::cli {
+
+// What corvane-cli's exit status says; scripts rely on these numbers.
+enum ExitStatus : int {
+    kSuccess = 0,
+    kPrinterError = 1,     // the printer refused, did not answer, or a write or read failed
+    kUsageError = 2,       // the command line or an input file is wrong; nothing was sent
+    kVerifyMismatch = 3,   // the printer was written but reads back otherwise
+    kPortUnavailable = 4,  // the port could not be opened
+};
+
+}  // namespace corvane::cli

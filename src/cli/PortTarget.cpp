@@ -1,0 +1,85 @@
+#include "cli/PortTarget.h"
+
+#include <algorithm>
+#include <cctype>
+
+namespace corvane::cli {
+
+namespace {
+
+bool StartsWith(const std::string& text, const std::string& prefix) {
+    return text.rfind(prefix, 0) == 0;
+}
+
+bool IsUsbName(const std::string& text) {
+    std::string upper = text;
+    std::transform(upper.begin(), upper.end(), upper.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
+    return upper == "USB";
+}
+
+constexpr char kPortChoices[] =
+    "use COM1 to COM9, \\\\.\\COM10 to \\\\.\\COM14, LPT1: to LPT4:, USB, a device path or "
+    "NAME=DEVICE.";
+
+}  // namespace
+
+link::PortMap PortTarget::Ports() const {
+    link::PortMap ports;
+    if (device) {
+        ports.Override(portName, *device);
+    }
+    return ports;
+}
+
+bool ParsePortTarget(const std::string& text, PortTarget& target, std::string& error) {
+    PortTarget parsed;
+    parsed.given = text;
+    if (IsUsbName(text)) {
+        parsed.portName = "USB";
+    } else if (StartsWith(text, "/")) {
+        if (StartsWith(text, "/dev/usb/")) {
+            error = "\"" + text +
+                    "\" is a USB printer; reach it as --port USB, which opens the first "
+                    "supported USB printer.";
+            return false;
+        }
+        // Parallel ports keep their kind; every other device path is a serial line.
+        bool parallel = StartsWith(text, "/dev/lp") || StartsWith(text, "/dev/parport");
+        parsed.portName = parallel ? "LPT1:" : "COM1";
+        parsed.device = text;
+    } else {
+        auto equals = text.find('=');
+        std::string name = text.substr(0, equals);
+        auto port = link::ParsePortName(name);
+        if (!port || (equals != std::string::npos && equals + 1 == text.size())) {
+            error = "\"" + text + "\" is not a port; " + kPortChoices;
+            return false;
+        }
+        parsed.portName = link::CanonicalPortName(*port);
+        if (equals != std::string::npos) {
+            parsed.device = text.substr(equals + 1);
+        }
+    }
+    target = std::move(parsed);
+    return true;
+}
+
+std::string FileNamePart(const PortTarget& target) {
+    std::string part;
+    for (char c : target.given) {
+        bool plain = std::isalnum(static_cast<unsigned char>(c)) != 0 ||
+                     ((c == '.' || c == '_') && !part.empty() && part.back() != '-');
+        if (plain) {
+            part += c;
+        } else if (!part.empty() && part.back() != '-') {
+            part += '-';
+        }
+    }
+    while (!part.empty() && (part.back() == '-' || part.back() == '.')) {
+        part.pop_back();
+    }
+    return part.empty() ? "port" : part;
+}
+
+}  // namespace corvane::cli

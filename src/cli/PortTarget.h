@@ -1,0 +1,28 @@
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "link/PortMap.h"
+
+namespace corvane::cli {
+
+// A printer's place as the user names it: a port name of the window ("COM3", "\\.\COM12",
+// "LPT1:", "USB"), a device path, or NAME=DEVICE. A device path is opened as the port name of
+// its kind would be, so that queues and traces treat it alike.
+struct PortTarget {
+    std::string given;     // as written, for messages
+    std::string portName;  // what the printer port opens
+    std::optional<std::string> device;
+
+    // The port map that points the port name at the device, where one was given.
+    link::PortMap Ports() const;
+};
+
+// False with a message for the user when the text names no port.
+bool ParsePortTarget(const std::string& text, PortTarget& target, std::string& error);
+
+// The target as a part of a file name: "COM3", "dev-ttyUSB0".
+std::string FileNamePart(const PortTarget& target);
+
+}  // namespace corvane::cli

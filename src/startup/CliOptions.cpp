@@ -1,0 +1,323 @@
+#include "startup/CliOptions.h"
+
+#include <algorithm>
+#include <cctype>
+#include <charconv>
+#include <map>
+
+#include "startup/OptionParser.h"
+
+namespace corvane::startup {
+
+namespace {
+
+std::string Lower(std::string text) {
+    std::transform(text.begin(), text.end(), text.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return text;
+}
+
+bool ParseInt(const std::string& text, int& value) {
+    auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+    return ec == std::errc() && end == text.data() + text.size() && !text.empty();
+}
+
+// An option whose text maps to one of a few values; anything else is refused with the choices.
+template <typename Value>
+CLI::Option* AddChoice(CLI::App& parser, const std::string& name, const std::string& valueName,
+                       std::vector<std::pair<std::string, Value>> choices, Value& target,
+                       const std::string& description) {
+    auto take = [name, choices, &target](const std::string& text) {
+        for (const auto& [word, value] : choices) {
+            if (Lower(text) == word) {
+                target = value;
+                return;
+            }
+        }
+        std::string allowed;
+        for (const auto& choice : choices) {
+            allowed += (allowed.empty() ? "" : ", ") + choice.first;
+        }
+        throw CLI::ValidationError(name, "\"" + text + "\" is not one of " + allowed + ".");
+    };
+    return parser.add_option_function<std::string>(name, take, description)->type_name(valueName);
+}
+
+// What every subcommand needs to reach a printer, on the program and (through fallthrough) after
+// any subcommand.
+void DefineCommon(OptionParser& parser, CliOptions& options) {
+    parser
+        .add_option_function<std::vector<std::string>>(
+            "--port",
+            [&options](const std::vector<std::string>& values) {
+                options.ports.insert(options.ports.end(), values.begin(), values.end());
+            },
+            "The printer's port: COM1 to COM9, \\\\.\\COM10 to \\\\.\\COM14,\n"
+            "LPT1: to LPT4:, USB, a device path such as /dev/ttyUSB0,\n"
+            "or NAME=DEVICE to open DEVICE for the port NAME.")
+        ->type_name("PORT")
+        ->allow_extra_args(false);
+    parser
+        .add_option_function<std::string>(
+            "--model",
+            [&options](const std::string& text) {
+                if (Lower(text) == "auto") {
+                    options.model.reset();
+                    return;
+                }
+                auto model = sim::ParseModel(text);
+                if (!model) {
+                    throw CLI::ValidationError("--model", "Unknown printer model \"" + text +
+                                                              "\"; use KRT-310, KRT-310II, "
+                                                              "KRT-620 or auto.");
+                }
+                options.model = model;
+            },
+            "KRT-310, KRT-310II, KRT-620, or auto (the default): the\n"
+            "family from the model name the printer reports.")
+        ->type_name("MODEL");
+    parser.AddEmulation("--emulation", options.emulation,
+                        "native (the default), other02 or other03: the printer\n"
+                        "runs the \"Other\" emulation (02 and 03 also do).");
+    AddChoice<std::uint32_t>(
+        parser, "--baud", "BPS",
+        {{"1200", 1200}, {"2400", 2400}, {"4800", 4800}, {"9600", 9600}, {"19200", 19200}},
+        options.baudRate, "Serial speed (default 9600).");
+    AddChoice<std::uint32_t>(parser, "--data-bits", "N", {{"7", 7}, {"8", 8}}, options.dataBits,
+                             "7 or 8 (default 8).");
+    AddChoice<std::uint32_t>(parser, "--parity", "P",
+                             {{"none", platform::kParityNone},
+                              {"odd", platform::kParityOdd},
+                              {"even", platform::kParityEven}},
+                             options.parity, "none (default), odd or even.");
+    AddChoice<std::uint32_t>(parser, "--stop-bits", "N",
+                             {{"1", platform::kStopBitsOne},
+                              {"1.5", platform::kStopBitsOneAndHalf},
+                              {"2", platform::kStopBitsTwo}},
+                             options.stopBits, "1 (default), 1.5 or 2.");
+    parser
+        .add_option("--trace", options.traceFile, "Record every exchange with the printer in FILE.")
+        ->type_name("FILE");
+    parser
+        .add_option_function<std::string>(
+            "--simulate",
+            [&options](const std::string& text) {
+                auto model = sim::ParseModel(text);
+                if (!model) {
+                    throw CLI::ValidationError("--simulate", "Unknown printer model \"" + text +
+                                                                 "\"; use KRT-310, KRT-310II or "
+                                                                 "KRT-620.");
+                }
+                options.simulate = model;
+            },
+            "Put a simulated printer behind every port: KRT-310,\n"
+            "KRT-310II or KRT-620.")
+        ->type_name("MODEL");
+    parser.add_flag("--json", options.json, "Print the outcome as one JSON object.");
+    parser.add_flag("-v,--verbose", options.verbose, "Also print the program's diagnostic lines.");
+    parser.AddHelp(options.help);
+}
+
+// The switches that set and deploy share.
+void DefineWriting(CLI::App& command, CliOptions& options) {
+    command.add_flag("--dry-run", options.dryRun,
+                     "Show what would change and the frames that would\n"
+                     "go out; change nothing.");
+    command.add_flag("--no-backup", options.noBackup,
+                     "Do not save the printer's settings before writing.");
+    command.add_flag("--no-verify", options.noVerify,
+                     "Do not read the printer back after writing.");
+    command.add_option("--backup-dir", options.backupDir, "Where backups go (default: here).")
+        ->type_name("DIR");
+    command.add_flag("--retune-line", options.retuneLine,
+                     "After writing, move this computer's serial line to\n"
+                     "the serial settings written (\"Memory Switch On\").");
+}
+
+CLI::App* AddCommand(CLI::App& parent, const std::string& name, const std::string& description,
+                     bool& help) {
+    CLI::App* command = parent.add_subcommand(
+        name, description +
+                  "\nThe options of corvane-cli --help (--port, --model, --json, ...) "
+                  "apply too.\n");
+    command->add_flag("-h,--help", help, "Show this help and exit.");
+    return command;
+}
+
+using CommandKinds = std::map<const CLI::App*, CliCommand>;
+
+void Define(OptionParser& parser, CliOptions& options, CommandKinds& kinds) {
+    DefineCommon(parser, options);
+    parser.add_flag("--version", options.version, "Show the program's version and exit.");
+    parser.fallthrough();
+    auto add = [&](CLI::App& parent, const std::string& name, const std::string& description,
+                   CliCommand kind) {
+        CLI::App* command = AddCommand(parent, name, description, options.help);
+        kinds[command] = kind;
+        return command;
+    };
+    CLI::App* ports = add(parser, "ports",
+                          "Lists every port name with its device, whether it can be opened\n"
+                          "and what to do when not, and the USB printers found.",
+                          CliCommand::Ports);
+    ports->add_option("--sysfs-root", options.sysfsRoot, "Where the system describes USB devices.")
+        ->type_name("DIR");
+    ports->add_option("--dev-root", options.devRoot, "Where the USB printer devices are.")
+        ->type_name("DIR");
+    add(parser, "identify",
+        "Connects as the window's Connect does, then reads the printer's\n"
+        "maker, model, firmware and language.",
+        CliCommand::Identify);
+    CLI::App* get = add(parser, "get",
+                        "Reads the memory switches and settings (Get Status) and prints\n"
+                        "them as JSON, or saves them with -o.",
+                        CliCommand::Get);
+    get->add_option("-o,--output", options.outputFile,
+                    "Save to FILE: a status file when its name ends in\n"
+                    "\"sts\", JSON otherwise.")
+        ->type_name("FILE");
+    CLI::App* set = add(parser, "set",
+                        "Writes the settings of FILE (a status file or JSON) with Set\n"
+                        "Status: saves a backup first and reads the printer back after.",
+                        CliCommand::Set);
+    set->add_option("file", options.settingsFile, "The settings to write.")->type_name("FILE");
+    DefineWriting(*set, options);
+    CLI::App* deploy = add(parser, "deploy",
+                           "Runs set on every PORT at once, each on its own thread, and\n"
+                           "sums up which printers succeeded.",
+                           CliCommand::Deploy);
+    deploy->add_option("file", options.settingsFile, "The settings to write.")->type_name("FILE");
+    deploy
+        ->add_option_function<std::vector<std::string>>(
+            "ports",
+            [&options](const std::vector<std::string>& values) {
+                options.ports.insert(options.ports.end(), values.begin(), values.end());
+            },
+            "The printers' ports.")
+        ->type_name("PORT...");
+    DefineWriting(*deploy, options);
+    add(parser, "print-status",
+        "Makes the printer print its settings (Print Status; in the\n"
+        "\"Other\" emulation the line-mode print status command).",
+        CliCommand::PrintStatus);
+    CLI::App* selfTest = add(parser, "self-test", "Makes the printer print self-test page 1 or 2.",
+                             CliCommand::SelfTest);
+    selfTest
+        ->add_option_function<std::string>(
+            "page",
+            [&options](const std::string& text) {
+                if (text != "1" && text != "2") {
+                    throw CLI::ValidationError("page", "\"" + text + "\" is not 1 or 2.");
+                }
+                options.selfTestPage = text == "1" ? 1 : 2;
+            },
+            "1 or 2.")
+        ->type_name("1|2");
+
+    CLI::App* alignment = add(parser, "alignment",
+                              "The KRT-620's vertical alignment. Subcommands:\n"
+                              "  pattern       print the alignment pattern and cut\n"
+                              "  verify        print the verification pattern and cut\n"
+                              "  store A B C D store the offsets (-3 to 3) of rows [A] to [D]",
+                              CliCommand::None);
+    add(*alignment, "pattern", "Prints the alignment pattern and cuts the paper.",
+        CliCommand::AlignmentPattern);
+    add(*alignment, "verify", "Prints the verification pattern and cuts the paper.",
+        CliCommand::AlignmentVerify);
+    CLI::App* store = add(*alignment, "store", "Stores the offsets of rows [A] to [D].",
+                          CliCommand::AlignmentStore);
+    store
+        ->add_option_function<std::vector<std::string>>(
+            "offsets",
+            [&options](const std::vector<std::string>& values) {
+                if (values.size() != options.alignmentOffsets.size()) {
+                    throw CLI::ValidationError("offsets",
+                                               "Give four offsets, for rows [A] to [D].");
+                }
+                for (std::size_t row = 0; row < values.size(); ++row) {
+                    int offset = 0;
+                    if (!ParseInt(values[row], offset) || offset < -3 || offset > 3) {
+                        throw CLI::ValidationError(
+                            "offsets", "\"" + values[row] + "\" is not an offset from -3 to 3.");
+                    }
+                    options.alignmentOffsets[row] = offset;
+                }
+            },
+            "-3 to 3 for each of rows [A], [B], [C] and [D].")
+        ->type_name("A B C D");
+
+    CLI::App* lineMode = add(parser, "linemode",
+                             "Settings of printers in the \"Other\" emulation. Subcommands:\n"
+                             "  set SETTING=CHOICE...  change these settings (see list)\n"
+                             "  speed BPS              give the printer a new serial speed\n"
+                             "  list                   show the settings and their choices",
+                             CliCommand::None);
+    CLI::App* lineModeSet = add(*lineMode, "set",
+                                "Changes the settings named, as the line-mode windows' Set does,\n"
+                                "and makes the printer print them. CHOICE is the window's text\n"
+                                "or its position from 0; \"linemode list\" shows both.",
+                                CliCommand::LineModeSet);
+    lineModeSet->add_option("choices", options.lineModeChoices, "SETTING=CHOICE, one or more.")
+        ->type_name("SETTING=CHOICE...");
+    CLI::App* speed = add(*lineMode, "speed",
+                          "Gives a KRT-310 family printer whose emulation answer is 03 a new\n"
+                          "serial speed; the link keeps its own.",
+                          CliCommand::LineModeSpeed);
+    AddChoice<std::uint32_t>(
+        *speed, "bps", "BPS",
+        {{"1200", 1200}, {"2400", 2400}, {"4800", 4800}, {"9600", 9600}, {"19200", 19200}},
+        options.lineModeSpeed, "1200, 2400, 4800, 9600 or 19200.");
+    add(*lineMode, "list", "Shows the line-mode settings and their choices.",
+        CliCommand::LineModeList);
+
+    CLI::App* convert = add(parser, "convert",
+                            "Converts between a status file and JSON without a printer; a\n"
+                            "status file names no family, so give --model for one.",
+                            CliCommand::Convert);
+    convert->add_option("input", options.settingsFile, "The file to read.")->type_name("IN");
+    convert->add_option("output", options.convertOutput, "The file to write.")->type_name("OUT");
+}
+
+constexpr char kDescription[] =
+    "Every printer operation of Corvane Manager from a shell, for VANTORA KRT-310,\n"
+    "KRT-310II and KRT-620 printers. Commands (each has --help):\n"
+    "  ports         the ports, whether they can be used, and the USB printers\n"
+    "  identify      connect and tell maker, model, firmware and language\n"
+    "  get           read the settings as JSON or into a status file\n"
+    "  set FILE      write settings, with a backup before and a check after\n"
+    "  deploy FILE PORT...  set on many printers at once\n"
+    "  print-status  make the printer print its settings\n"
+    "  self-test 1|2 print a self-test page\n"
+    "  alignment     the KRT-620's vertical alignment\n"
+    "  linemode      settings of printers in the \"Other\" emulation\n"
+    "  convert IN OUT  between status files and JSON\n"
+    "Exit status: 0 success, 1 printer error, 2 usage error, 3 verification mismatch,\n"
+    "4 port unavailable.\n";
+
+// The deepest subcommand that the line names.
+const CLI::App* Selected(const CLI::App& app) {
+    const CLI::App* at = &app;
+    while (!at->get_subcommands().empty()) {
+        at = at->get_subcommands().front();
+    }
+    return at;
+}
+
+}  // namespace
+
+CliParseResult ParseCliOptions(std::span<const std::string> arguments) {
+    CliParseResult result;
+    OptionParser parser("corvane-cli", kDescription);
+    CommandKinds kinds;
+    Define(parser, result.options, kinds);
+    result.ok = parser.Parse(arguments, result.error);
+    result.usage = parser.help();
+    if (!result.ok) {
+        return result;
+    }
+    auto kind = kinds.find(Selected(parser));
+    result.options.command = kind == kinds.end() ? CliCommand::None : kind->second;
+    return result;
+}
+
+}  // namespace corvane::startup

@@ -1,0 +1,95 @@
+#pragma once
+
+// The command line of corvane-cli: one subcommand per printer operation, with the options they
+// share.
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "platform/Platform.h"
+#include "sim/Model.h"
+
+namespace corvane::startup {
+
+enum class CliCommand {
+    None,
+    Ports,
+    Identify,
+    Get,
+    Set,
+    Deploy,
+    PrintStatus,
+    SelfTest,
+    AlignmentPattern,
+    AlignmentVerify,
+    AlignmentStore,
+    LineModeSet,
+    LineModeSpeed,
+    LineModeList,
+    Convert,
+};
+
+struct CliOptions {
+    CliCommand command = CliCommand::None;
+
+    // Where the printer is: a port name of the window ("COM3", "LPT1:", "USB"), a device path,
+    // or NAME=DEVICE; deploy has several.
+    std::vector<std::string> ports;
+    // Empty: chosen from the model name the printer reports.
+    std::optional<sim::Model> model;
+    // The printer's emulation; with --simulate also the simulated printer's.
+    sim::Emulation emulation = sim::Emulation::Native;
+    // The serial line, with the connection window's defaults.
+    std::uint32_t baudRate = 9600;
+    std::uint32_t dataBits = 8;
+    std::uint32_t parity = platform::kParityNone;
+    std::uint32_t stopBits = platform::kStopBitsOne;
+    std::string traceFile;  // empty: no trace
+    std::optional<sim::Model> simulate;
+    bool json = false;
+    bool verbose = false;
+    bool help = false;
+    bool version = false;
+
+    // get: where to save the settings (.sts or JSON); empty prints them.
+    std::string outputFile;
+    // set, deploy, convert: the settings file (.sts or JSON).
+    std::string settingsFile;
+    bool dryRun = false;
+    bool noBackup = false;
+    bool noVerify = false;
+    // Moves this computer's serial line to the serial settings written, as the window's "Memory
+    // Switch On" does.
+    bool retuneLine = false;
+    std::string backupDir = ".";
+    // convert: the file to write.
+    std::string convertOutput;
+
+    int selfTestPage = 1;
+    // Rows [A] to [D], -3 to 3.
+    std::array<int, 4> alignmentOffsets{};
+    // linemode set: SETTING=CHOICE, in the order given.
+    std::vector<std::string> lineModeChoices;
+    std::uint32_t lineModeSpeed = 0;
+
+    // ports: where the system describes and keeps its USB printers; tests point these elsewhere.
+    std::string sysfsRoot = "/sys";
+    std::string devRoot = "/dev";
+};
+
+struct CliParseResult {
+    bool ok = false;
+    CliOptions options;
+    std::string error;  // one line for the user when not ok
+    std::string usage;  // the help of the subcommand the line names, or of the program
+};
+
+// Reads the arguments after the program name; common options may come before or after the
+// subcommand.
+CliParseResult ParseCliOptions(std::span<const std::string> arguments);
+
+}  // namespace corvane::startup

@@ -1,0 +1,97 @@
+// corvane-cli and the print queues of a private scheduler: what ports tells about a device, and
+// the queues a command stopped running again when a signal ends it.
+#include <sys/file.h>
+
+#include <gtest/gtest.h>
+
+#include <nlohmann/json.hpp>
+
+#include "Programs.h"
+#include "spooler/CupsDaemonTest.h"
+
+namespace corvane::cli::test {
+namespace {
+
+using nlohmann::json;
+using spooler_test::CupsDaemon;
+
+class CliQueues : public spooler_test::CupsDaemonTest {
+protected:
+    Process::Options Scheduler() const {
+        return {std::nullopt, std::nullopt, {"CUPS_SERVER=" + daemon->Socket()}};
+    }
+};
+
+// Guards against print queues left stopped, so that jobs never print, when the program is ended
+// by a signal in the middle of an exchange.
+TEST_F(CliQueues, ATerminationSignalStartsTheStoppedQueuesAgain) {
+    for (int number : {SIGINT, SIGTERM, SIGHUP}) {
+        SCOPED_TRACE(number);
+        SimPrinter printer;
+        ASSERT_TRUE(printer.Start({"--silent"}));
+        AddQueue("Receipts", "serial:" + printer.Path());
+        Process cli;
+        ASSERT_TRUE(cli.Start(kCliBinary, {"get", "--port", printer.Port()}, Scheduler()));
+        ASSERT_TRUE(CupsDaemon::WaitUntil([&] { return daemon->State("Receipts").stopped; }));
+        EXPECT_EQ(daemon->State("Receipts").message, "The port is in use by Corvane Manager.");
+        cli.Signal(number);
+        Finished ended = cli.Wait(10s);
+        EXPECT_EQ(ended.status, 128 + number) << ended.err;
+        EXPECT_FALSE(daemon->State("Receipts").stopped);
+        daemon->DeleteAllQueues();
+    }
+}
+
+// Guards against ports sending the user away without saying why a device cannot be used: a
+// device another program holds, one this user may not open, and one a print queue uses.
+TEST_F(CliQueues, PortsTellWhyADeviceCannotBeUsedAndWhatToDo) {
+    TempDir tree;
+    for (const char* name : {"busy", "locked", "queued"}) {
+        std::ofstream(tree / name).put('\0');
+    }
+    int held = ::open((tree / "busy").c_str(), O_RDWR);
+    ASSERT_EQ(::flock(held, LOCK_EX), 0);
+    AddQueue("Kitchen", "serial:" + (tree / "queued"));
+
+    Finished listed = RunCli({"ports", "--json", "--port", "COM2=" + (tree / "busy"), "--port",
+                              "COM3=" + (tree / "queued")},
+                             Scheduler());
+    ASSERT_EQ(listed.status, 0) << listed.err;
+    json ports = json::parse(listed.out)["ports"];
+    ASSERT_EQ(ports.size(), 18u);
+    EXPECT_EQ(ports[1]["usable"], false);
+    EXPECT_EQ(ports[1]["problems"][0]["why"].get<std::string>().rfind(
+                  "held by process " + std::to_string(::getpid()) + " (", 0),
+              0u)
+        << ports[1].dump();
+    EXPECT_EQ(ports[2]["queues"], json::array({"Kitchen"}));
+    EXPECT_EQ(ports[2]["problems"][0]["why"], "print queue Kitchen prints to it");
+    ::close(held);
+
+    // Root reads everything, so the device is looked at as another user who is not in its group.
+    Process::Options outsider = Scheduler();
+    std::string expected = "no permission to read and write it";
+    if (::geteuid() == 0) {
+        ASSERT_EQ(::chown((tree / "locked").c_str(), 0, 20), 0);  // the dialout group
+        ::chmod((tree / "locked").c_str(), 0660);
+        outsider.user = 65534;
+        outsider.group = 65534;
+        expected += " (owner 0, group dialout, mode 0660); nobody is not in the dialout group";
+    } else {
+        ::chmod((tree / "locked").c_str(), 0);
+    }
+    Finished refused = RunCli({"ports", "--json", "--port", "COM4=" + (tree / "locked")}, outsider);
+    ASSERT_EQ(refused.status, 0) << refused.err;
+    json locked = json::parse(refused.out)["ports"][3];
+    EXPECT_EQ(locked["exists"], true);
+    EXPECT_EQ(locked["usable"], false);
+    EXPECT_EQ(locked["problems"][0]["why"].get<std::string>().rfind(expected, 0), 0u)
+        << locked.dump();
+    if (::geteuid() == 0) {
+        EXPECT_EQ(locked["problems"][0]["todo"],
+                  "sudo usermod -aG dialout nobody, then log in again");
+    }
+}
+
+}  // namespace
+}  // namespace corvane::cli::test

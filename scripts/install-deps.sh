@@ -4,7 +4,8 @@ set -eu
 packages="build-essential cmake ninja-build pkg-config clang-format libgtest-dev libgmock-dev \
 qt6-base-dev qt6-base-dev-tools libgl-dev libcups2-dev cups-daemon cups-client \
 libcli11-dev nlohmann-json3-dev xvfb xauth fonts-dejavu-core \
-dbus-daemon at-spi2-core python3-gi gir1.2-atspi-2.0"
+dbus-daemon at-spi2-core python3-gi gir1.2-atspi-2.0 \
+clang libclang-rt-14-dev"
 if [ "$(id -u)" -eq 0 ]; then
     as_root=""
 else

@@ -200,9 +200,9 @@ std::vector<Fault> FaultsFor(const Outcome& healthy) {
         {"64 bytes", std::vector<std::uint8_t>(64, 0x20)},
     };
     for (const auto& [name, noise] : noises) {
-        faults.push_back({"noise of " + name + " before the header", [noise](auto& printer) {
-                              printer.GetFaults().noiseBeforeHeader = noise;
-                          }});
+        faults.push_back(
+            {"noise of " + name + " before the header",
+             [bytes = noise](auto& printer) { printer.GetFaults().noiseBeforeHeader = bytes; }});
     }
     // Within the first read's deadline, caught by the port's retry, and beyond both.
     for (auto latency : {1000ms, 2400ms, 5000ms}) {

@@ -54,7 +54,7 @@ private:
 class WindowRig {
 public:
     WindowRig(sim::Model model, sim::Emulation emulation, support::Link link)
-        : printer(model, emulation), link_(link) {
+        : printer(model, emulation) {
         // Queues on both ports the window may use, one of them stopped by someone else already,
         // and one elsewhere.
         spooler.queues = {{"receipts", "serial:COM1?baud=9600", false},
@@ -105,9 +105,6 @@ public:
     std::ostringstream problems;
     std::unique_ptr<app::ConnectionDialog> dialog;
     std::unique_ptr<ui::HeadlessHost> host;
-
-private:
-    support::Link link_;
 };
 
 }  // namespace corvane::faults

@@ -1,7 +1,7 @@
 # Instrumented builds, each in a build folder of its own:
 # CORVANE_SANITIZE builds everything with AddressSanitizer and UndefinedBehaviorSanitizer, so that
 # the test suite stops at the first report; CORVANE_FUZZ (clang only) also instruments the code
-# for coverage and adds the libFuzzer targets of fuzz/.
+# for coverage and adds the libFuzzer targets of fuzz/, so one folder serves both.
 option(CORVANE_SANITIZE "Build with AddressSanitizer and UndefinedBehaviorSanitizer" OFF)
 option(CORVANE_FUZZ "Build the libFuzzer targets in fuzz/ (clang only)" OFF)
 

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Runs every fuzz target of a fuzzing build (configured with -DCORVANE_FUZZ=ON) from its seed
 # corpus, with the libFuzzer options given, such as -max_total_time=20 or -runs=10000000, and
-# prints how many inputs each one ran. Fails at the first crash, hang or leak; libFuzzer leaves
+# prints how many inputs each one ran. Fails when any crashes, hangs or leaks; libFuzzer leaves
 # the input that caused it in BUILD_DIR/fuzz/artifacts. FUZZ_TARGETS="a b" runs only those.
 # Usage: fuzz/run-fuzzers.sh BUILD_DIR [LIBFUZZER_OPTION...]
 set -euo pipefail

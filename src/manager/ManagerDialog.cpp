@@ -516,8 +516,15 @@ void ManagerDialog::OnSetStatus() {
         EnableActionControls(true);
         return;
     }
-    // Its result does not count: a printer that just changed its speed may not answer.
-    if (Identify() == Identified::ProgramEnding) {
+    // A printer that is not accepted afterwards has had its messages; success is not claimed
+    // after them.
+    Identified after = Identify();
+    if (after == Identified::ProgramEnding) {
+        return;
+    }
+    if (after != Identified::Yes) {
+        progress_.SetPosition(0);
+        EnableActionControls(true);
         return;
     }
     progress_.SetPosition(100);

@@ -33,9 +33,22 @@ PrinterIdentity ReadPrinterIdentity(link::PrinterPort& port, protocol::PrinterMo
             progress.Step();
         }
     };
+    // A text that broke off is a printer that stopped answering: none of it is judged or shown.
+    bool whole = true;
     auto query = [&](InfoRequest request, std::uint32_t pauseMs) {
-        return protocol::QueryPrinterInfo(port, request, kTextUsbSize, pauseMs, 0,
-                                          usb ? protocol::StepCallback{} : byteStep);
+        protocol::TextReply reply = protocol::QueryPrinterText(
+            port, request, kTextUsbSize, pauseMs, 0, usb ? protocol::StepCallback{} : byteStep);
+        whole = whole && reply.complete;
+        return reply.text;
+    };
+    auto silent = [&](PrinterIdentity& identity) {
+        identity.outcome = IdentityOutcome::NoAnswer;
+        identity.firmwareText.clear();
+        identity.makerText.clear();
+        identity.modelText.clear();
+        identity.languageText.clear();
+        reporter.Message(platform::Severity::Warning, std::string(kNoAnswerMessage));
+        return identity;
     };
 
     PrinterIdentity identity;
@@ -54,11 +67,9 @@ PrinterIdentity ReadPrinterIdentity(link::PrinterPort& port, protocol::PrinterMo
     if (usb) {
         Steps(progress, 4);
     }
-    if (identity.makerText.empty()) {
-        // No maker text at all is a printer that does not answer, not one of another maker.
-        identity.outcome = IdentityOutcome::NoAnswer;
-        reporter.Message(platform::Severity::Warning, std::string(kNoAnswerMessage));
-        return identity;
+    // No maker text at all is a printer that does not answer, not one of another maker.
+    if (identity.makerText.empty() || !whole) {
+        return silent(identity);
     }
     if (identity.makerText != kOurMaker) {
         identity.outcome = IdentityOutcome::OtherMaker;
@@ -67,6 +78,9 @@ PrinterIdentity ReadPrinterIdentity(link::PrinterPort& port, protocol::PrinterMo
     }
 
     identity.modelText = query(InfoRequest::Model, kModelPauseMs);
+    if (!whole) {
+        return silent(identity);
+    }
     bool accepted = protocol::IsAcceptedModel(model, identity.modelText);
     if (model == protocol::PrinterModel::Krt620) {
         if (!accepted) {
@@ -85,6 +99,9 @@ PrinterIdentity ReadPrinterIdentity(link::PrinterPort& port, protocol::PrinterMo
     identity.languageText = query(InfoRequest::Language, kLanguagePauseMs);
     if (usb) {
         Steps(progress, 7);
+    }
+    if (!whole) {
+        return silent(identity);
     }
     identity.outcome = IdentityOutcome::Accepted;
     return identity;

@@ -17,7 +17,7 @@ namespace corvane::operations {
 
 enum class IdentityOutcome {
     Accepted,
-    NoAnswer,    // the printer gave no maker name at all: silent, unplugged or switched off
+    NoAnswer,    // no maker name at all, or a text that broke off: silent, unplugged or off
     OtherMaker,  // it named another maker; the program must not go on with it
     OtherModel,
 };
@@ -47,6 +47,7 @@ inline constexpr std::string_view kManagerPrinterMismatchMessage =
 // maker (1000 ms), the model and the language (10 ms each) and judges maker and model for the
 // family the manager was opened for; the messages of a refusal are reported here. The progress
 // moves one step per byte read on serial and parallel links, and by fixed steps per text on USB.
+// A text that breaks off before its end counts as no answer, and no text of it is kept.
 PrinterIdentity ReadPrinterIdentity(link::PrinterPort& port, protocol::PrinterModel model,
                                     Progress& progress, platform::Reporter& reporter);
 

@@ -15,19 +15,21 @@ bool Contains(const Table& table, std::string_view text) {
     return std::find(table.begin(), table.end(), text) != table.end();
 }
 
-std::string ReadUsbText(PrinterPort& port, std::uint32_t bufferSize) {
+TextReply ReadUsbText(PrinterPort& port, std::uint32_t bufferSize) {
     std::vector<std::uint8_t> buffer(std::max<std::uint32_t>(bufferSize, 1), 0);
     auto length = static_cast<std::uint32_t>(buffer.size());
-    if (port.Read(buffer.data(), length) == 0) {
-        port.Read(buffer.data(), length);
+    std::uint32_t count = port.Read(buffer.data(), length);
+    if (count == 0) {
+        count = port.Read(buffer.data(), length);
     }
     // The header is dropped unseen; without a 00 the text runs to the buffer's end.
     auto begin = buffer.begin() + 1;
-    return {begin, std::find(begin, buffer.end(), std::uint8_t{0})};
+    auto end = std::find(begin, buffer.end(), std::uint8_t{0});
+    return {{begin, end}, end < buffer.begin() + count};
 }
 
-std::string ReadTextByteByByte(PrinterPort& port, const StepCallback& step) {
-    std::string text;
+TextReply ReadTextByteByByte(PrinterPort& port, const StepCallback& step) {
+    TextReply reply;
     for (std::size_t count = 0; count < kTextReplyLimit; ++count) {
         std::uint8_t byte = 0;
         if (port.Read(&byte, 1) == 0) {
@@ -37,14 +39,15 @@ std::string ReadTextByteByByte(PrinterPort& port, const StepCallback& step) {
             step(ExchangeStep::ByteRead);
         }
         if (byte == 0) {
+            reply.complete = true;
             break;
         }
         // The printer sends '_' as the header; it is dropped wherever it stands.
         if (byte != kTextReplyHeader) {
-            text.push_back(static_cast<char>(byte));
+            reply.text.push_back(static_cast<char>(byte));
         }
     }
-    return text;
+    return reply;
 }
 
 }  // namespace
@@ -52,6 +55,12 @@ std::string ReadTextByteByByte(PrinterPort& port, const StepCallback& step) {
 std::string QueryPrinterInfo(PrinterPort& port, InfoRequest request, std::uint32_t usbBufferSize,
                              std::uint32_t serialPauseMs, std::uint32_t usbPauseMs,
                              const StepCallback& step) {
+    return QueryPrinterText(port, request, usbBufferSize, serialPauseMs, usbPauseMs, step).text;
+}
+
+TextReply QueryPrinterText(PrinterPort& port, InfoRequest request, std::uint32_t usbBufferSize,
+                           std::uint32_t serialPauseMs, std::uint32_t usbPauseMs,
+                           const StepCallback& step) {
     const std::array<std::uint8_t, 3> bytes = {0x1D, 0x49, static_cast<std::uint8_t>(request)};
     port.Write(bytes.data(), static_cast<std::uint32_t>(bytes.size()));
     if (port.kind == InterfaceKind::Usb) {

@@ -52,6 +52,17 @@ std::string QueryPrinterInfo(link::PrinterPort& port, InfoRequest request,
                              std::uint32_t usbBufferSize, std::uint32_t serialPauseMs,
                              std::uint32_t usbPauseMs = 0, const StepCallback& step = {});
 
+// A text reply, and whether it came whole: up to its 00 byte, which on USB must lie within the
+// bytes read. A printer that stops in the middle of a text leaves it incomplete.
+struct TextReply {
+    std::string text;
+    bool complete = false;
+};
+// QueryPrinterInfo, telling also whether the reply came whole.
+TextReply QueryPrinterText(link::PrinterPort& port, InfoRequest request,
+                           std::uint32_t usbBufferSize, std::uint32_t serialPauseMs,
+                           std::uint32_t usbPauseMs = 0, const StepCallback& step = {});
+
 // The version id that each family's supported firmware answers: 'd' and 'e'.
 std::uint8_t ExpectedVersionId(PrinterModel model);
 

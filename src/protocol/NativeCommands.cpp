@@ -142,7 +142,9 @@ SwitchReply ReadSwitchReply(PrinterPort& port, HeaderSearch search, const StepCa
         if (!usable) {
             buffer.fill(0);
         }
-        reply.complete = usable && count >= kSwitchReplyLength;
+        // Without the search a block that does not start with the header is shifted by whatever
+        // came first: it is read as it came but not counted as whole.
+        reply.complete = usable && count >= kSwitchReplyLength && buffer[0] == kReplyHeader;
         reply.pins = ConvertPins(buffer.data() + 2, step);
         return reply;
     }
@@ -205,19 +207,20 @@ ValueReply ReadValueReply(PrinterPort& port, ValueForm form) {
 
 PowerSaveReply ReadPowerSaveReply(PrinterPort& port) {
     ReplyBuffer buffer{};
-    for (int attempt = 0; attempt < kPowerSaveReads; ++attempt) {
+    std::uint32_t count = 0;
+    for (int attempt = 0; attempt < kPowerSaveReads && count == 0; ++attempt) {
         port.Sleep(kPowerSavePauseMs);
-        if (port.ReadReply(buffer.data(), kReplyBufferSize, PowerSaveReplyComplete) != 0) {
-            break;
-        }
+        count = port.ReadReply(buffer.data(), kReplyBufferSize, PowerSaveReplyComplete);
     }
     PowerSaveReply reply;
     auto end = std::find(buffer.begin(), buffer.begin() + kReplyBufferSize, std::uint8_t{0});
     auto mark = std::find(buffer.begin(), end, std::uint8_t{'_'});
-    if (mark == end) {
+    auto at = static_cast<std::size_t>(mark - buffer.begin());
+    // A reply that ended before its flag and time is no answer, not a time of 0; a full block
+    // may go on beyond what it holds, and there the two bytes past its end read as 00.
+    if (mark == end || (count < kReplyBufferSize && at + 2 >= count)) {
         return reply;
     }
-    auto at = static_cast<std::size_t>(mark - buffer.begin());
     reply.found = true;
     reply.usePowerSave = buffer[at + 1] == 0x01;
     reply.seconds = buffer[at + 2];

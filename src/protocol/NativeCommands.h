@@ -54,8 +54,8 @@ inline constexpr std::uint32_t kUsbModeReplyLength = 15;
 
 enum class HeaderSearch { Without, With };
 
-// A switch reply's pins, and whether the whole reply came: the header (when searched for) and
-// every byte of its block. Missing bytes read as "No Change".
+// A switch reply's pins, and whether the whole reply came: the header, found by the search or
+// standing first, and every byte of its block. Missing bytes read as "No Change".
 struct SwitchReply {
     SwitchPins pins{};
     bool complete = false;
@@ -83,7 +83,8 @@ ValueReply ReadValueReply(link::PrinterPort& port, ValueForm form);
 
 // The reply to TransmitPowerSave. Without a '_' the use flag is off and the caller keeps its
 // seconds; with one, the flag is on exactly when the next byte is 01 and the byte after that is
-// the time in seconds.
+// the time in seconds. A '_' whose two bytes did not come before a short reply ended counts as
+// no '_'.
 struct PowerSaveReply {
     bool found = false;
     bool usePowerSave = false;

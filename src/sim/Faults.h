@@ -15,6 +15,9 @@ struct Faults {
     bool silent = false;
     // Every reply breaks off after this many bytes.
     std::optional<std::size_t> cutAfter;
+    // The printer falls silent for good once it has sent this many reply bytes since it was made,
+    // breaking off the reply under way: a printer that stops in the middle of an exchange.
+    std::optional<std::size_t> silentAfterBytes;
     // These bytes go out before every reply that starts with the '7' header.
     std::vector<std::uint8_t> noiseBeforeHeader;
     // Time between the end of a request and the first byte of its reply.

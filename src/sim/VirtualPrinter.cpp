@@ -200,6 +200,13 @@ std::vector<VirtualPrinter::Reply> VirtualPrinter::Feed(std::span<const std::uin
         if (faults_.cutAfter && reply.size() > *faults_.cutAfter) {
             reply.resize(*faults_.cutAfter);
         }
+        if (faults_.silentAfterBytes) {
+            std::size_t left = *faults_.silentAfterBytes > replyBytesSent_
+                                   ? *faults_.silentAfterBytes - replyBytesSent_
+                                   : 0;
+            reply.resize(std::min(reply.size(), left));
+        }
+        replyBytesSent_ += reply.size();
         if (!reply.empty()) {
             replies.push_back(std::move(reply));
         }

@@ -75,6 +75,8 @@ public:
     const std::vector<std::string>& Commands() const { return commands_; }
     // How many commands the printer has taken since it was made (ClearLogs keeps it).
     std::size_t CommandCount() const { return commandCount_; }
+    // How many reply bytes the printer has sent since it was made, after the reply faults.
+    std::size_t ReplyBytesSent() const { return replyBytesSent_; }
     // Bytes received that do not yet make a complete command.
     std::size_t PendingBytes() const { return decoder_.Pending(); }
     void ClearLogs();
@@ -126,6 +128,7 @@ private:
     std::vector<std::string> printout_;
     std::vector<std::string> commands_;
     std::size_t commandCount_ = 0;
+    std::size_t replyBytesSent_ = 0;
 
     bool unplugged_ = false;
     bool dsr_ = true;

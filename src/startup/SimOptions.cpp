@@ -130,7 +130,7 @@ void Define(OptionParser& parser, SimOptions& options) {
           std::tuple{"--model-text", &options.modelText, "model name the printer reports"},
           std::tuple{"--language", &options.language, "language text"}}) {
         AddValue(
-            parser, name, "TEXT", [target](const std::string& text) { *target = text; },
+            parser, name, "TEXT", [field = target](const std::string& text) { *field = text; },
             description)
             ->group(printer);
     }

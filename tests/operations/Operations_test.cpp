@@ -2,6 +2,8 @@
 // simulated printer and a reporter that keeps what it was told.
 #include <gtest/gtest.h>
 
+#include <deque>
+
 #include "operations/Alignment.h"
 #include "operations/Connect.h"
 #include "operations/Identity.h"
@@ -31,6 +33,13 @@ protected:
         return connector.Connect(request);
     }
 
+    sim::VirtualPrinter& Printer(sim::Model model,
+                                 sim::Emulation emulation = sim::Emulation::Native) {
+        return printers.emplace_back(model, emulation);
+    }
+
+    // Printers outlive the port, which tells its printer when it closes.
+    std::deque<sim::VirtualPrinter> printers;
     platform::sim::SimPlatform platform;
     link::PrinterPort port{platform};
     support::RecordingReporter reporter;
@@ -38,7 +47,7 @@ protected:
 };
 
 TEST_F(PlainProgram, ConnectsPrintsTestPagesAndStoresTheAlignment) {
-    sim::VirtualPrinter krt620(sim::Model::Krt620);
+    sim::VirtualPrinter& krt620 = Printer(sim::Model::Krt620);
     platform.AttachSerial("COM2", krt620);
     ASSERT_TRUE(ConnectOn("COM2", PrinterModel::Krt620).Connected());
     EXPECT_EQ(reporter.Texts(), std::vector<std::string>{"Printer is connected."});
@@ -59,7 +68,7 @@ TEST_F(PlainProgram, ConnectsPrintsTestPagesAndStoresTheAlignment) {
 }
 
 TEST_F(PlainProgram, SetsLineModeSwitchesAndSpeedOfAPrinterInTheOtherEmulation) {
-    sim::VirtualPrinter krt310(sim::Model::Krt310, sim::Emulation::Other02);
+    sim::VirtualPrinter& krt310 = Printer(sim::Model::Krt310, sim::Emulation::Other02);
     platform.AttachParallel("LPT1:", krt310);
     ConnectResult result = ConnectOn("LPT1:", PrinterModel::Krt310Family, Emulation::Other);
     ASSERT_TRUE(result.Connected());
@@ -100,7 +109,7 @@ TEST_F(PlainProgram, AFailedOpenSaysWhichDeviceAndWhy) {
 // Guards against a window frozen for twenty seconds when the wrong family is chosen: after the
 // printer's own id one silent read ends the wait for the expected one.
 TEST_F(PlainProgram, WrongFamilyIsRefusedWithinOneSilentReadAfterTheId) {
-    sim::VirtualPrinter krt620(sim::Model::Krt620);
+    sim::VirtualPrinter& krt620 = Printer(sim::Model::Krt620);
     krt620.SetFirmwareText("KRT620 V1.20");
     platform.AttachSerial("COM1", krt620);
     auto start = platform.NowMicros();
@@ -125,7 +134,7 @@ public:
 // Guards against a progress bar that moves otherwise than by one step per byte on byte links
 // and by the fixed steps per text on USB.
 TEST_F(PlainProgram, TheManagersIdentificationStepsItsProgressPerLink) {
-    sim::VirtualPrinter printer(sim::Model::Krt310II);
+    sim::VirtualPrinter& printer = Printer(sim::Model::Krt310II);
     platform.AttachSerial("COM1", printer);
     ASSERT_TRUE(ConnectOn("COM1", PrinterModel::Krt310Family).Connected());
     CountingProgress progress;
@@ -136,7 +145,7 @@ TEST_F(PlainProgram, TheManagersIdentificationStepsItsProgressPerLink) {
     // "_V2.05", "_VANTORA", "_KRT-310II" and "_ENGLISH", each with its 00.
     EXPECT_EQ(progress.steps, 7 + 9 + 11 + 9);
 
-    sim::VirtualPrinter usbPrinter(sim::Model::Krt620);
+    sim::VirtualPrinter& usbPrinter = Printer(sim::Model::Krt620);
     platform.AttachUsb("/dev/usb/lp0", 0x3e1f, 0x4010, usbPrinter);
     CountingProgress usbProgress;
     ConnectResult usb = ConnectOn("USB", PrinterModel::Krt620);

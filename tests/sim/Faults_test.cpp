@@ -36,6 +36,16 @@ TEST(ReplyFaults, CutReplyEndsAfterTheGivenNumberOfBytes) {
     EXPECT_TRUE(Answer(printer, kSwitchQuery).empty());
 }
 
+TEST(ReplyFaults, SilenceAfterBytesBreaksOffTheReplyUnderWayAndLasts) {
+    VirtualPrinter printer(Model::Krt310);
+    printer.GetFaults().silentAfterBytes = printer.ReplyBytesSent() + 11;
+    EXPECT_EQ(Answer(printer, B({0x1D, 0x49, 0x03}) + kMakerRequest),
+              B({0x64}) + B({'_'}) + T("VANTORA") + B({0x00}));
+    EXPECT_EQ(Answer(printer, kSwitchQuery), B({'7'}));
+    EXPECT_TRUE(Answer(printer, kSwitchQuery).empty());
+    EXPECT_EQ(printer.ReplyBytesSent(), 11u);
+}
+
 TEST(ReplyFaults, NoiseGoesOnlyBeforeRepliesWithTheSevenHeader) {
     VirtualPrinter printer(Model::Krt620);
     printer.GetFaults().noiseBeforeHeader = {0xAA, 0x55, 0x00};

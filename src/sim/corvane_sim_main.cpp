@@ -28,25 +28,7 @@ int main(int argc, char** argv) {
     }
 
     VirtualPrinter printer(options.model, options.emulation);
-    if (options.versionId) {
-        printer.SetVersionId(*options.versionId);
-    }
-    if (options.firmware) {
-        printer.SetFirmwareText(*options.firmware);
-    }
-    if (options.maker) {
-        printer.SetMakerText(*options.maker);
-    }
-    if (options.modelText) {
-        printer.SetModelText(*options.modelText);
-    }
-    if (options.language) {
-        printer.SetLanguageText(*options.language);
-    }
-    for (const auto& [number, pins] : options.switches) {
-        printer.SetSwitch(number, pins);
-    }
-    printer.SetFaults(options.faults);
+    corvane::startup::ApplySimOptions(options, printer);
 
     // Signals arrive through a descriptor, so that the server ends between two exchanges.
     sigset_t signals;

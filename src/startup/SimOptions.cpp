@@ -250,4 +250,26 @@ std::string SimUsage() {
     return parser.Usage();
 }
 
+void ApplySimOptions(const SimOptions& options, sim::VirtualPrinter& printer) {
+    if (options.versionId) {
+        printer.SetVersionId(*options.versionId);
+    }
+    if (options.firmware) {
+        printer.SetFirmwareText(*options.firmware);
+    }
+    if (options.maker) {
+        printer.SetMakerText(*options.maker);
+    }
+    if (options.modelText) {
+        printer.SetModelText(*options.modelText);
+    }
+    if (options.language) {
+        printer.SetLanguageText(*options.language);
+    }
+    for (const auto& [number, pins] : options.switches) {
+        printer.SetSwitch(number, pins);
+    }
+    printer.SetFaults(options.faults);
+}
+
 }  // namespace corvane::startup

@@ -11,6 +11,7 @@
 
 #include "sim/Faults.h"
 #include "sim/Model.h"
+#include "sim/VirtualPrinter.h"
 
 namespace corvane::startup {
 
@@ -39,5 +40,8 @@ bool ParseSimOptions(std::span<const std::string> args, SimOptions& options, std
 
 // The --help text.
 std::string SimUsage();
+
+// Gives the printer the texts, ids, switches and faults the options ask for.
+void ApplySimOptions(const SimOptions& options, sim::VirtualPrinter& printer);
 
 }  // namespace corvane::startup

@@ -17,15 +17,15 @@ import sys
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
-from atspi_desktop import Desktop, Driver, Processes, UiError  # noqa: E402
+from atspi_desktop import Processes, UiError  # noqa: E402
 from session_support import (  # noqa: E402
+    CorvaneSession,
     CONNECTED,
     MAIN_TITLE,
     Check,
     main,
     parse_trace,
     read_file,
-    start_printer,
     state_value,
     writes_to,
 )
@@ -58,7 +58,7 @@ SWITCH_2_PINS = ["Upside-down Printing", "Select Character Font", "Buzzer when p
 ON, OFF, NO_CHANGE = "Switch On", "Switch Off", "No Change"
 
 
-class Session:
+class Session(CorvaneSession):
     def __init__(self, args):
         self.args = args
         self.work = args.work_dir
@@ -81,42 +81,9 @@ class Session:
     # Set-up ----------------------------------------------------------------------------------
 
     def start(self):
-        ports = []
-        self.printers = {}
-        self.devices = {}  # port name to the terminal that --port points it at; the trace names it
-        for printer in PRINTERS:
-            process, path = start_printer(self.processes, self.check, self.args.corvane_sim,
-                                          self.work, printer["name"], printer["options"])
-            self.printers[printer["name"]] = process
-            self.devices[printer["port"]] = path
-            ports += ["--port", f"{printer['port']}={path}"]
-
-        self.desktop = Desktop(self.processes, self.work)
-        self.desktop.start()
-        self.corvane = self.processes.start(
-            "corvane",
-            [self.args.corvane, *ports, "--trace", self.files["trace"]],
-            stdin=subprocess.DEVNULL,
-            stdout=open(self.files["corvane_out"], "wb"),
-            stderr=subprocess.STDOUT,
-            env=self.desktop.program_env(),
-        )
-        self.ui = Driver("Corvane Manager")
-        self.ui.attach(timeout=20, alive=self.corvane_running)
-        self.main = self.ui.wait_window("dialog", MAIN_TITLE,
-                                        contains=("push button", "Connect"), timeout=15)
-
-    def corvane_running(self):
-        status = self.corvane.poll()
-        if status is not None:
-            raise UiError(f"corvane ended with status {status} before its window appeared: "
-                          + read_file(self.files["corvane_out"]).strip() + "\n"
-                          + self.desktop.x_status())
+        self.start_corvane(PRINTERS)
 
     # Helpers ---------------------------------------------------------------------------------
-
-    def button(self, window, name):
-        return self.ui.control(window, "push button", name)
 
     def combo(self, window, name):
         return self.ui.shown(window, "combo box", name)

@@ -12,7 +12,7 @@ import subprocess
 import sys
 import time
 
-from atspi_desktop import UiError, missing_requirements, read_line
+from atspi_desktop import Desktop, Driver, UiError, missing_requirements, read_line
 
 MAIN_TITLE = "VANTORA KRT-310/310II/KRT-620 Corvane (V3.0.2)"
 CONNECTED = "Printer is connected."
@@ -84,6 +84,48 @@ def start_printer(processes, check, corvane_sim, work, name, options):
     check.that(path.startswith("/dev/pts/") and os.path.exists(path),
                f"{name} serves on a pseudo-terminal ({path})")
     return process, path
+
+
+class CorvaneSession:
+    """Starts the simulated printers and corvane, pointed at them with --port, on a private
+    desktop, and waits for the connection window. Subclasses set args, work, processes, check and
+    files (with "trace" and "corvane_out") before start."""
+
+    def start_corvane(self, printers):
+        ports = []
+        self.printers = {}
+        self.devices = {}  # port name to the terminal that --port points it at; the trace names it
+        for printer in printers:
+            process, path = start_printer(self.processes, self.check, self.args.corvane_sim,
+                                          self.work, printer["name"], printer["options"])
+            self.printers[printer["name"]] = process
+            self.devices[printer["port"]] = path
+            ports += ["--port", f"{printer['port']}={path}"]
+
+        self.desktop = Desktop(self.processes, self.work)
+        self.desktop.start()
+        self.corvane = self.processes.start(
+            "corvane",
+            [self.args.corvane, *ports, "--trace", self.files["trace"]],
+            stdin=subprocess.DEVNULL,
+            stdout=open(self.files["corvane_out"], "wb"),
+            stderr=subprocess.STDOUT,
+            env=self.desktop.program_env(),
+        )
+        self.ui = Driver("Corvane Manager")
+        self.ui.attach(timeout=20, alive=self.corvane_running)
+        self.main = self.ui.wait_window("dialog", MAIN_TITLE,
+                                        contains=("push button", "Connect"), timeout=15)
+
+    def corvane_running(self):
+        status = self.corvane.poll()
+        if status is not None:
+            raise UiError(f"corvane ended with status {status} before its window appeared: "
+                          + read_file(self.files["corvane_out"]).strip() + "\n"
+                          + self.desktop.x_status())
+
+    def button(self, window, name):
+        return self.ui.control(window, "push button", name)
 
 
 def main(session_class, description, overall_seconds):

@@ -30,15 +30,14 @@ struct GetCase {
 // Guards against a query in the wrong order, with the wrong selector, or with pauses other
 // than the printer needs (10 ms before a reply on byte links, 200 ms before the power save).
 TEST(GetStatus, SendsEachFamilysQueriesWithTheirPauses) {
-    const std::vector<Bytes> krt310 = {
-        Frame({0x08, 0x5E, 0x45, 0x02, 0x00, 0x04, 0x02}),
-        Frame({0x08, 0x5E, 0x45, 0x02, 0x00, 0x04, 0x08}),
-        Frame({0x08, 0x5E, 0x45, 0x02, 0x00, 0x0C, 0x01}),
-        Frame({0x08, 0x5E, 0x45, 0x02, 0x00, 0x0C, 0x02}),
-        Frame({0x08, 0x5E, 0x45, 0x02, 0x00, 0x0C, 0x03}),
-        Frame({0x08, 0x5E, 0x45, 0x02, 0x00, 0x0C, 0x04}),
-        Frame({0x08, 0x5E, 0x45, 0x02, 0x00, 0x06, 0x03}),
-        Frame({0x08, 0x5E, 0x50, 0x31})};
+    const std::vector<Bytes> krt310 = {Frame({0x08, 0x5E, 0x45, 0x02, 0x00, 0x04, 0x02}),
+                                       Frame({0x08, 0x5E, 0x45, 0x02, 0x00, 0x04, 0x08}),
+                                       Frame({0x08, 0x5E, 0x45, 0x02, 0x00, 0x0C, 0x01}),
+                                       Frame({0x08, 0x5E, 0x45, 0x02, 0x00, 0x0C, 0x02}),
+                                       Frame({0x08, 0x5E, 0x45, 0x02, 0x00, 0x0C, 0x03}),
+                                       Frame({0x08, 0x5E, 0x45, 0x02, 0x00, 0x0C, 0x04}),
+                                       Frame({0x08, 0x5E, 0x45, 0x02, 0x00, 0x06, 0x03}),
+                                       Frame({0x08, 0x5E, 0x50, 0x31})};
     const std::vector<Bytes> krt620 = {Frame({0x08, 0x5E, 0x45, 0x02, 0x00, 0x04, '1'}),
                                        Frame({0x08, 0x5E, 0x45, 0x02, 0x00, 0x04, '5'})};
     // On a byte link the 64-byte power save read waits out its time-out and the port's retry.
@@ -62,8 +61,8 @@ TEST(GetStatus, SendsEachFamilysQueriesWithTheirPauses) {
         EXPECT_EQ(m.Texts(), std::vector<std::string>{"Success to get status of printer."});
         EXPECT_EQ(m.dialog.State().currentPage, 1);
         EXPECT_EQ(m.printer.PendingBytes(), 0u);
-        const auto& second = c.model == Model::Krt620 ? m.dialog.State().switchPage5
-                                                      : m.dialog.State().switchPage2;
+        const auto& second =
+            c.model == Model::Krt620 ? m.dialog.State().switchPage5 : m.dialog.State().switchPage2;
         EXPECT_EQ(second[1], protocol::kPinSwitchOn);
         EXPECT_EQ(second[2], protocol::kPinSwitchOff);
         EXPECT_EQ(second[3], protocol::kPinSwitchOn);
@@ -99,7 +98,6 @@ TEST(SetStatus, Krt310FamilyWritesTheWindowsValuesInParts) {
     // Then the full identification again: the firmware text was cleared in between.
     EXPECT_EQ(writes.back(), Frame({0x1D, 0x49, 0x45}));
     EXPECT_EQ(m.Texts(), std::vector<std::string>{"Success to set status of printer"});
-
 }
 
 TEST(SetStatus, Krt310ChosenValuesGoOutAsThePrinterTakesThem) {
@@ -117,14 +115,14 @@ TEST(SetStatus, Krt310ChosenValuesGoOutAsThePrinterTakesThem) {
     host.Select(ids::kCodePageList, 28);  // "Code Page CASIO", 33
     ASSERT_TRUE(host.Click(ids::kSetStatus));
     std::vector<Bytes> writes = m.rig.Writes();
-    EXPECT_EQ(writes[1], support::Join({{0x08, 0x5E, 0x45, 0x11, 0x00, 0x03},
-                                        support::Text("00001122")}));
+    EXPECT_EQ(writes[1],
+              support::Join({{0x08, 0x5E, 0x45, 0x11, 0x00, 0x03}, support::Text("00001122")}));
     EXPECT_EQ(writes[3], Frame({0x08, 0x5E, 0x45, 0x03, 0x00, 0x05, 0x04, 0x00}));
-    EXPECT_EQ(std::vector<Bytes>(writes.begin() + 5, writes.begin() + 11),
-              (std::vector<Bytes>{Frame({0x08, 0x5E, 0x45, 0x09, 0x00, 0x0B}),
-                                  support::Text("19200"), support::Text("2"), support::Text("0"),
-                                  support::Text("8"),
-                                  Frame({0x08, 0x5E, 0x50, 0x30, 0x01, 0xFE})}));
+    EXPECT_EQ(
+        std::vector<Bytes>(writes.begin() + 5, writes.begin() + 11),
+        (std::vector<Bytes>{Frame({0x08, 0x5E, 0x45, 0x09, 0x00, 0x0B}), support::Text("19200"),
+                            support::Text("2"), support::Text("0"), support::Text("8"),
+                            Frame({0x08, 0x5E, 0x50, 0x30, 0x01, 0xFE})}));
     EXPECT_EQ(m.printer.Switch(2) & 0xFC, 0b0000'1100);  // 33: pins 4 and 3
     EXPECT_EQ(m.printer.State().serial.speed, "19200");
     EXPECT_EQ(m.printer.State().powerSaveSeconds, 254);
@@ -164,8 +162,8 @@ TEST(SetStatus, Krt620WritesOnlyItsTwoSwitchesAndRetunesNothing) {
     host.Select(ids::kSpecialCodePageList, 1);  // memory switch 5 all off
     ASSERT_TRUE(host.Click(ids::kSetStatus));
     auto writes = m.rig.Writes();
-    EXPECT_EQ(writes[1], support::Join({{0x08, 0x5E, 0x45, 0x11, 0x00, 0x03},
-                                        support::Text("00100110")}));
+    EXPECT_EQ(writes[1],
+              support::Join({{0x08, 0x5E, 0x45, 0x11, 0x00, 0x03}, support::Text("00100110")}));
     EXPECT_EQ(writes[2], support::Text("00000000"));
     EXPECT_EQ(writes[3], Frame({0x08, 0x5E, 0x45, 0x01, 0x00, 0x02}));
     EXPECT_EQ(writes[4], Frame({0x1D, 0x49, 0x41}));
@@ -198,8 +196,9 @@ TEST(PrintStatus, EntersAndLeavesUserSettingModeAndDrainsPerLink) {
         ui::HeadlessHost& host = m.Open();
         ASSERT_TRUE(host.Click(ids::kPrintStatus));
         auto trace = m.rig.Trace();
-        EXPECT_EQ(m.rig.Writes(), (std::vector<Bytes>{Frame({0x08, 0x5E, 0x45, 0x01, 0x00, 0x01}),
-                                                      Frame({0x08, 0x5E, 0x45, 0x01, 0x00, 0x02})}));
+        EXPECT_EQ(m.rig.Writes(),
+                  (std::vector<Bytes>{Frame({0x08, 0x5E, 0x45, 0x01, 0x00, 0x01}),
+                                      Frame({0x08, 0x5E, 0x45, 0x01, 0x00, 0x02})}));
         EXPECT_FALSE(m.printer.Printout().empty());
         EXPECT_EQ(host.Progress(ids::kProgress), 0);
         EXPECT_TRUE(host.GetSession().messages.empty());
@@ -230,14 +229,16 @@ TEST(StatusFaults, EndWithinTheTimeoutsWithoutSuccessKeepingTheValues) {
          "Failed to get status of printer: memory switch 2 did not answer."},
         {"cut", [](auto& p) { p.GetFaults().cutAfter = 6; }, ids::kGetStatus,
          "Failed to get status of printer: memory switch 2 did not answer."},
-        {"noise", [](auto& p) { p.GetFaults().noiseBeforeHeader = {0xAA, 0x55}; },
+        {"noise",
+         [](auto& p) {
+             p.GetFaults().noiseBeforeHeader = {0xAA, 0x55};
+         },
          ids::kGetStatus, "Failed to get status of printer: memory switch 8 did not answer."},
-        {"silent midway",
-         [](auto& p) { p.GetFaults().unplugAfterCommands = p.CommandCount() + 3; },
+        {"silent midway", [](auto& p) { p.GetFaults().unplugAfterCommands = p.CommandCount() + 3; },
          ids::kGetStatus, "Failed to get status of printer: the baud rate did not answer."},
         {"unplugged while writing",
-         [](auto& p) { p.GetFaults().unplugAfterCommands = p.CommandCount() + 1; },
-         ids::kSetStatus, "Failed to set status of printer: the memory switches could not be sent."},
+         [](auto& p) { p.GetFaults().unplugAfterCommands = p.CommandCount() + 1; }, ids::kSetStatus,
+         "Failed to set status of printer: the memory switches could not be sent."},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);

@@ -56,7 +56,8 @@ Bytes ReadAll(const fs::path& path) {
 
 class StatusFileTest : public ::testing::Test {
 protected:
-    StatusFileTest() : dir_(fs::temp_directory_path() / ("corvane-sts-" + std::to_string(getpid()))) {
+    StatusFileTest()
+        : dir_(fs::temp_directory_path() / ("corvane-sts-" + std::to_string(getpid()))) {
         fs::create_directories(dir_);
     }
     ~StatusFileTest() override { fs::remove_all(dir_); }
@@ -71,13 +72,12 @@ TEST_F(StatusFileTest, InitializedRecordsOfBothFamiliesAreWrittenByteForByte) {
     std::string error;
     ASSERT_TRUE(WriteStatusFile(Path("a.sts"),
                                 RecordForModel(PrinterModel::Krt310Family, Initialized()), error));
-    EXPECT_EQ(ReadAll(Path("a.sts")), Fields({{16, 2}, {8, 0}, {1, 4}, {1, 2}, {1, 1}, {1, 1},
-                                              {1, 3}, {1, 1}, {1, 20}}));
+    EXPECT_EQ(ReadAll(Path("a.sts")),
+              Fields({{16, 2}, {8, 0}, {1, 4}, {1, 2}, {1, 1}, {1, 1}, {1, 3}, {1, 1}, {1, 20}}));
     // The KRT-620 keeps no switch page 2 nor lists, but its power save values (mend).
     ASSERT_TRUE(
         WriteStatusFile(Path("b.sts"), RecordForModel(PrinterModel::Krt620, Initialized()), error));
-    EXPECT_EQ(ReadAll(Path("b.sts")),
-              Fields({{8, 2}, {8, 0}, {8, 2}, {5, -1}, {1, 1}, {1, 20}}));
+    EXPECT_EQ(ReadAll(Path("b.sts")), Fields({{8, 2}, {8, 0}, {8, 2}, {5, -1}, {1, 1}, {1, 20}}));
     StatusRecord back;
     ASSERT_TRUE(ReadStatusFile(Path("b.sts"), back, error));
     EXPECT_EQ(back, RecordForModel(PrinterModel::Krt620, Initialized()));

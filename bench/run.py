@@ -87,7 +87,7 @@ class Simulator:
 
     def __init__(self, build, arguments, workdir):
         self.process = subprocess.Popen(
-            [os.path.join(build, "src/sim/corvane-sim"), "--quiet", *arguments],
+            [os.path.join(build, "src/programs/corvane-sim/corvane-sim"), "--quiet", *arguments],
             stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True, cwd=workdir)
         self.path = self.process.stdout.readline().strip()
         if not self.path.startswith("/dev/"):
@@ -160,9 +160,9 @@ def parse_trace(path):
 def run_cli(build, arguments, workdir, trace):
     started = time.monotonic()
     try:
-        done = subprocess.run([os.path.join(build, "src/cli/corvane-cli"), *arguments,
-                               "--trace", trace], cwd=workdir, capture_output=True, text=True,
-                              timeout=HANG_LIMIT_S)
+        cli = os.path.join(build, "src/programs/corvane-cli/corvane-cli")
+        done = subprocess.run([cli, *arguments, "--trace", trace], cwd=workdir,
+                              capture_output=True, text=True, timeout=HANG_LIMIT_S)
     except subprocess.TimeoutExpired:
         return None, (time.monotonic() - started) * 1000.0, ""
     wall = (time.monotonic() - started) * 1000.0
@@ -291,9 +291,9 @@ def resident_and_libraries(pid):
 
 
 def measure_startup(build, reps, corvane):
+    window = corvane or os.path.join(build, "src/programs/corvane/corvane")
     programs = {
-        "corvane --simulate KRT-310": [corvane or os.path.join(build, "src/corvane/corvane"),
-                                       "--simulate", "KRT-310"],
+        "corvane --simulate KRT-310": [window, "--simulate", "KRT-310"],
         "minimal Qt dialog": [os.path.join(build, "bench/corvane-minimal-dialog")],
     }
     display = Display()

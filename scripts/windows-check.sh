@@ -7,6 +7,6 @@ cd "$(dirname "$0")/.."
 # No build type: without debug information the static test programs link in a fraction of the
 # time, and GCC 12's -O3 warns falsely (-Wrestrict) on string concatenation.
 cmake -S . -B build-windows -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake \
-    -DCORVANE_HOST_SIM="$PWD/build/src/sim/corvane-sim"
+    -DCORVANE_HOST_SIM="$PWD/build/src/programs/corvane-sim/corvane-sim"
 cmake --build build-windows -j2
 ctest --test-dir build-windows --output-on-failure -j2

@@ -14,13 +14,16 @@ QueueWatch& QueueWatch::Instance() {
 
 bool QueueWatch::Start() {
     std::lock_guard<std::mutex> hold(lock_);
-    if (started_) {
+    if (endWatch_) {
         return true;
     }
-    if (!StartWatching()) {
+    platform::EndSources sources;
+    sources.terminationSignals = true;
+    if (!platform::ProgramEndWatch::Install(sources)) {
         return false;
     }
-    started_ = true;
+    endWatch_ = std::make_unique<platform::ProgramEndWatch>(
+        [this](const platform::EndRequest& request) { RestoreAndExit(request.exitStatus); });
     return true;
 }
 

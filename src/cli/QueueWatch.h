@@ -1,7 +1,10 @@
 #pragma once
 
+#include <memory>
 #include <mutex>
 #include <set>
+
+#include "platform/ProgramEndWatch.h"
 
 namespace corvane::cli {
 
@@ -17,7 +20,7 @@ public:
 // session stopped starts again, then the program exits with 128 + the signal's number. The
 // sessions may be in the middle of an exchange on threads of their own; a thread that watches
 // the signals does the restoring, taking each session's queue table only while no connect is
-// changing it. How the signals are heard is the system's part (cli/posix, cli/win32).
+// changing it. The platform's end watch hears the signals.
 class QueueWatch {
 public:
     // The program's one watch, which lives until the program ends.
@@ -29,17 +32,14 @@ public:
     void Add(QueueHolder& holder);
     void Remove(QueueHolder& holder);
 
+private:
+    QueueWatch() = default;
     // Restores every session's queues and ends the program; called by the watching thread.
     [[noreturn]] void RestoreAndExit(int exitStatus);
 
-private:
-    QueueWatch() = default;
-    // Starts hearing the signals; each system's own file defines it.
-    bool StartWatching();
-
     std::mutex lock_;
     std::set<QueueHolder*> holders_;
-    bool started_ = false;
+    std::unique_ptr<platform::ProgramEndWatch> endWatch_;
 };
 
 }  // namespace corvane::cli

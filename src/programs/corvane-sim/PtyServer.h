@@ -11,26 +11,19 @@
 #include <chrono>
 #include <cstdint>
 #include <deque>
-#include <fstream>
 #include <ostream>
 #include <string>
 #include <vector>
 
+#include "programs/corvane-sim/ServerReport.h"
 #include "sim/VirtualPrinter.h"
 
-namespace corvane::sim {
-
-struct PtyServerOutput {
-    std::string stateFile;
-    std::string printLog;
-    std::string linkPath;
-    bool echoPrintout = true;
-    bool echoCommands = false;
-};
+namespace corvane::programs {
 
 class PtyServer {
 public:
-    PtyServer(VirtualPrinter& printer, PtyServerOutput output);
+    // linkPath, when given, is made a symbolic link to the terminal while the server runs.
+    PtyServer(sim::VirtualPrinter& printer, ReportOutput output, std::string linkPath);
     ~PtyServer();
     PtyServer(const PtyServer&) = delete;
     PtyServer& operator=(const PtyServer&) = delete;
@@ -52,17 +45,16 @@ private:
 
     std::chrono::microseconds Elapsed() const;
     void TakeInput(std::ostream& out);
-    void Schedule(std::vector<VirtualPrinter::Reply> replies);
+    void Schedule(std::vector<sim::VirtualPrinter::Reply> replies);
     void SendDue();
     void WatchOpens();
     void Hangup(std::ostream& out);
-    void Report(std::ostream& out);
-    void WriteStateFile();
     std::uint32_t LineSpeed() const;
     int PollTimeoutMs() const;
 
-    VirtualPrinter& printer_;
-    PtyServerOutput output_;
+    sim::VirtualPrinter& printer_;
+    ServerReport report_;
+    std::string linkPath_;
     int master_ = -1;
     int keeper_ = -1;  // our descriptor of the terminal's side, never read
     int inotify_ = -1;
@@ -74,10 +66,6 @@ private:
     Clock::time_point lineFreeAt_;
     std::deque<Scheduled> scheduled_;
     std::vector<std::uint8_t> outgoing_;
-    std::size_t printedLines_ = 0;
-    std::size_t loggedCommands_ = 0;
-    std::string lastState_;
-    std::ofstream printLog_;
 };
 
-}  // namespace corvane::sim
+}  // namespace corvane::programs

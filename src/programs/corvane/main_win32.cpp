@@ -1,4 +1,4 @@
-// corvane.exe: the program's entry point on Windows. It reads the command line, makes the
+// corvane on Windows: the program's entry point. It reads the command line, makes the
 // platform (the machine's ports, or simulated printers, optionally traced) and runs the
 // connection window as a Windows dialog.
 
@@ -8,13 +8,13 @@
 #include "app/ConnectionDialog.h"
 #include "app/CorvaneApp.h"
 #include "link/PrinterPort.h"
+#include "platform/ProgramEndWatch.h"
 #include "platform/win32/WideText.h"
 #include "platform/win32/WinApi.h"
+#include "programs/corvane/ConsoleOutput.h"
 #include "startup/CommandLine.h"
 #include "startup/ProgramPlatform.h"
 #include "ui/win32/Win32Shell.h"
-#include "win32/ConsoleOutput.h"
-#include "win32/SessionEndWatch.h"
 
 namespace {
 
@@ -33,7 +33,7 @@ void ReportStartError(const std::string& text, bool consoleSeen) {
 int main(int argc, char** argv) {
     using namespace corvane;
 
-    const bool consoleSeen = win32::UseParentConsole();
+    const bool consoleSeen = programs::UseParentConsole();
     auto parsed = startup::ParseCommandLine(argc, argv);
     if (!parsed.ok) {
         ReportStartError(parsed.error + "\n" + startup::CommandLineUsage(), consoleSeen);
@@ -57,7 +57,10 @@ int main(int argc, char** argv) {
 
     // Windows ends the program without further ado once the session is over; the printers moved
     // off the port get their ports back before that.
-    win32::SessionEndWatch sessionEnd([&corvane] {
+    platform::EndSources endSources;
+    endSources.sessionEnd = true;
+    platform::ProgramEndWatch::Install(endSources);
+    platform::ProgramEndWatch sessionEnd([&corvane](const platform::EndRequest&) {
         if (app::ConnectionDialog* window = corvane.MainWindow()) {
             window->RestoreRedirectedPrinters();
         }

@@ -2,23 +2,16 @@
 
 #include <atomic>
 #include <chrono>
-#include <fstream>
 #include <memory>
 #include <ostream>
 #include <string>
 
 #include "platform/Platform.h"
+#include "programs/corvane-sim/ServerReport.h"
 #include "sim/PrinterState.h"
 #include "sim/VirtualPrinter.h"
 
-namespace corvane::win32 {
-
-struct ComServerOutput {
-    std::string stateFile;  // rewritten with the printer's state on every change
-    std::string printLog;   // every printed line is appended here
-    bool echoPrintout = true;
-    bool echoCommands = false;
-};
+namespace corvane::programs {
 
 // Serves a VirtualPrinter on a COM port in real time: the far end of a null-modem cable, or of a
 // pair of virtual ports, reaches it as it would a printer. The port follows the serial settings
@@ -26,8 +19,7 @@ struct ComServerOutput {
 // sees as the printer's DSR.
 class ComPortServer {
 public:
-    ComPortServer(platform::Platform& platform, sim::VirtualPrinter& printer,
-                  ComServerOutput output);
+    ComPortServer(platform::Platform& platform, sim::VirtualPrinter& printer, ReportOutput output);
 
     // Opens the port ("COM6", "\\.\COM12") and writes the first state file; false with a message.
     bool Open(const std::string& portName, std::string& error);
@@ -37,19 +29,14 @@ public:
 private:
     bool ApplyLine(const sim::SerialSettings& serial);
     void Send(std::vector<sim::VirtualPrinter::Reply> replies);
-    void Report(std::ostream& out);
     std::chrono::microseconds Elapsed() const;
 
     platform::Platform& platform_;
     sim::VirtualPrinter& printer_;
-    ComServerOutput output_;
+    ServerReport report_;
     std::unique_ptr<platform::SerialDevice> port_;
     sim::SerialSettings line_;
     std::chrono::milliseconds start_{0};
-    std::size_t printedLines_ = 0;
-    std::size_t loggedCommands_ = 0;
-    std::string lastState_;
-    std::ofstream printLog_;
 };
 
-}  // namespace corvane::win32
+}  // namespace corvane::programs

@@ -1,7 +1,8 @@
-// corvane: the program's entry point. It reads the command line, makes the platform (the
-// machine's ports, or simulated printers, optionally traced) and runs the connection window.
+// corvane on Linux: the program's entry point. It reads the command line, makes the platform (the
+// machine's ports, or simulated printers, optionally traced) and runs the connection window on the
+// Qt host.
 #include <QApplication>
-#include <QSocketNotifier>
+#include <QMetaObject>
 #include <iostream>
 #include <string>
 #include <vector>
@@ -9,7 +10,7 @@
 #include "app/ConnectionDialog.h"
 #include "app/CorvaneApp.h"
 #include "link/PrinterPort.h"
-#include "platform/posix/TerminationSignals.h"
+#include "platform/ProgramEndWatch.h"
 #include "startup/CommandLine.h"
 #include "startup/ProgramPlatform.h"
 #include "ui/qt/ProgramEnd.h"
@@ -30,7 +31,9 @@ int main(int argc, char** argv) {
         std::cout << startup::CommandLineUsage();
         return 0;
     }
-    if (!platform::posix::TerminationSignals::Install()) {
+    platform::EndSources endSources;
+    endSources.terminationSignals = true;
+    if (!platform::ProgramEndWatch::Install(endSources)) {
         std::cerr << "corvane: cannot watch for termination signals; print queues moved aside "
                      "would not be restored if the program were killed\n";
     }
@@ -58,18 +61,18 @@ int main(int argc, char** argv) {
     app::CorvaneApp corvane(port, [](ui::Dialog& dialog) { return ui::qt::RunMainDialog(dialog); });
 
     // A signal ends the program the normal way, through every window's teardown, so that the
-    // print queues it stopped run again; they are started first in case a window holds on.
-    QSocketNotifier signalWatch(platform::posix::TerminationSignals::ReadFd(),
-                                QSocketNotifier::Read);
-    QObject::connect(&signalWatch, &QSocketNotifier::activated, [&]() {
-        int signalNumber = platform::posix::TerminationSignals::TakeSignal();
-        if (signalNumber == 0) {
-            return;
-        }
-        if (app::ConnectionDialog* window = corvane.MainWindow()) {
-            window->RestoreRedirectedPrinters();
-        }
-        ui::qt::EndProgram(128 + signalNumber);
+    // print queues it stopped run again; they are started first in case a window holds on. The
+    // request comes on the watch's thread and is handled on the windows' own.
+    platform::ProgramEndWatch endWatch([&](const platform::EndRequest& request) {
+        QMetaObject::invokeMethod(
+            &application,
+            [&corvane, request] {
+                if (app::ConnectionDialog* window = corvane.MainWindow()) {
+                    window->RestoreRedirectedPrinters();
+                }
+                ui::qt::EndProgram(request.exitStatus);
+            },
+            Qt::QueuedConnection);
     });
 
     corvane.InitInstance();

@@ -1,4 +1,4 @@
-#include "win32/ComPortServer.h"
+#include "programs/corvane-sim/ComPortServer.h"
 
 #include <array>
 #include <cstdlib>
@@ -6,7 +6,7 @@
 
 #include "link/PortNames.h"
 
-namespace corvane::win32 {
+namespace corvane::programs {
 
 namespace {
 
@@ -16,8 +16,8 @@ constexpr std::uint32_t kPollMs = 20;
 }  // namespace
 
 ComPortServer::ComPortServer(platform::Platform& platform, sim::VirtualPrinter& printer,
-                             ComServerOutput output)
-    : platform_(platform), printer_(printer), output_(std::move(output)) {}
+                             ReportOutput output)
+    : platform_(platform), printer_(printer), report_(printer, std::move(output)) {}
 
 bool ComPortServer::Open(const std::string& portName, std::string& error) {
     auto port = link::ParsePortName(portName);
@@ -41,20 +41,10 @@ bool ComPortServer::Open(const std::string& portName, std::string& error) {
     timeouts.readConstantMs = kPollMs;
     port_->SetTimeouts(timeouts);
     port_->Purge();
-    if (!output_.printLog.empty()) {
-        printLog_.open(output_.printLog, std::ios::app);
-        if (!printLog_) {
-            error = "cannot write the print log " + output_.printLog;
-            return false;
-        }
-    }
-    start_ = platform_.Now();
-    std::ostream discard(nullptr);
-    Report(discard);
-    if (!output_.stateFile.empty() && lastState_.empty()) {
-        error = "cannot write the state file " + output_.stateFile;
+    if (!report_.Open(error)) {
         return false;
     }
+    start_ = platform_.Now();
     return true;
 }
 
@@ -117,42 +107,9 @@ int ComPortServer::Serve(const std::atomic<bool>& stop, std::ostream& out) {
         if (!(printer_.State().serial == line_)) {
             ApplyLine(printer_.State().serial);
         }
-        Report(out);
+        report_.Report(out);
     }
     return 0;
 }
 
-void ComPortServer::Report(std::ostream& out) {
-    // Files first, so that whoever reacts to a line on the output finds them up to date.
-    const auto& printout = printer_.Printout();
-    if (printLog_) {
-        for (std::size_t i = printedLines_; i < printout.size(); ++i) {
-            printLog_ << printout[i] << "\n";
-        }
-        printLog_.flush();
-    }
-    if (!output_.stateFile.empty()) {
-        std::string state = printer_.Describe();
-        if (state != lastState_) {
-            std::ofstream file(output_.stateFile, std::ios::trunc);
-            file << state;
-            if (file.flush()) {
-                lastState_ = state;
-            }
-        }
-    }
-    const auto& commands = printer_.Commands();
-    for (; loggedCommands_ < commands.size(); ++loggedCommands_) {
-        if (output_.echoCommands) {
-            out << "command: " << commands[loggedCommands_] << "\n";
-        }
-    }
-    for (; printedLines_ < printout.size(); ++printedLines_) {
-        if (output_.echoPrintout) {
-            out << "print: " << printout[printedLines_] << "\n";
-        }
-    }
-    out.flush();
-}
-
-}  // namespace corvane::win32
+}  // namespace corvane::programs

@@ -1,4 +1,4 @@
-// corvane-sim: a simulated printer on a pseudo-terminal.
+// corvane-sim on Linux: a simulated printer on a pseudo-terminal.
 
 #include <signal.h>
 #include <sys/signalfd.h>
@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "sim/PtyServer.h"
+#include "programs/corvane-sim/PtyServer.h"
 #include "sim/VirtualPrinter.h"
 #include "startup/SimOptions.h"
 
@@ -48,15 +48,14 @@ int main(int argc, char** argv) {
     // A reader of our output that goes away must not end the printer.
     signal(SIGPIPE, SIG_IGN);
 
-    PtyServerOutput output;
+    corvane::programs::ReportOutput output;
     output.stateFile = options.stateFile;
     output.printLog = options.printLog;
-    output.linkPath = options.linkPath;
     output.echoPrintout = !options.quiet;
     output.echoCommands = options.verbose && !options.quiet;
     int status = 0;
     {
-        PtyServer server(printer, output);
+        corvane::programs::PtyServer server(printer, output, options.linkPath);
         if (!server.Open(error)) {
             std::cerr << "corvane-sim: " << error << "\n";
             close(signalFd);

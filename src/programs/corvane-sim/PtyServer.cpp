@@ -1,4 +1,4 @@
-#include "sim/PtyServer.h"
+#include "programs/corvane-sim/PtyServer.h"
 
 #include <fcntl.h>
 #include <poll.h>
@@ -12,12 +12,11 @@
 #include <algorithm>
 #include <array>
 #include <cerrno>
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
 
-namespace corvane::sim {
+namespace corvane::programs {
 
 namespace {
 
@@ -53,8 +52,8 @@ std::uint32_t BaudOf(speed_t speed) {
 
 }  // namespace
 
-PtyServer::PtyServer(VirtualPrinter& printer, PtyServerOutput output)
-    : printer_(printer), output_(std::move(output)) {}
+PtyServer::PtyServer(sim::VirtualPrinter& printer, ReportOutput output, std::string linkPath)
+    : printer_(printer), report_(printer, std::move(output)), linkPath_(std::move(linkPath)) {}
 
 PtyServer::~PtyServer() {
     for (int fd : {master_, keeper_, inotify_}) {
@@ -64,7 +63,7 @@ PtyServer::~PtyServer() {
     }
     if (linked_) {
         std::error_code ignored;
-        std::filesystem::remove(output_.linkPath, ignored);
+        std::filesystem::remove(linkPath_, ignored);
     }
 }
 
@@ -110,35 +109,23 @@ bool PtyServer::Open(std::string& error) {
         inotify_ = -1;
     }
 
-    if (!output_.linkPath.empty()) {
+    if (!linkPath_.empty()) {
         std::error_code ec;
-        if (std::filesystem::is_symlink(output_.linkPath, ec)) {
-            std::filesystem::remove(output_.linkPath, ec);
+        if (std::filesystem::is_symlink(linkPath_, ec)) {
+            std::filesystem::remove(linkPath_, ec);
         }
-        std::filesystem::create_symlink(slavePath_, output_.linkPath, ec);
+        std::filesystem::create_symlink(slavePath_, linkPath_, ec);
         if (ec) {
-            error = "Cannot make the link " + output_.linkPath + ": " + ec.message();
+            error = "Cannot make the link " + linkPath_ + ": " + ec.message();
             return false;
         }
         linked_ = true;
     }
-    if (!output_.printLog.empty()) {
-        printLog_.open(output_.printLog, std::ios::app);
-        if (!printLog_) {
-            error = "Cannot write the print log " + output_.printLog;
-            return false;
-        }
+    if (!report_.Open(error)) {
+        return false;
     }
     start_ = Clock::now();
     lineFreeAt_ = start_;
-    if (!output_.stateFile.empty()) {
-        lastState_.clear();
-        WriteStateFile();
-        if (lastState_.empty()) {
-            error = "Cannot write the state file " + output_.stateFile;
-            return false;
-        }
-    }
     return true;
 }
 
@@ -234,11 +221,11 @@ void PtyServer::TakeInput(std::ostream& out) {
     Schedule(printer_.Feed(
         std::span<const std::uint8_t>(buffer.data(), static_cast<std::size_t>(count))));
     SendDue();
-    Report(out);
+    report_.Report(out);
 }
 
-void PtyServer::Schedule(std::vector<VirtualPrinter::Reply> replies) {
-    const Faults& faults = printer_.GetFaults();
+void PtyServer::Schedule(std::vector<sim::VirtualPrinter::Reply> replies) {
+    const sim::Faults& faults = printer_.GetFaults();
     auto byteTime = faults.ByteTime(LineSpeed());
     Clock::time_point start = std::max(Clock::now() + faults.latency, lineFreeAt_);
     for (auto& reply : replies) {
@@ -314,50 +301,4 @@ void PtyServer::Hangup(std::ostream& out) {
     out << "unplugged" << std::endl;
 }
 
-void PtyServer::Report(std::ostream& out) {
-    // Files first, so that whoever reacts to a line on the output finds them up to date.
-    const auto& printout = printer_.Printout();
-    if (printLog_) {
-        for (std::size_t i = printedLines_; i < printout.size(); ++i) {
-            printLog_ << printout[i] << "\n";
-        }
-        printLog_.flush();
-    }
-    WriteStateFile();
-    const auto& commands = printer_.Commands();
-    for (; loggedCommands_ < commands.size(); ++loggedCommands_) {
-        if (output_.echoCommands) {
-            out << "command: " << commands[loggedCommands_] << "\n";
-        }
-    }
-    for (; printedLines_ < printout.size(); ++printedLines_) {
-        if (output_.echoPrintout) {
-            out << "print: " << printout[printedLines_] << "\n";
-        }
-    }
-    out.flush();
-}
-
-void PtyServer::WriteStateFile() {
-    if (output_.stateFile.empty()) {
-        return;
-    }
-    std::string state = printer_.Describe();
-    if (state == lastState_) {
-        return;
-    }
-    // Written aside and renamed, so that a reader never sees half a file.
-    std::string temporary = output_.stateFile + ".tmp";
-    {
-        std::ofstream file(temporary, std::ios::trunc);
-        file << state;
-        if (!file.flush()) {
-            return;
-        }
-    }
-    if (std::rename(temporary.c_str(), output_.stateFile.c_str()) == 0) {
-        lastState_ = state;
-    }
-}
-
-}  // namespace corvane::sim
+}  // namespace corvane::programs

@@ -1,25 +1,18 @@
-// corvane-sim.exe: a simulated printer on a COM port of Windows, which has no pseudo-terminals.
+// corvane-sim on Windows: a simulated printer on a COM port, as Windows has no pseudo-terminals.
 
 #include <atomic>
 #include <iostream>
 #include <string>
 #include <vector>
 
+#include "platform/ProgramEndWatch.h"
 #include "platform/win32/Win32Platform.h"
 #include "platform/win32/WinApi.h"
+#include "programs/corvane-sim/ComPortServer.h"
 #include "sim/VirtualPrinter.h"
 #include "startup/SimOptions.h"
-#include "win32/ComPortServer.h"
 
 namespace {
-
-std::atomic<bool> stopRequested{false};
-
-// Ctrl+C, Ctrl+Break and closing the console end the server between two exchanges.
-BOOL WINAPI NoteStop(DWORD) {
-    stopRequested = true;
-    return TRUE;
-}
 
 constexpr char kComUsage[] =
     "On Windows the printer is served on a COM port:\n"
@@ -71,14 +64,19 @@ int main(int argc, char** argv) {
     sim::VirtualPrinter printer(options.model, options.emulation);
     corvane::startup::ApplySimOptions(options, printer);
 
-    SetConsoleCtrlHandler(NoteStop, TRUE);
+    // Ctrl+C, Ctrl+Break and closing the console end the server between two exchanges.
+    std::atomic<bool> stopRequested{false};
+    platform::EndSources endSources;
+    endSources.terminationSignals = true;
+    platform::ProgramEndWatch::Install(endSources);
+    platform::ProgramEndWatch endWatch([&](const platform::EndRequest&) { stopRequested = true; });
     platform::win32::Win32Platform platform;
-    win32::ComServerOutput output;
+    programs::ReportOutput output;
     output.stateFile = options.stateFile;
     output.printLog = options.printLog;
     output.echoPrintout = !options.quiet;
     output.echoCommands = options.verbose && !options.quiet;
-    win32::ComPortServer server(platform, printer, output);
+    programs::ComPortServer server(platform, printer, output);
     if (!server.Open(portName, error)) {
         std::cerr << "corvane-sim: " << error << "\n";
         return 1;

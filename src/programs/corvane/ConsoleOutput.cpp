@@ -1,11 +1,11 @@
-#include "win32/ConsoleOutput.h"
+#include "programs/corvane/ConsoleOutput.h"
 
 #include <cstdio>
 #include <iostream>
 
 #include "platform/win32/WinApi.h"
 
-namespace corvane::win32 {
+namespace corvane::programs {
 
 namespace {
 
@@ -34,4 +34,4 @@ bool UseParentConsole() {
     return true;
 }
 
-}  // namespace corvane::win32
+}  // namespace corvane::programs

@@ -1,0 +1,78 @@
+#include "programs/corvane-sim/ServerReport.h"
+
+#include <utility>
+
+#include "programs/corvane-sim/MoveOver.h"
+
+namespace corvane::programs {
+
+ServerReport::ServerReport(const sim::VirtualPrinter& printer, ReportOutput output)
+    : printer_(printer), output_(std::move(output)) {}
+
+bool ServerReport::Open(std::string& error) {
+    if (!output_.printLog.empty()) {
+        printLog_.open(output_.printLog, std::ios::app);
+        if (!printLog_) {
+            error = "Cannot write the print log " + output_.printLog;
+            return false;
+        }
+    }
+    if (!output_.stateFile.empty()) {
+        lastState_.clear();
+        WriteStateFile();
+        if (lastState_.empty()) {
+            error = "Cannot write the state file " + output_.stateFile;
+            return false;
+        }
+    }
+    return true;
+}
+
+void ServerReport::Report(std::ostream& out) {
+    // Files first, so that whoever reacts to a line on the output finds them up to date.
+    const auto& printout = printer_.Printout();
+    if (printLog_) {
+        for (std::size_t i = printedLines_; i < printout.size(); ++i) {
+            printLog_ << printout[i] << "\n";
+        }
+        printLog_.flush();
+    }
+    WriteStateFile();
+    const auto& commands = printer_.Commands();
+    for (; loggedCommands_ < commands.size(); ++loggedCommands_) {
+        if (output_.echoCommands) {
+            out << "command: " << commands[loggedCommands_] << "\n";
+        }
+    }
+    for (; printedLines_ < printout.size(); ++printedLines_) {
+        if (output_.echoPrintout) {
+            out << "print: " << printout[printedLines_] << "\n";
+        }
+    }
+    out.flush();
+}
+
+void ServerReport::WriteStateFile() {
+    if (output_.stateFile.empty()) {
+        return;
+    }
+    std::string state = printer_.Describe();
+    if (state == lastState_) {
+        return;
+    }
+    // Written aside in the same folder and moved over the file, so that a reader never sees half
+    // a file.
+    const std::string temporary = output_.stateFile + ".tmp";
+    {
+        std::ofstream file(temporary, std::ios::trunc);
+        file << state;
+        if (!file.flush()) {
+            return;
+        }
+    }
+    if (MoveOver(temporary, output_.stateFile)) {
+        lastState_ = state;
+    }
+}
+
+}  // namespace corvane::programs

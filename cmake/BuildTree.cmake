@@ -1,17 +1,6 @@
 # What the build tree holds: its targets, and a check that no folder of sources drops out of it.
 include_guard(GLOBAL)
 
-# Sets out to every target defined in dir and the directories below it.
-function(corvane_targets_below dir out)
-  get_property(targets DIRECTORY ${dir} PROPERTY BUILDSYSTEM_TARGETS)
-  get_property(subdirs DIRECTORY ${dir} PROPERTY SUBDIRECTORIES)
-  foreach(subdir IN LISTS subdirs)
-    corvane_targets_below(${subdir} below)
-    list(APPEND targets ${below})
-  endforeach()
-  set(${out} ${targets} PARENT_SCOPE)
-endfunction()
-
 # Sets out to dir and every directory below it that the build has added.
 function(corvane_directories_below dir out)
   set(dirs ${dir})
@@ -21,6 +10,17 @@ function(corvane_directories_below dir out)
     list(APPEND dirs ${below})
   endforeach()
   set(${out} ${dirs} PARENT_SCOPE)
+endfunction()
+
+# Sets out to every target defined in dir and the directories below it.
+function(corvane_targets_below dir out)
+  corvane_directories_below(${dir} dirs)
+  set(targets "")
+  foreach(below IN LISTS dirs)
+    get_property(defined DIRECTORY ${below} PROPERTY BUILDSYSTEM_TARGETS)
+    list(APPEND targets ${defined})
+  endforeach()
+  set(${out} ${targets} PARENT_SCOPE)
 endfunction()
 
 # Fails the configure when a folder below the current source directory holds files that match

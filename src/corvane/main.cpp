@@ -12,6 +12,7 @@
 #include "platform/posix/TerminationSignals.h"
 #include "startup/CommandLine.h"
 #include "startup/ProgramPlatform.h"
+#include "ui/qt/ExchangeWait.h"
 #include "ui/qt/ProgramEnd.h"
 #include "ui/qt/QtShell.h"
 
@@ -54,6 +55,8 @@ int main(int argc, char** argv) {
     QApplication application(qtArgc, qtArgv.data());
     QApplication::setApplicationName("Corvane Manager");
 
+    // The window stays alive while the printer is waited for.
+    programPlatform->Get().SetWaitHook(ui::qt::ExchangeWait::KeepWindowsAlive);
     link::PrinterPort port(programPlatform->Get(), programPlatform->Ports());
     app::CorvaneApp corvane(port, [](ui::Dialog& dialog) { return ui::qt::RunMainDialog(dialog); });
 
@@ -62,6 +65,10 @@ int main(int argc, char** argv) {
     QSocketNotifier signalWatch(platform::posix::TerminationSignals::ReadFd(),
                                 QSocketNotifier::Read);
     QObject::connect(&signalWatch, &QSocketNotifier::activated, [&]() {
+        // A signal that comes during an exchange is taken once the exchange is over.
+        if (ui::qt::ExchangeWait::Delivering()) {
+            return;
+        }
         int signalNumber = platform::posix::TerminationSignals::TakeSignal();
         if (signalNumber == 0) {
             return;

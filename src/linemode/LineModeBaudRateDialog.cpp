@@ -39,7 +39,7 @@ void LineModeBaudRateDialog::OnCommand(ui::ControlId id, ui::Notification notifi
     if (id == ids::kSet) {
         OnSet();
     } else if (id == ids::kClose) {
-        OnOk();
+        ui::Dialog::OnOk();
     }
 }
 

@@ -17,6 +17,9 @@ public:
     bool OnInitDialog() override;
     void OnCommand(ui::ControlId id, ui::Notification notification) override;
     void DoDataExchange(ui::DataExchange& exchange) override;
+    // Enter presses only a push button that has the focus: the chosen speed lives in this window
+    // alone, as each opening starts again at 1200 bps, so Enter never closes it.
+    void OnOk() override {}
 
     // 0 to 4 for 1200 to 19200 bps.
     int Choice() const { return choice_; }

@@ -169,7 +169,7 @@ void ManagerDialog::OnCommand(ui::ControlId id, Notification notification) {
             OnPrintStatus();
             break;
         case ids::kExit:
-            OnOk();
+            ui::Dialog::OnOk();
             break;
         default:
             break;

@@ -73,6 +73,9 @@ public:
     void OnCommand(ui::ControlId id, ui::Notification notification) override;
     void OnTimer(int timerId) override;
     void DoDataExchange(ui::DataExchange& exchange) override;
+    // Enter presses only a push button that has the focus: the edits live in this window until
+    // Set Status or Save Status, so Enter never closes it. Exit, Escape and the close box do.
+    void OnOk() override {}
 
     void EnableFamilyControls();
     void EnableActionControls(bool on);

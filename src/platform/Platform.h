@@ -17,6 +17,12 @@
 //   (SerialTimeouts); a USB read ends after UsbReadTimeoutMs with what it has, possibly nothing.
 // - Every pause of the program is a call to Sleep, so the simulated backend can take it on its
 //   virtual clock.
+// - While a blocking wait lasts (a Sleep, a serial or parallel read or write waiting for its
+//   deadline or for DSR, a USB transfer), a backend that waits in real time calls the wait hook
+//   at least every kWaitHookInterval, so that the program can keep its window alive. The hook
+//   changes neither the bytes, nor their order, nor when a deadline ends: a wait is cut into
+//   slices, never a request into several. The simulated backend's waits take no real time and
+//   never call it.
 
 #include <chrono>
 #include <cstddef>
@@ -168,6 +174,12 @@ enum class PortFamily { Serial, Parallel };
 
 class Spooler;
 
+// What a backend calls while it waits; it must not use the platform or its devices.
+using WaitHook = std::function<void()>;
+
+// The longest time a real-time wait goes on without calling the wait hook.
+inline constexpr std::chrono::milliseconds kWaitHookInterval{50};
+
 class Platform {
 public:
     virtual ~Platform() = default;
@@ -202,6 +214,11 @@ public:
     // Keeps a diagnostic line of the program among the recorded exchanges, where a trace is
     // kept; nothing otherwise.
     virtual void Note(const std::string& line) { (void)line; }
+
+    // Sets the hook that the waits of this platform and of the devices it opened call (see the
+    // rules above); an empty one is never called. A backend whose waits take no real time may
+    // leave this as it is.
+    virtual void SetWaitHook(WaitHook hook) { (void)hook; }
 };
 
 }  // namespace corvane::platform

@@ -3,6 +3,7 @@
 #include <memory>
 #include <ostream>
 #include <string>
+#include <utility>
 
 #include "platform/Platform.h"
 #include "platform/Trace.h"
@@ -35,6 +36,8 @@ public:
     std::chrono::milliseconds Now() override;
     OsFacts Facts() override;
     void Note(const std::string& line) override;
+    // The inner platform does the waiting, so it calls the hook; nothing of it is recorded.
+    void SetWaitHook(WaitHook hook) override { inner_.SetWaitHook(std::move(hook)); }
 
     // Adds an entry stamped with the time since the trace began.
     void Record(TraceEntry entry);

@@ -22,10 +22,11 @@ TextReply ReadUsbText(PrinterPort& port, std::uint32_t bufferSize) {
     if (count == 0) {
         count = port.Read(buffer.data(), length);
     }
-    // The header is dropped unseen; without a 00 the text runs to the buffer's end.
+    // The header is dropped unseen; without a 00 the text runs to the buffer's end, and a reply
+    // that filled the buffer is whole, as the printer had no room for its 00.
     auto begin = buffer.begin() + 1;
     auto end = std::find(begin, buffer.end(), std::uint8_t{0});
-    return {{begin, end}, end < buffer.begin() + count};
+    return {{begin, end}, end < buffer.begin() + count || count >= buffer.size()};
 }
 
 TextReply ReadTextByteByByte(PrinterPort& port, const StepCallback& step) {

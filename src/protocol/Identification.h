@@ -53,7 +53,8 @@ std::string QueryPrinterInfo(link::PrinterPort& port, InfoRequest request,
                              std::uint32_t usbPauseMs = 0, const StepCallback& step = {});
 
 // A text reply, and whether it came whole: up to its 00 byte, which on USB must lie within the
-// bytes read. A printer that stops in the middle of a text leaves it incomplete.
+// bytes read unless the reply filled the whole buffer. A printer that stops in the middle of a
+// text leaves it incomplete.
 struct TextReply {
     std::string text;
     bool complete = false;

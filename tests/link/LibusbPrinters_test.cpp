@@ -8,6 +8,7 @@
 #include "support/RecordingReporter.h"
 
 #include <chrono>
+#include <memory>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -17,6 +18,8 @@
 #include "link/UsbPrinterFinder.h"
 #include "operations/Connect.h"
 #include "operations/NativeStatus.h"
+#include "platform/WaitPacer.h"
+#include "platform/posix/LibusbPrinters.h"
 #include "platform/posix/PosixPlatform.h"
 #include "sim/VirtualPrinter.h"
 
@@ -273,6 +276,37 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(BoundCase{"SilentRead", false, platform::kUsbReadTimeoutMs},
                       BoundCase{"RefusedWrite", true, 2002}),
     [](const ::testing::TestParamInfo<BoundCase>& info) { return info.param.name; });
+
+// Guards against a libusb transfer that leaves the window unanswered while it waits: a silent
+// read keeps the wait hook called all along and still ends at its deadline.
+TEST_F(LibusbPrintersTest, AWaitingTransferKeepsTheWaitHookCalledAndEndsAtItsDeadline) {
+    auto& printer = usb.AddPrinter(kVendor310, 0x0025, Holder::Nobody);
+    Finder();
+    auto address = platform::posix::LibusbPrinters::AddressOf(printer.UsbfsPath());
+    ASSERT_TRUE(address.has_value());
+    std::vector<Clock::time_point> calls;
+    auto pacer = std::make_shared<platform::WaitPacer>();
+    pacer->SetHook([&calls] { calls.push_back(Clock::now()); });
+    platform::Error error;
+    auto device =
+        platform::posix::LibusbPrinters::Open(*address, printer.UsbfsPath(), true, error, pacer);
+    ASSERT_NE(device, nullptr) << platform::ToString(error.kind);
+
+    std::uint8_t buffer[64] = {};
+    auto start = Clock::now();
+    platform::IoResult result = device->Read(buffer);
+    auto end = Clock::now();
+
+    EXPECT_EQ(result.error.kind, ErrorKind::TimedOut);
+    EXPECT_GE(end - start, std::chrono::milliseconds(platform::kUsbReadTimeoutMs));
+    EXPECT_LE(end - start, std::chrono::milliseconds(platform::kUsbReadTimeoutMs + 500));
+    auto last = start;
+    for (auto call : calls) {
+        EXPECT_LT(call - last, std::chrono::milliseconds(80));
+        last = call;
+    }
+    EXPECT_LT(end - last, std::chrono::milliseconds(80));
+}
 
 // Guards against a libusb link that opens but cannot carry a real exchange: the connection
 // window's Connect and the manager's Get Status, answered by the simulated printer.

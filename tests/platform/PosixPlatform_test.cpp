@@ -6,8 +6,12 @@
 
 #include <chrono>
 #include <fstream>
+#include <functional>
 #include <string>
+#include <utility>
+#include <vector>
 
+#include "PtyPair.h"
 #include "platform/posix/ErrorFromErrno.h"
 
 namespace corvane::platform::posix {
@@ -78,6 +82,43 @@ TEST(PosixClock, SleepLastsItsWholeDurationWhenASignalInterruptsIt) {
     EXPECT_LT(took, 230ms);
     EXPECT_GE(clockTook, 149ms);
     EXPECT_LT(clockTook, 231ms);
+}
+
+// Guards against a wait that leaves the window unanswered: a pause and a read of a silent line
+// call the wait hook at least every 50 ms and still end when they always did.
+TEST(PosixWaitHook, PausesAndSilentReadsKeepItCalledAndEndOnTime) {
+    test::PtyPair pty;
+    ASSERT_TRUE(pty.Ok());
+    PosixPlatform platform;
+    std::vector<std::chrono::steady_clock::time_point> calls;
+    platform.SetWaitHook([&calls] { calls.push_back(std::chrono::steady_clock::now()); });
+    Error error;
+    auto serial = platform.OpenSerial(pty.SlavePath(), error);
+    ASSERT_NE(serial, nullptr) << ToString(error.kind);
+    ASSERT_TRUE(serial->SetConfig(SerialConfig{}).Ok());
+    ASSERT_TRUE(serial->SetTimeouts({.readMultiplierMs = 0, .readConstantMs = 300}).Ok());
+    std::uint8_t byte = 0;
+    const std::pair<const char*, std::function<void()>> waits[] = {
+        {"pause", [&] { platform.Sleep(300ms); }},
+        {"silent read",
+         [&] {
+             EXPECT_EQ(serial->Read({&byte, 1}).count, 0u);
+         }},
+    };
+    for (const auto& [name, wait] : waits) {
+        calls.clear();
+        auto start = std::chrono::steady_clock::now();
+        wait();
+        auto end = std::chrono::steady_clock::now();
+        EXPECT_GE(end - start, 300ms) << name;
+        EXPECT_LT(end - start, 380ms) << name;
+        auto last = start;
+        for (auto call : calls) {
+            EXPECT_LT(call - last, 70ms) << name;
+            last = call;
+        }
+        EXPECT_LT(end - last, 70ms) << name;
+    }
 }
 
 TEST(PosixFacts, UsbIsSupportedAndNoOldWindowsBranchApplies) {

@@ -206,6 +206,18 @@ TEST_F(UsbIdentificationTest, SixtyFourByteTextWithoutNulGivesTheSixtyThreeAfter
                                   "R64" + PortRig::Hex(Bytes(reply.begin(), reply.begin() + 64))}));
 }
 
+// Guards against a USB text that fills the whole 64-byte reply being taken for one that broke off
+// before its 00, which made the manager say that the printer does not answer.
+TEST_F(UsbIdentificationTest, SixtyFourByteTextWithoutNulIsWholeAndAShorterOneIsNot) {
+    AnswerWrites(rig, {Join({{0x5F}, Bytes(63, 'L')}), Join({{0x5F}, Text("KRT")})});
+    auto full = QueryPrinterText(rig.port, InfoRequest::Language, 64, 10);
+    EXPECT_EQ(full.text, std::string(63, 'L'));
+    EXPECT_TRUE(full.complete);
+    auto cut = QueryPrinterText(rig.port, InfoRequest::Model, 64, 10);
+    EXPECT_EQ(cut.text, "KRT");
+    EXPECT_FALSE(cut.complete);
+}
+
 TEST_F(UsbIdentificationTest, HeaderIsDroppedUnseenAndUnderscoresInsideStay) {
     AnswerWrites(rig, {Join({Text("X"), Text("A_B"), {0x00}, Text("junk")})});
     EXPECT_EQ(QueryPrinterInfo(rig.port, InfoRequest::VersionText, 64, 1000), "A_B");

@@ -3,8 +3,10 @@
 // The port opens, keeps the link's settings and ends a silent read at its deadline.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 #include "platform/win32/Win32Platform.h"
 
@@ -75,6 +77,35 @@ TEST_F(SerialLine, AReadOfASilentLineEndsAtItsDeadlineWithNothing) {
     // 2000 ms plus 1 ms for the byte asked for.
     EXPECT_GE(waited.count(), 1900);
     EXPECT_LT(waited.count(), 4000);
+}
+
+// Guards against a wait that leaves the window unanswered: a pause and a read of a silent line
+// call the wait hook all along and still end at their time.
+TEST_F(SerialLine, PausesAndSilentReadsKeepTheWaitHookCalled) {
+    std::vector<std::chrono::milliseconds> calls;
+    platform.SetWaitHook([&] { calls.push_back(platform.Now()); });
+    Error error;
+    auto port = platform.OpenSerial(PortName(), error);
+    ASSERT_NE(port, nullptr);
+    ASSERT_TRUE(port->SetTimeouts({.readMultiplierMs = 0, .readConstantMs = 500}).Ok());
+    std::uint8_t byte = 0;
+    for (bool read : {false, true}) {
+        calls.clear();
+        const auto before = platform.Now();
+        if (read) {
+            EXPECT_EQ(port->Read({&byte, 1}).error.kind, ErrorKind::TimedOut);
+        } else {
+            platform.Sleep(std::chrono::milliseconds(500));
+        }
+        const auto after = platform.Now();
+        EXPECT_GE((after - before).count(), read ? 450 : 500);
+        auto last = before;
+        for (auto call : calls) {
+            EXPECT_LT((call - last).count(), 100) << (read ? "read" : "pause");
+            last = call;
+        }
+        EXPECT_LT((after - last).count(), 100) << (read ? "read" : "pause");
+    }
 }
 
 }  // namespace

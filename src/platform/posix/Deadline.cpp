@@ -8,8 +8,8 @@
 
 namespace corvane::platform::posix {
 
-Deadline::Deadline(std::chrono::milliseconds budget)
-    : end_(std::chrono::steady_clock::now() + budget) {}
+Deadline::Deadline(std::chrono::milliseconds budget, WaitPacer* pacer)
+    : end_(std::chrono::steady_clock::now() + budget), pacer_(pacer) {}
 
 bool Deadline::Passed() const {
     return std::chrono::steady_clock::now() >= end_;
@@ -25,11 +25,7 @@ int Deadline::RemainingMs() const {
 }
 
 void Deadline::SleepAtMost(std::chrono::milliseconds step) const {
-    auto left = end_ - std::chrono::steady_clock::now();
-    if (left <= std::chrono::steady_clock::duration::zero()) {
-        return;
-    }
-    SleepFully(std::min<std::chrono::nanoseconds>(left, step));
+    SleepUntil(std::min(end_, std::chrono::steady_clock::now() + step), pacer_);
 }
 
 std::chrono::milliseconds RequestBudget(std::uint32_t constantMs, std::uint32_t multiplierMs,
@@ -50,6 +46,23 @@ void SleepFully(std::chrono::nanoseconds duration) {
     target.tv_nsec = static_cast<long>((total % std::chrono::seconds(1)).count());
     // An absolute target lets a sleep interrupted by a signal resume without drifting.
     while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &target, nullptr) == EINTR) {
+    }
+}
+
+void SleepUntil(std::chrono::steady_clock::time_point end, WaitPacer* pacer) {
+    for (;;) {
+        auto left = end - std::chrono::steady_clock::now();
+        if (left <= std::chrono::steady_clock::duration::zero()) {
+            return;
+        }
+        if (pacer == nullptr) {
+            SleepFully(left);
+            return;
+        }
+        pacer->CallIfDue();
+        left = end - std::chrono::steady_clock::now();
+        auto slice = pacer->Slice(std::chrono::ceil<std::chrono::milliseconds>(left));
+        SleepFully(std::min<std::chrono::nanoseconds>(left, slice));
     }
 }
 

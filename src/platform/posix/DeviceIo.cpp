@@ -111,14 +111,25 @@ UniqueFd OpenLocked(const std::string& path, bool exclusive, Error& error) {
 }
 
 int PollUntil(const UniqueFd& fd, short events, const Deadline& deadline) {
+    WaitPacer* pacer = deadline.Pacer();
     for (;;) {
+        if (pacer != nullptr) {
+            pacer->CallIfDue();
+        }
+        const int left = deadline.RemainingMs();
+        const int slice =
+            pacer != nullptr ? static_cast<int>(pacer->Slice(milliseconds(left)).count()) : left;
         pollfd entry{fd.Get(), events, 0};
-        int ready = ::poll(&entry, 1, deadline.RemainingMs());
+        int ready = ::poll(&entry, 1, slice);
         if (ready > 0) {
             return entry.revents;
         }
-        if (ready == 0 || errno != EINTR) {
+        if (ready < 0 && errno != EINTR) {
             return ready;
+        }
+        // A slice that ended at the deadline ends the wait; an earlier one only lets the hook in.
+        if (ready == 0 && slice == left) {
+            return 0;
         }
     }
 }

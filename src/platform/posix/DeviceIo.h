@@ -17,8 +17,9 @@ namespace corvane::platform::posix {
 // result is empty and error says why.
 UniqueFd OpenLocked(const std::string& path, bool exclusive, Error& error);
 
-// Waits in poll() until fd is ready for events or the deadline passes, resuming after signals:
-// the revents, 0 at the deadline, or -1 with errno set.
+// Waits in poll() until fd is ready for events or the deadline passes, resuming after signals
+// and calling the deadline's wait hook between slices: the revents, 0 at the deadline, or -1
+// with errno set.
 int PollUntil(const UniqueFd& fd, short events, const Deadline& deadline);
 
 // Where the devices differ in how a read or write request moves its bytes.

@@ -1,10 +1,12 @@
 #include "platform/posix/LibusbPrinters.h"
 
 #include <libusb.h>
+#include <sys/time.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <charconv>
+#include <chrono>
 #include <climits>
 #include <cstdio>
 #include <tuple>
@@ -195,16 +197,43 @@ std::string SysfsPath(libusb_device* device, const PrinterInterface& printer) {
            std::to_string(printer.number);
 }
 
+struct TransferFree {
+    void operator()(libusb_transfer* transfer) const { libusb_free_transfer(transfer); }
+};
+
+void LIBUSB_CALL MarkCompleted(libusb_transfer* transfer) {
+    *static_cast<int*>(transfer->user_data) = 1;
+}
+
+// What a finished transfer's status means, as libusb's own blocking transfer reports it.
+int ResultOf(const libusb_transfer& transfer) {
+    switch (transfer.status) {
+        case LIBUSB_TRANSFER_COMPLETED:
+            return LIBUSB_SUCCESS;
+        case LIBUSB_TRANSFER_TIMED_OUT:
+            return LIBUSB_ERROR_TIMEOUT;
+        case LIBUSB_TRANSFER_STALL:
+            return LIBUSB_ERROR_PIPE;
+        case LIBUSB_TRANSFER_OVERFLOW:
+            return LIBUSB_ERROR_OVERFLOW;
+        case LIBUSB_TRANSFER_NO_DEVICE:
+            return LIBUSB_ERROR_NO_DEVICE;
+        default:
+            return LIBUSB_ERROR_OTHER;
+    }
+}
+
 class LibusbPrinter final : public Device {
 public:
     LibusbPrinter(Context context, libusb_device_handle* handle, PrinterInterface printer,
-                  bool claimed, bool detached, std::string path)
+                  bool claimed, bool detached, std::string path, std::shared_ptr<WaitPacer> pacer)
         : context_(std::move(context)),
           handle_(handle),
           printer_(printer),
           claimed_(claimed),
           detached_(detached),
-          path_(std::move(path)) {}
+          path_(std::move(path)),
+          pacer_(std::move(pacer)) {}
 
     ~LibusbPrinter() override {
         if (claimed_) {
@@ -246,11 +275,27 @@ public:
     std::string Name() const override { return path_; }
 
 private:
+    // One bulk transfer, submitted once and waited for in slices so that the wait hook runs
+    // meanwhile; libusb's own time-out ends it, as it would a blocking transfer.
     IoResult Transfer(std::uint8_t endpoint, std::uint8_t* bytes, std::size_t size,
                       unsigned int timeoutMs) {
         int length = static_cast<int>(std::min<std::size_t>(size, INT_MAX));
         int moved = 0;
-        int result = libusb_bulk_transfer(handle_, endpoint, bytes, length, &moved, timeoutMs);
+        int result = LIBUSB_ERROR_NO_MEM;
+        std::unique_ptr<libusb_transfer, TransferFree> transfer(libusb_alloc_transfer(0));
+        if (transfer) {
+            int completed = 0;
+            libusb_fill_bulk_transfer(transfer.get(), handle_, endpoint, bytes, length,
+                                      MarkCompleted, &completed, timeoutMs);
+            result = libusb_submit_transfer(transfer.get());
+            if (result == LIBUSB_SUCCESS) {
+                result = AwaitCompletion(*transfer, completed, timeoutMs);
+            }
+            if (result == LIBUSB_SUCCESS) {
+                moved = transfer->actual_length;
+                result = ResultOf(*transfer);
+            }
+        }
         IoResult io;
         io.count = moved > 0 ? static_cast<std::size_t>(moved) : 0;
         // A read that got part of a reply before its time ran out has that reply.
@@ -262,12 +307,42 @@ private:
         return io;
     }
 
+    // Handles libusb's events until the transfer has completed; an error of the event handling
+    // cancels the transfer, waits for it to end and is the result.
+    int AwaitCompletion(libusb_transfer& transfer, int& completed, unsigned int timeoutMs) {
+        // A wait without a hook needs no slices; one bounded by the time-out only loops again.
+        const std::chrono::milliseconds whole(timeoutMs + 1000);
+        while (completed == 0) {
+            std::chrono::milliseconds slice = whole;
+            if (pacer_) {
+                pacer_->CallIfDue();
+                slice = pacer_->Slice(whole);
+            }
+            timeval wait{};
+            wait.tv_sec = static_cast<time_t>(slice.count() / 1000);
+            wait.tv_usec = static_cast<suseconds_t>((slice.count() % 1000) * 1000);
+            int result = libusb_handle_events_timeout_completed(context_.get(), &wait, &completed);
+            if (result == LIBUSB_ERROR_INTERRUPTED) {
+                continue;
+            }
+            if (result < 0) {
+                libusb_cancel_transfer(&transfer);
+                while (completed == 0 &&
+                       libusb_handle_events_completed(context_.get(), &completed) >= 0) {
+                }
+                return result;
+            }
+        }
+        return LIBUSB_SUCCESS;
+    }
+
     Context context_;
     libusb_device_handle* handle_;
     PrinterInterface printer_;
     bool claimed_;
     bool detached_;
     std::string path_;
+    std::shared_ptr<WaitPacer> pacer_;
 };
 
 }  // namespace
@@ -338,7 +413,8 @@ std::optional<UsbAddress> LibusbPrinters::AddressOf(const std::string& devicePat
 }
 
 std::unique_ptr<Device> LibusbPrinters::Open(UsbAddress address, const std::string& devicePath,
-                                             bool exclusive, Error& error) {
+                                             bool exclusive, Error& error,
+                                             std::shared_ptr<WaitPacer> pacer) {
     Context context = MakeContext(error);
     if (!context) {
         return nullptr;
@@ -388,7 +464,7 @@ std::unique_ptr<Device> LibusbPrinters::Open(UsbAddress address, const std::stri
             // Proving that the printer is free must not take it from its driver.
             error = Error::None();
             return std::make_unique<LibusbPrinter>(std::move(context), handle, *printer, false,
-                                                   false, devicePath);
+                                                   false, devicePath, std::move(pacer));
         }
         int result = libusb_detach_kernel_driver(handle, printer->number);
         if (result != LIBUSB_SUCCESS && result != LIBUSB_ERROR_NOT_FOUND) {
@@ -407,7 +483,7 @@ std::unique_ptr<Device> LibusbPrinters::Open(UsbAddress address, const std::stri
     }
     error = Error::None();
     return std::make_unique<LibusbPrinter>(std::move(context), handle, *printer, true, detached,
-                                           devicePath);
+                                           devicePath, std::move(pacer));
 }
 
 }  // namespace corvane::platform::posix

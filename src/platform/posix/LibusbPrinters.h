@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/Platform.h"
+#include "platform/WaitPacer.h"
 
 namespace corvane::platform::posix {
 
@@ -45,9 +46,10 @@ public:
     // Opens the printer interface of the device at address. An exclusive open detaches a kernel
     // driver from the interface and claims it; a shared one only proves that no other program
     // has claimed it and leaves the kernel driver alone. A device that another program holds
-    // fails with Busy.
+    // fails with Busy. Its transfers keep the pacer's hook called, when one is given.
     static std::unique_ptr<Device> Open(UsbAddress address, const std::string& devicePath,
-                                        bool exclusive, Error& error);
+                                        bool exclusive, Error& error,
+                                        std::shared_ptr<WaitPacer> pacer = nullptr);
 };
 
 }  // namespace corvane::platform::posix

@@ -20,16 +20,19 @@ constexpr TransferRules kParallelRules{.retryStep = std::chrono::milliseconds(10
 }  // namespace
 
 std::unique_ptr<PosixParallelDevice> PosixParallelDevice::Open(const std::string& path,
-                                                               Error& error) {
+                                                               Error& error,
+                                                               std::shared_ptr<WaitPacer> pacer) {
     UniqueFd fd = OpenLocked(path, true, error);
     if (!fd.Valid()) {
         return nullptr;
     }
-    return std::unique_ptr<PosixParallelDevice>(new PosixParallelDevice(std::move(fd), path));
+    return std::unique_ptr<PosixParallelDevice>(
+        new PosixParallelDevice(std::move(fd), path, std::move(pacer)));
 }
 
-PosixParallelDevice::PosixParallelDevice(UniqueFd fd, std::string path)
-    : fd_(std::move(fd)), path_(std::move(path)) {}
+PosixParallelDevice::PosixParallelDevice(UniqueFd fd, std::string path,
+                                         std::shared_ptr<WaitPacer> pacer)
+    : fd_(std::move(fd)), path_(std::move(path)), pacer_(std::move(pacer)) {}
 
 std::uint8_t PosixParallelDevice::StatusFromRegister(int lpStatus) {
     std::uint8_t status = 0;
@@ -61,7 +64,8 @@ Error PosixParallelDevice::QueryStatus(std::uint8_t& status) {
 
 IoResult PosixParallelDevice::Write(std::span<const std::uint8_t> data) {
     Deadline deadline(
-        RequestBudget(timeouts_.writeConstantMs, timeouts_.writeMultiplierMs, data.size()));
+        RequestBudget(timeouts_.writeConstantMs, timeouts_.writeMultiplierMs, data.size()),
+        pacer_.get());
     return WriteWithDeadline(fd_, data, deadline, kParallelRules);
 }
 
@@ -72,7 +76,8 @@ IoResult PosixParallelDevice::Read(std::span<std::uint8_t> buffer) {
 IoResult PosixParallelDevice::ReadReply(std::span<std::uint8_t> buffer,
                                         const ReplyComplete& complete) {
     Deadline deadline(
-        RequestBudget(timeouts_.readConstantMs, timeouts_.readMultiplierMs, buffer.size()));
+        RequestBudget(timeouts_.readConstantMs, timeouts_.readMultiplierMs, buffer.size()),
+        pacer_.get());
     // Nothing to read yet is normal: the printer's back channel sends when it has something.
     return ReadWithDeadline(fd_, buffer, deadline, kParallelRules, complete);
 }

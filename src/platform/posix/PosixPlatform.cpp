@@ -2,6 +2,8 @@
 
 #include <time.h>
 
+#include <chrono>
+
 #include "platform/posix/Deadline.h"
 #include "platform/posix/PosixParallelDevice.h"
 #include "platform/posix/PosixSerialDevice.h"
@@ -19,12 +21,12 @@ std::string PosixPlatform::DefaultDevicePath(PortFamily family, int number) {
 
 std::unique_ptr<SerialDevice> PosixPlatform::OpenSerial(const std::string& devicePath,
                                                         Error& error) {
-    return PosixSerialDevice::Open(devicePath, error);
+    return PosixSerialDevice::Open(devicePath, error, pacer_);
 }
 
 std::unique_ptr<ParallelDevice> PosixPlatform::OpenParallel(const std::string& devicePath,
                                                             Error& error) {
-    return PosixParallelDevice::Open(devicePath, error);
+    return PosixParallelDevice::Open(devicePath, error, pacer_);
 }
 
 Spooler& PosixPlatform::GetSpooler() {
@@ -38,7 +40,7 @@ Spooler& PosixPlatform::GetSpooler() {
 }
 
 void PosixPlatform::Sleep(std::chrono::milliseconds duration) {
-    SleepFully(duration);
+    SleepUntil(std::chrono::steady_clock::now() + duration, pacer_.get());
 }
 
 std::chrono::milliseconds PosixPlatform::Now() {

@@ -5,6 +5,7 @@
 
 #include "platform/Platform.h"
 #include "platform/Spooler.h"
+#include "platform/WaitPacer.h"
 
 namespace corvane::platform::posix {
 
@@ -36,12 +37,15 @@ public:
     void Sleep(std::chrono::milliseconds duration) override;
     std::chrono::milliseconds Now() override;
     OsFacts Facts() override;
+    void SetWaitHook(WaitHook hook) override { pacer_->SetHook(std::move(hook)); }
 
     const PosixOptions& Options() const { return options_; }
 
 private:
     PosixOptions options_;
     std::unique_ptr<Spooler> spooler_;  // made on first use (SpoolerModule.cpp)
+    // Shared with the devices opened here, which may outlive the platform.
+    std::shared_ptr<WaitPacer> pacer_ = std::make_shared<WaitPacer>();
 };
 
 // Makes the spooler of this machine: CUPS, from the module built of CupsSpooler.cpp; null when

@@ -178,7 +178,8 @@ constexpr TransferRules kSerialRules{};
 
 }  // namespace
 
-std::unique_ptr<PosixSerialDevice> PosixSerialDevice::Open(const std::string& path, Error& error) {
+std::unique_ptr<PosixSerialDevice> PosixSerialDevice::Open(const std::string& path, Error& error,
+                                                           std::shared_ptr<WaitPacer> pacer) {
     // The lock refuses a second opener even where TIOCEXCL does not (a privileged one).
     UniqueFd fd = OpenLocked(path, true, error);
     if (!fd.Valid()) {
@@ -198,11 +199,15 @@ std::unique_ptr<PosixSerialDevice> PosixSerialDevice::Open(const std::string& pa
     bool virtualLine = noModemLines || IsPseudoTerminalSlave(fd.Get(), path);
     error = Error::None();
     return std::unique_ptr<PosixSerialDevice>(
-        new PosixSerialDevice(std::move(fd), path, virtualLine));
+        new PosixSerialDevice(std::move(fd), path, virtualLine, std::move(pacer)));
 }
 
-PosixSerialDevice::PosixSerialDevice(UniqueFd fd, std::string path, bool virtualLine)
-    : fd_(std::move(fd)), path_(std::move(path)), virtualLine_(virtualLine) {}
+PosixSerialDevice::PosixSerialDevice(UniqueFd fd, std::string path, bool virtualLine,
+                                     std::shared_ptr<WaitPacer> pacer)
+    : fd_(std::move(fd)),
+      path_(std::move(path)),
+      virtualLine_(virtualLine),
+      pacer_(std::move(pacer)) {}
 
 PosixSerialDevice::~PosixSerialDevice() {
     // Lets the next program open the line as usual once this one is done with it.
@@ -349,7 +354,8 @@ void PosixSerialDevice::DrainOutput(const Deadline& deadline) {
 
 IoResult PosixSerialDevice::Write(std::span<const std::uint8_t> data) {
     Deadline deadline(
-        RequestBudget(timeouts_.writeConstantMs, timeouts_.writeMultiplierMs, data.size()));
+        RequestBudget(timeouts_.writeConstantMs, timeouts_.writeMultiplierMs, data.size()),
+        pacer_.get());
     IoResult result =
         WriteWithDeadline(fd_, data, deadline, kSerialRules, [&] { return WaitForDsr(deadline); });
     if (result.error.Ok()) {
@@ -367,7 +373,8 @@ IoResult PosixSerialDevice::Read(std::span<std::uint8_t> buffer) {
 IoResult PosixSerialDevice::ReadReply(std::span<std::uint8_t> buffer,
                                       const ReplyComplete& complete) {
     Deadline deadline(
-        RequestBudget(timeouts_.readConstantMs, timeouts_.readMultiplierMs, buffer.size()));
+        RequestBudget(timeouts_.readConstantMs, timeouts_.readMultiplierMs, buffer.size()),
+        pacer_.get());
     return ReadWithDeadline(fd_, buffer, deadline, kSerialRules, complete);
 }
 

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "platform/Platform.h"
+#include "platform/WaitPacer.h"
 #include "platform/posix/UniqueFd.h"
 
 namespace corvane::platform::posix {
@@ -15,8 +16,10 @@ class Deadline;
 class PosixSerialDevice final : public SerialDevice {
 public:
     // Opens the device at path: refused as Busy when another opener, in this process or
-    // another, holds it; as Unsupported when path is not a terminal.
-    static std::unique_ptr<PosixSerialDevice> Open(const std::string& path, Error& error);
+    // another, holds it; as Unsupported when path is not a terminal. Its waits keep the pacer's
+    // hook called, when one is given.
+    static std::unique_ptr<PosixSerialDevice> Open(const std::string& path, Error& error,
+                                                   std::shared_ptr<WaitPacer> pacer = nullptr);
     ~PosixSerialDevice() override;
 
     IoResult Write(std::span<const std::uint8_t> data) override;
@@ -36,7 +39,8 @@ public:
     bool IsVirtualLine() const { return virtualLine_; }
 
 private:
-    PosixSerialDevice(UniqueFd fd, std::string path, bool virtualLine);
+    PosixSerialDevice(UniqueFd fd, std::string path, bool virtualLine,
+                      std::shared_ptr<WaitPacer> pacer);
 
     // Waits within the deadline while the printer holds DSR low.
     Error WaitForDsr(const Deadline& deadline);
@@ -50,6 +54,7 @@ private:
     bool configured_ = false;
     SerialConfig requested_;  // what SetConfig last applied, for what termios cannot hold
     SerialTimeouts timeouts_;
+    std::shared_ptr<WaitPacer> pacer_;
 };
 
 }  // namespace corvane::platform::posix

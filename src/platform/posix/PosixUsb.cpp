@@ -31,15 +31,16 @@ constexpr TransferRules kUsbRules{.wholeTransfers = true};
 
 class PosixUsbDevice final : public Device {
 public:
-    PosixUsbDevice(UniqueFd fd, std::string path) : fd_(std::move(fd)), path_(std::move(path)) {}
+    PosixUsbDevice(UniqueFd fd, std::string path, std::shared_ptr<WaitPacer> pacer)
+        : fd_(std::move(fd)), path_(std::move(path)), pacer_(std::move(pacer)) {}
 
     IoResult Write(std::span<const std::uint8_t> data) override {
-        Deadline deadline(UsbWriteBudget(data.size()));
+        Deadline deadline(UsbWriteBudget(data.size()), pacer_.get());
         return WriteWithDeadline(fd_, data, deadline, kUsbRules);
     }
 
     IoResult Read(std::span<std::uint8_t> buffer) override {
-        Deadline deadline{std::chrono::milliseconds(kUsbReadTimeoutMs)};
+        Deadline deadline(std::chrono::milliseconds(kUsbReadTimeoutMs), pacer_.get());
         return ReadWithDeadline(fd_, buffer, deadline, kUsbRules);
     }
 
@@ -51,6 +52,7 @@ public:
 private:
     UniqueFd fd_;
     std::string path_;
+    std::shared_ptr<WaitPacer> pacer_;
 };
 
 // The N of a usbmisc entry named lpN, or nothing for other entries (hiddev0 and the like).
@@ -161,7 +163,7 @@ std::vector<UsbPrinterInfo> PosixPlatform::ListUsbPrinters() {
 std::unique_ptr<Device> PosixPlatform::OpenUsbPrinter(const std::string& devicePath, bool exclusive,
                                                       Error& error) {
     if (auto address = LibusbPrinters::AddressOf(devicePath)) {
-        return LibusbPrinters::Open(*address, devicePath, exclusive, error);
+        return LibusbPrinters::Open(*address, devicePath, exclusive, error, pacer_);
     }
     // usblp lets one program at a time open a printer; the lock also keeps two runs of this
     // program apart on nodes that would let both in.
@@ -169,7 +171,7 @@ std::unique_ptr<Device> PosixPlatform::OpenUsbPrinter(const std::string& deviceP
     if (!fd.Valid()) {
         return nullptr;
     }
-    return std::make_unique<PosixUsbDevice>(std::move(fd), devicePath);
+    return std::make_unique<PosixUsbDevice>(std::move(fd), devicePath, pacer_);
 }
 
 }  // namespace corvane::platform::posix

@@ -1,6 +1,7 @@
 #include "platform/win32/OverlappedIo.h"
 
 #include <algorithm>
+#include <chrono>
 #include <limits>
 #include <string>
 
@@ -13,7 +14,7 @@ namespace corvane::platform::win32 {
 namespace {
 
 IoResult Transfer(HANDLE device, bool write, void* buffer, std::size_t size,
-                  std::uint32_t timeoutMs) {
+                  std::uint32_t timeoutMs, WaitPacer* pacer) {
     IoResult result;
     UniqueHandle done(CreateEventW(nullptr, TRUE, FALSE, nullptr));
     if (!done.Valid()) {
@@ -32,7 +33,7 @@ IoResult Transfer(HANDLE device, bool write, void* buffer, std::size_t size,
             result.error = ErrorFromWin32(code);
             return result;
         }
-        if (WaitForSingleObject(done.Get(), timeoutMs) != WAIT_OBJECT_0) {
+        if (!AwaitRequest(done.Get(), timeoutMs, pacer)) {
             // The printer took or gave nothing more in time; what moved before still counts.
             CancelIoEx(device, &request);
             result.error = {ErrorKind::TimedOut, ERROR_TIMEOUT};
@@ -53,6 +54,28 @@ IoResult Transfer(HANDLE device, bool write, void* buffer, std::size_t size,
 
 }  // namespace
 
+bool AwaitRequest(HANDLE done, std::uint32_t timeoutMs, WaitPacer* pacer) {
+    using std::chrono::milliseconds;
+    const auto end = std::chrono::steady_clock::now() + milliseconds(timeoutMs);
+    for (;;) {
+        if (pacer != nullptr) {
+            pacer->CallIfDue();
+        }
+        const auto left =
+            std::max(std::chrono::ceil<milliseconds>(end - std::chrono::steady_clock::now()),
+                     milliseconds::zero());
+        const auto slice = pacer != nullptr ? pacer->Slice(left) : left;
+        const DWORD waited = WaitForSingleObject(done, static_cast<DWORD>(slice.count()));
+        if (waited == WAIT_OBJECT_0) {
+            return true;
+        }
+        // A slice that ended at the time-out ends the wait; an earlier one only lets the hook in.
+        if (waited != WAIT_TIMEOUT || slice == left) {
+            return false;
+        }
+    }
+}
+
 HANDLE OpenOverlapped(const std::string& path, bool exclusive, Error& error) {
     const DWORD share = exclusive ? 0 : FILE_SHARE_READ | FILE_SHARE_WRITE;
     HANDLE device = CreateFileW(Widen(path).c_str(), GENERIC_READ | GENERIC_WRITE, share, nullptr,
@@ -61,12 +84,15 @@ HANDLE OpenOverlapped(const std::string& path, bool exclusive, Error& error) {
     return device;
 }
 
-IoResult ReadWithin(HANDLE device, std::span<std::uint8_t> buffer, std::uint32_t timeoutMs) {
-    return Transfer(device, false, buffer.data(), buffer.size(), timeoutMs);
+IoResult ReadWithin(HANDLE device, std::span<std::uint8_t> buffer, std::uint32_t timeoutMs,
+                    WaitPacer* pacer) {
+    return Transfer(device, false, buffer.data(), buffer.size(), timeoutMs, pacer);
 }
 
-IoResult WriteWithin(HANDLE device, std::span<const std::uint8_t> data, std::uint32_t timeoutMs) {
-    return Transfer(device, true, const_cast<std::uint8_t*>(data.data()), data.size(), timeoutMs);
+IoResult WriteWithin(HANDLE device, std::span<const std::uint8_t> data, std::uint32_t timeoutMs,
+                     WaitPacer* pacer) {
+    return Transfer(device, true, const_cast<std::uint8_t*>(data.data()), data.size(), timeoutMs,
+                    pacer);
 }
 
 }  // namespace corvane::platform::win32

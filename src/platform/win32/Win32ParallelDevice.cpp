@@ -25,16 +25,19 @@ std::uint32_t Budget(std::uint32_t constantMs, std::uint32_t multiplierMs, std::
 }  // namespace
 
 std::unique_ptr<Win32ParallelDevice> Win32ParallelDevice::Open(const std::string& path,
-                                                               Error& error) {
+                                                               Error& error,
+                                                               std::shared_ptr<WaitPacer> pacer) {
     UniqueHandle handle(OpenOverlapped(path, true, error));
     if (!handle.Valid()) {
         return nullptr;
     }
-    return std::unique_ptr<Win32ParallelDevice>(new Win32ParallelDevice(std::move(handle), path));
+    return std::unique_ptr<Win32ParallelDevice>(
+        new Win32ParallelDevice(std::move(handle), path, std::move(pacer)));
 }
 
-Win32ParallelDevice::Win32ParallelDevice(UniqueHandle handle, std::string path)
-    : handle_(std::move(handle)), path_(std::move(path)) {}
+Win32ParallelDevice::Win32ParallelDevice(UniqueHandle handle, std::string path,
+                                         std::shared_ptr<WaitPacer> pacer)
+    : handle_(std::move(handle)), path_(std::move(path)), pacer_(std::move(pacer)) {}
 
 std::uint8_t Win32ParallelDevice::StatusFromQuery(std::uint8_t driverStatus) {
     // The driver's initialise and auto-feed bits are lines the PC drives, not the printer's word.
@@ -67,7 +70,7 @@ Error Win32ParallelDevice::QueryStatus(std::uint8_t& status) {
         if (code != ERROR_IO_PENDING) {
             return ErrorFromWin32(code);
         }
-        if (WaitForSingleObject(done.Get(), timeouts_.readConstantMs) != WAIT_OBJECT_0) {
+        if (!AwaitRequest(done.Get(), timeouts_.readConstantMs, pacer_.get())) {
             CancelIoEx(handle_.Get(), &request);
         }
     }
@@ -90,12 +93,14 @@ Error Win32ParallelDevice::Purge() {
 
 IoResult Win32ParallelDevice::Write(std::span<const std::uint8_t> data) {
     return WriteWithin(handle_.Get(), data,
-                       Budget(timeouts_.writeConstantMs, timeouts_.writeMultiplierMs, data.size()));
+                       Budget(timeouts_.writeConstantMs, timeouts_.writeMultiplierMs, data.size()),
+                       pacer_.get());
 }
 
 IoResult Win32ParallelDevice::Read(std::span<std::uint8_t> buffer) {
     return ReadWithin(handle_.Get(), buffer,
-                      Budget(timeouts_.readConstantMs, timeouts_.readMultiplierMs, buffer.size()));
+                      Budget(timeouts_.readConstantMs, timeouts_.readMultiplierMs, buffer.size()),
+                      pacer_.get());
 }
 
 }  // namespace corvane::platform::win32

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "platform/Platform.h"
+#include "platform/WaitPacer.h"
 #include "platform/win32/UniqueHandle.h"
 
 namespace corvane::platform::win32 {
@@ -13,8 +14,10 @@ namespace corvane::platform::win32 {
 // writes end at the deadlines of a serial line, as the link expects of a parallel port.
 class Win32ParallelDevice final : public ParallelDevice {
 public:
-    // Opens the port at path ("LPT1:"): refused as Busy when another program holds it.
-    static std::unique_ptr<Win32ParallelDevice> Open(const std::string& path, Error& error);
+    // Opens the port at path ("LPT1:"): refused as Busy when another program holds it. Its
+    // waits keep the pacer's hook called, when one is given.
+    static std::unique_ptr<Win32ParallelDevice> Open(const std::string& path, Error& error,
+                                                     std::shared_ptr<WaitPacer> pacer = nullptr);
 
     IoResult Write(std::span<const std::uint8_t> data) override;
     IoResult Read(std::span<std::uint8_t> buffer) override;
@@ -26,11 +29,12 @@ public:
     static std::uint8_t StatusFromQuery(std::uint8_t driverStatus);
 
 private:
-    Win32ParallelDevice(UniqueHandle handle, std::string path);
+    Win32ParallelDevice(UniqueHandle handle, std::string path, std::shared_ptr<WaitPacer> pacer);
 
     UniqueHandle handle_;
     std::string path_;
     SerialTimeouts timeouts_;
+    std::shared_ptr<WaitPacer> pacer_;
 };
 
 }  // namespace corvane::platform::win32

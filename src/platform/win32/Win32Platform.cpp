@@ -35,12 +35,12 @@ std::string Win32Platform::DefaultDevicePath(PortFamily family, int number) {
 
 std::unique_ptr<SerialDevice> Win32Platform::OpenSerial(const std::string& devicePath,
                                                         Error& error) {
-    return Win32SerialDevice::Open(devicePath, error);
+    return Win32SerialDevice::Open(devicePath, error, pacer_);
 }
 
 std::unique_ptr<ParallelDevice> Win32Platform::OpenParallel(const std::string& devicePath,
                                                             Error& error) {
-    return Win32ParallelDevice::Open(devicePath, error);
+    return Win32ParallelDevice::Open(devicePath, error, pacer_);
 }
 
 Spooler& Win32Platform::GetSpooler() {
@@ -54,7 +54,12 @@ void Win32Platform::Sleep(std::chrono::milliseconds duration) {
     // The system's sleep may end a tick early; the printer's pauses are minimums.
     const auto end = Now() + duration;
     for (auto left = duration; left.count() > 0; left = end - Now()) {
-        ::Sleep(static_cast<DWORD>(left.count()));
+        pacer_->CallIfDue();
+        left = end - Now();
+        if (left.count() <= 0) {
+            break;
+        }
+        ::Sleep(static_cast<DWORD>(pacer_->Slice(left).count()));
     }
 }
 

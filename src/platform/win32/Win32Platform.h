@@ -6,6 +6,7 @@
 
 #include "platform/Platform.h"
 #include "platform/Spooler.h"
+#include "platform/WaitPacer.h"
 
 namespace corvane::platform::win32 {
 
@@ -31,10 +32,13 @@ public:
     void Sleep(std::chrono::milliseconds duration) override;
     std::chrono::milliseconds Now() override;
     OsFacts Facts() override;
+    void SetWaitHook(WaitHook hook) override { pacer_->SetHook(std::move(hook)); }
 
 private:
     std::unique_ptr<Spooler> spooler_;  // made on first use
     long long counterFrequency_ = 1;
+    // Shared with the devices opened here, which may outlive the platform.
+    std::shared_ptr<WaitPacer> pacer_ = std::make_shared<WaitPacer>();
 };
 
 }  // namespace corvane::platform::win32

@@ -1,10 +1,10 @@
 #include "platform/win32/Win32SerialDevice.h"
 
-#include <algorithm>
-#include <limits>
+#include <cstddef>
+#include <cstdint>
 
 #include "platform/win32/ErrorFromWin32.h"
-#include "platform/win32/WideText.h"
+#include "platform/win32/OverlappedIo.h"
 
 namespace corvane::platform::win32 {
 
@@ -46,25 +46,36 @@ bool NoModemLines(DWORD code) {
     return code == ERROR_NOT_SUPPORTED || code == ERROR_INVALID_FUNCTION;
 }
 
-DWORD Length(std::size_t size) {
-    return static_cast<DWORD>(std::min<std::size_t>(size, std::numeric_limits<DWORD>::max()));
+// How long a request is waited for: the driver ends it at its own time-out, and the margin
+// only keeps a driver that would not from holding the program.
+std::uint32_t WaitBound(std::uint32_t constantMs, std::uint32_t multiplierMs, std::size_t bytes) {
+    constexpr std::uint32_t kDriverMarginMs = 1000;
+    return constantMs + multiplierMs * static_cast<std::uint32_t>(bytes) + kDriverMarginMs;
+}
+
+// A request the driver ended before every byte moved ended at its time-out.
+IoResult Whole(IoResult result, std::size_t asked) {
+    if (result.error.Ok() && result.count < asked) {
+        result.error = {ErrorKind::TimedOut, ERROR_TIMEOUT};
+    }
+    return result;
 }
 
 }  // namespace
 
-std::unique_ptr<Win32SerialDevice> Win32SerialDevice::Open(const std::string& path, Error& error) {
-    UniqueHandle handle(CreateFileW(Widen(path).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
-                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+std::unique_ptr<Win32SerialDevice> Win32SerialDevice::Open(const std::string& path, Error& error,
+                                                           std::shared_ptr<WaitPacer> pacer) {
+    UniqueHandle handle(OpenOverlapped(path, true, error));
     if (!handle.Valid()) {
-        error = LastError(During::Open);
         return nullptr;
     }
-    error = Error::None();
-    return std::unique_ptr<Win32SerialDevice>(new Win32SerialDevice(std::move(handle), path));
+    return std::unique_ptr<Win32SerialDevice>(
+        new Win32SerialDevice(std::move(handle), path, std::move(pacer)));
 }
 
-Win32SerialDevice::Win32SerialDevice(UniqueHandle handle, std::string path)
-    : handle_(std::move(handle)), path_(std::move(path)) {}
+Win32SerialDevice::Win32SerialDevice(UniqueHandle handle, std::string path,
+                                     std::shared_ptr<WaitPacer> pacer)
+    : handle_(std::move(handle)), path_(std::move(path)), pacer_(std::move(pacer)) {}
 
 Error Win32SerialDevice::GetConfig(SerialConfig& config) {
     DCB dcb{};
@@ -115,6 +126,7 @@ Error Win32SerialDevice::SetTimeouts(const SerialTimeouts& timeouts) {
     if (!SetCommTimeouts(handle_.Get(), &driverTimeouts)) {
         return LastError();
     }
+    timeouts_ = timeouts;
     return Error::None();
 }
 
@@ -147,28 +159,20 @@ Error Win32SerialDevice::ClearEventMask() {
 }
 
 IoResult Win32SerialDevice::Write(std::span<const std::uint8_t> data) {
-    IoResult result;
-    DWORD written = 0;
-    if (!WriteFile(handle_.Get(), data.data(), Length(data.size()), &written, nullptr)) {
-        result.error = LastError();
-    } else if (written < data.size()) {
-        // The driver ended the request at its write time-out: the printer held DSR low.
-        result.error = {ErrorKind::TimedOut, ERROR_TIMEOUT};
-    }
-    result.count = written;
-    return result;
+    // A write the driver ends short ended at its write time-out: the printer held DSR low.
+    return Whole(
+        WriteWithin(handle_.Get(), data,
+                    WaitBound(timeouts_.writeConstantMs, timeouts_.writeMultiplierMs, data.size()),
+                    pacer_.get()),
+        data.size());
 }
 
 IoResult Win32SerialDevice::Read(std::span<std::uint8_t> buffer) {
-    IoResult result;
-    DWORD read = 0;
-    if (!ReadFile(handle_.Get(), buffer.data(), Length(buffer.size()), &read, nullptr)) {
-        result.error = LastError();
-    } else if (read < buffer.size()) {
-        result.error = {ErrorKind::TimedOut, ERROR_TIMEOUT};
-    }
-    result.count = read;
-    return result;
+    return Whole(
+        ReadWithin(handle_.Get(), buffer,
+                   WaitBound(timeouts_.readConstantMs, timeouts_.readMultiplierMs, buffer.size()),
+                   pacer_.get()),
+        buffer.size());
 }
 
 }  // namespace corvane::platform::win32

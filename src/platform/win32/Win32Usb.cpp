@@ -33,16 +33,16 @@ constexpr DWORD kMaxDeviceIdLength = 200;
 
 class Win32UsbDevice final : public Device {
 public:
-    Win32UsbDevice(UniqueHandle handle, std::string path)
-        : handle_(std::move(handle)), path_(std::move(path)) {}
+    Win32UsbDevice(UniqueHandle handle, std::string path, std::shared_ptr<WaitPacer> pacer)
+        : handle_(std::move(handle)), path_(std::move(path)), pacer_(std::move(pacer)) {}
 
     IoResult Write(std::span<const std::uint8_t> data) override {
         auto budget =
             kUsbWriteConstantMs + kUsbWriteMultiplierMs * static_cast<std::uint32_t>(data.size());
-        return WriteWithin(handle_.Get(), data, budget);
+        return WriteWithin(handle_.Get(), data, budget, pacer_.get());
     }
     IoResult Read(std::span<std::uint8_t> buffer) override {
-        return ReadWithin(handle_.Get(), buffer, kUsbReadTimeoutMs);
+        return ReadWithin(handle_.Get(), buffer, kUsbReadTimeoutMs, pacer_.get());
     }
     // The printer class has no purge request; nothing is buffered on our side.
     Error Purge() override { return {ErrorKind::Unsupported, 0}; }
@@ -51,6 +51,7 @@ public:
 private:
     UniqueHandle handle_;
     std::string path_;
+    std::shared_ptr<WaitPacer> pacer_;
 };
 
 struct DeviceListCloser {
@@ -131,7 +132,7 @@ std::unique_ptr<Device> Win32Platform::OpenUsbPrinter(const std::string& deviceP
     if (!handle.Valid()) {
         return nullptr;
     }
-    return std::make_unique<Win32UsbDevice>(std::move(handle), devicePath);
+    return std::make_unique<Win32UsbDevice>(std::move(handle), devicePath, pacer_);
 }
 
 }  // namespace corvane::platform::win32

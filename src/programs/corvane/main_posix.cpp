@@ -3,6 +3,7 @@
 // Qt host.
 #include <QApplication>
 #include <QMetaObject>
+#include <functional>
 #include <iostream>
 #include <string>
 #include <vector>
@@ -13,6 +14,7 @@
 #include "platform/ProgramEndWatch.h"
 #include "startup/CommandLine.h"
 #include "startup/ProgramPlatform.h"
+#include "ui/qt/ExchangeWait.h"
 #include "ui/qt/ProgramEnd.h"
 #include "ui/qt/QtShell.h"
 
@@ -57,23 +59,32 @@ int main(int argc, char** argv) {
     QApplication application(qtArgc, qtArgv.data());
     QApplication::setApplicationName("Corvane Manager");
 
+    // The window stays alive while the printer is waited for.
+    programPlatform->Get().SetWaitHook(ui::qt::ExchangeWait::KeepWindowsAlive);
     link::PrinterPort port(programPlatform->Get(), programPlatform->Ports());
     app::CorvaneApp corvane(port, [](ui::Dialog& dialog) { return ui::qt::RunMainDialog(dialog); });
 
     // A signal ends the program the normal way, through every window's teardown, so that the
     // print queues it stopped run again; they are started first in case a window holds on. The
-    // request comes on the watch's thread and is handled on the windows' own.
-    platform::ProgramEndWatch endWatch([&](const platform::EndRequest& request) {
+    // request comes on the watch's thread and is handled on the windows' own, once no exchange
+    // is waiting for the printer: it is put back in the queue until then.
+    std::function<void(platform::EndRequest)> endProgram = [&](platform::EndRequest request) {
         QMetaObject::invokeMethod(
             &application,
-            [&corvane, request] {
+            [&corvane, &endProgram, request] {
+                if (ui::qt::ExchangeWait::Delivering()) {
+                    endProgram(request);
+                    return;
+                }
                 if (app::ConnectionDialog* window = corvane.MainWindow()) {
                     window->RestoreRedirectedPrinters();
                 }
                 ui::qt::EndProgram(request.exitStatus);
             },
             Qt::QueuedConnection);
-    });
+    };
+    platform::ProgramEndWatch endWatch(
+        [&endProgram](const platform::EndRequest& request) { endProgram(request); });
 
     corvane.InitInstance();
     port.Close();

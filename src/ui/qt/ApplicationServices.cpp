@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cstdint>
 
+#include "ui/qt/ExchangeWait.h"
 #include "ui/qt/ProgramEnd.h"
 #include "ui/qt/QtDialogHost.h"
 #include "ui/qt/QtText.h"
@@ -100,7 +101,8 @@ void ApplicationServices::SetTimer(int timerId, std::chrono::milliseconds interv
         timer = new QTimer(&window_);
         QObject::connect(timer, &QTimer::timeout, &window_, [this, timerId] {
             Dialog& dialog = host_.GetDialog();
-            if (host_.Ended() || !dialog.HasWindow()) {
+            // A tick while the window waits for the printer is lost, as a click would be.
+            if (host_.Ended() || !dialog.HasWindow() || ExchangeWait::Delivering()) {
                 return;
             }
             const HandlerScope scope(life_);

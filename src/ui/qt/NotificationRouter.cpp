@@ -2,14 +2,17 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QButtonGroup>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTimer>
+#include <algorithm>
 
 #include "ui/qt/ControlSet.h"
+#include "ui/qt/ExchangeWait.h"
 #include "ui/qt/QtDialogHost.h"
 #include "ui/qt/TemplateWindow.h"
 
@@ -73,9 +76,7 @@ void NotificationRouter::Wire(const resources::ControlTemplate& layout, QWidget*
             WatchCheck(static_cast<QAbstractButton*>(widget), id);
             break;
         case ControlKind::PushButton:
-            connections_.push_back(QObject::connect(static_cast<QAbstractButton*>(widget),
-                                                    &QAbstractButton::clicked, widget,
-                                                    notifier(Notification::Clicked)));
+            WatchPush(static_cast<QAbstractButton*>(widget), id);
             break;
         case ControlKind::DropDownList:
         case ControlKind::DropDownCombo: {
@@ -109,12 +110,36 @@ void NotificationRouter::Wire(const resources::ControlTemplate& layout, QWidget*
     }
 }
 
+void NotificationRouter::WatchPush(QAbstractButton* button, ControlId id) {
+    // An assistive tool's press clicks the button a moment later, when the wait may be over.
+    connections_.push_back(QObject::connect(button, &QAbstractButton::pressed, button, [this, id] {
+        if (ExchangeWait::Delivering()) {
+            pressedInWait_.push_back(id);
+        }
+    }));
+    connections_.push_back(QObject::connect(button, &QAbstractButton::clicked, button, [this, id] {
+        if (auto found = std::find(pressedInWait_.begin(), pressedInWait_.end(), id);
+            found != pressedInWait_.end()) {
+            pressedInWait_.erase(found);
+            return;
+        }
+        Notify(id, Notification::Clicked);
+    }));
+}
+
 void NotificationRouter::WatchCheck(QAbstractButton* button, ControlId id) {
     const bool radio = qobject_cast<QRadioButton*>(button) != nullptr;
     // An assistive tool's toggle action changes the check without a click; the logic hears of
     // it as a click all the same, unless the click that follows the change claims it.
     connections_.push_back(QObject::connect(
-        button, &QAbstractButton::toggled, button, [this, id, radio](bool checked) {
+        button, &QAbstractButton::toggled, button, [this, button, id, radio](bool checked) {
+            if (undoingToggle_) {
+                return;
+            }
+            if (ExchangeWait::Delivering()) {
+                UndoToggle(button, radio, checked);
+                return;
+            }
             // A radio that lost its check to another is not what the user chose.
             if (controls_.SettingCheck() || (radio && !checked) || host_.Ended()) {
                 return;
@@ -130,8 +155,31 @@ void NotificationRouter::WatchCheck(QAbstractButton* button, ControlId id) {
     }));
 }
 
+void NotificationRouter::UndoToggle(QAbstractButton* button, bool radio, bool checked) {
+    undoingToggle_ = true;
+    if (!radio) {
+        button->setChecked(!checked);
+    } else if (!checked) {
+        // The radio that loses its check hears of it before the one that takes it.
+        uncheckedRadio_ = button;
+    } else if (uncheckedRadio_) {
+        uncheckedRadio_->setChecked(true);
+        uncheckedRadio_.clear();
+    } else if (QButtonGroup* group = button->group()) {
+        // No radio of the group was checked before, and an exclusive group keeps its last one.
+        group->setExclusive(false);
+        button->setChecked(false);
+        group->setExclusive(true);
+    }
+    undoingToggle_ = false;
+}
+
 void NotificationRouter::DeliverToggle() {
     if (pendingToggles_.empty()) {
+        return;
+    }
+    if (ExchangeWait::Delivering()) {
+        toggleTimer_->start();
         return;
     }
     const ControlId id = pendingToggles_.front();
@@ -164,6 +212,9 @@ void NotificationRouter::FocusChanged(QWidget* old, QWidget* now) {
 }
 
 void NotificationRouter::Notify(ControlId id, Notification notification) {
+    if (ExchangeWait::Delivering()) {
+        return;
+    }
     const HandlerScope scope(life_);
     Dialog& dialog = host_.GetDialog();
     if (host_.Ended() || !dialog.HasWindow() || &dialog.Host() != &host_) {
@@ -174,6 +225,9 @@ void NotificationRouter::Notify(ControlId id, Notification notification) {
 }
 
 void NotificationRouter::PressEnter() {
+    if (ExchangeWait::Delivering()) {
+        return;
+    }
     const HandlerScope scope(life_);
     if (host_.Ended()) {
         return;
@@ -194,6 +248,9 @@ void NotificationRouter::PressEnter() {
 }
 
 void NotificationRouter::Cancel() {
+    if (ExchangeWait::Delivering()) {
+        return;
+    }
     const HandlerScope scope(life_);
     if (!host_.Ended()) {
         host_.GetDialog().OnCancel();

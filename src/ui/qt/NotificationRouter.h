@@ -8,6 +8,7 @@
 #include "ui/qt/HandlerScope.h"
 
 #include <QMetaObject>
+#include <QPointer>
 
 class QAbstractButton;
 class QTimer;
@@ -22,7 +23,9 @@ class TemplateWindow;
 // Turns what a person does in a window into notifications for its dialog logic: clicks, choices
 // in lists, typing, focus leaving a field or list, Enter and Escape, and an assistive tool's
 // toggle of a check box or radio, which is reported as a click once the window runs again.
-// Nothing reaches the logic once the window has ended or its dialog has left it.
+// Nothing reaches the logic once the window has ended or its dialog has left it, nor while the
+// window waits for the printer: an assistive tool's press made then is dropped, and its toggle
+// undone.
 class NotificationRouter {
 public:
     NotificationRouter(QtDialogHost& host, TemplateWindow& window, const ControlSet& controls,
@@ -38,7 +41,9 @@ public:
 
 private:
     void Wire(const resources::ControlTemplate& layout, QWidget* widget);
+    void WatchPush(QAbstractButton* button, ControlId id);
     void WatchCheck(QAbstractButton* button, ControlId id);
+    void UndoToggle(QAbstractButton* button, bool radio, bool checked);
     void DeliverToggle();
     void FocusChanged(QWidget* old, QWidget* now);
     void Notify(ControlId id, Notification notification);
@@ -53,6 +58,11 @@ private:
     // Check boxes and radios whose check changed without a click, in order, still to be reported.
     std::vector<ControlId> pendingToggles_;
     QTimer* toggleTimer_;
+    // Buttons pressed by an assistive tool during a wait, whose click that follows is dropped.
+    std::vector<ControlId> pressedInWait_;
+    // The radio that a toggle during a wait took the check from, to give it back.
+    QPointer<QAbstractButton> uncheckedRadio_;
+    bool undoingToggle_ = false;
 };
 
 }  // namespace corvane::ui::qt

@@ -6,6 +6,8 @@
 #include <utility>
 #include <vector>
 
+#include "ui/qt/ExchangeWait.h"
+
 namespace corvane::ui::qt {
 
 namespace {
@@ -23,6 +25,8 @@ ProgramState& State() {
 }  // namespace
 
 int RunModalLoop(QDialog& dialog) {
+    // A window the logic opens takes input again, and none of what came during the exchange.
+    ExchangeWait::End();
     if (ProgramEnding()) {
         return QDialog::Rejected;
     }

@@ -12,6 +12,7 @@
 
 #include "app/ConnectionDialog.h"
 #include "link/PrinterPort.h"
+#include "manager/ManagerDialog.h"
 #include "platform/sim/SimPlatform.h"
 #include "sim/VirtualPrinter.h"
 #include "ui/qt/QtDialogHost.h"
@@ -79,6 +80,44 @@ TEST(MainWindowEnter, InTheConnectedStateNeitherClosesTheWindowNorDoesAnything) 
     EXPECT_TRUE(port.IsOpen());
     EXPECT_TRUE(host.IsControlEnabled(72));  // still Connected: Disconnect is the way out
     EXPECT_FALSE(host.IsControlEnabled(1001));
+}
+
+// Guards against Enter closing the memory switch manager and throwing away the choices made in
+// it: without a focused push button, Enter does nothing there.
+TEST(ManagerEnter, AfterAChoiceFromAListKeepsTheManagerOpenAndTheChoice) {
+    platform::sim::SimPlatform platform;
+    sim::VirtualPrinter printer(sim::Model::Krt310II);
+    platform.AttachSerial("COM1", printer);
+    link::PrinterPort port(platform);
+    app::ConnectionDialog dialog(port);
+    QtDialogHost host(dialog, nullptr);
+    host.Show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(host.Window()));
+    BoxAnswerer boxes;
+    host.SetFocus(1021);
+    QTest::keyClick(host.Control(1021), Qt::Key_Return);
+    ASSERT_TRUE(port.IsOpen());
+
+    manager::ManagerDialog& managerDialog = dialog.Manager();
+    managerDialog.PrepareForOpening(protocol::PrinterModel::Krt310Family);
+    QtDialogHost manager(managerDialog, nullptr);
+    manager.Show();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return manager.IsControlEnabled(1002); }, 5000));
+    manager.Window()->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(manager.Window()));
+    manager.SetFocus(1013);  // "Baund Rate :", at "No Change"
+    QTest::keyClick(manager.Control(1013), Qt::Key_Down);
+    QTest::keyClick(manager.Control(1013), Qt::Key_Down);
+    QTest::keyClick(manager.Control(1013), Qt::Key_Return);
+    QCoreApplication::processEvents();
+
+    EXPECT_FALSE(manager.Ended());
+    EXPECT_TRUE(manager.Window()->isVisible());
+    EXPECT_EQ(manager.Selection(1013), 2);  // "2400"
+    EXPECT_EQ(managerDialog.State().baudIndex, 2);
+    QTest::mouseClick(manager.Control(1007), Qt::LeftButton);  // Exit still closes it
+    EXPECT_TRUE(manager.Ended());
+    EXPECT_EQ(managerDialog.State().baudIndex, 2);
 }
 
 }  // namespace

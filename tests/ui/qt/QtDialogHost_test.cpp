@@ -9,6 +9,7 @@
 #include <QDialog>
 #include <QFileDialog>
 #include <QGroupBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -24,6 +25,7 @@
 #include "QtTestSupport.h"
 #include "resources/DialogTemplate.h"
 #include "ui/DataExchange.h"
+#include "ui/qt/ExchangeWait.h"
 #include "ui/qt/GroupFrame.h"
 #include "ui/qt/QtShell.h"
 
@@ -438,6 +440,50 @@ TEST_F(ConnectionWindow, RepaintDuringAnExchangeRunsNoTimerOrClick) {
     EXPECT_TRUE(dialog.timers.empty());
     EXPECT_TRUE(dialog.commands.empty());
     host->KillTimer(18);
+}
+
+// Guards against anything reaching the logic while a handler waits for the printer (a click, a
+// key, an assistive tool's press or toggle, a dialog timer), and against input queued then
+// reaching the window once the handler opens its closing message box.
+TEST_F(ConnectionWindow, NothingReachesTheLogicWhileAHandlerWaitsForThePrinter) {
+    host->SetCheck(1018, true);
+    bool boxShown = false;
+    dialog.onCommand = [&](ControlId id, Notification) {
+        if (id != 1001) {
+            return;
+        }
+        host->SetTimer(18, std::chrono::milliseconds(0));
+        QTimer::singleShot(0, [&] {
+            QTest::mouseClick(host->Control(72), Qt::LeftButton);
+            QTest::keyClick(host->Window(), Qt::Key_Escape);
+            ToggleAccessibly(host->Control(1019));
+            QAccessible::queryAccessibleInterface(host->Control(1001))
+                ->actionInterface()
+                ->doAction(QAccessibleActionInterface::pressAction());
+        });
+        for (int wait = 0; wait < 3; ++wait) {
+            ExchangeWait::KeepWindowsAlive();
+        }
+        host->KillTimer(18);
+        QCoreApplication::postEvent(
+            host->Window(), new QKeyEvent(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier));
+        WhenModal([&](QWidget* box) {
+            boxShown = true;
+            QTest::keyClick(box, Qt::Key_Return);
+        });
+        host->MessageBox("done", "", Icon::Information);
+    };
+    host->EnableControl(72, true);
+    Click(1001);
+    QTest::qWait(150);  // an assistive tool's press clicks a tenth of a second later
+
+    EXPECT_EQ(dialog.commands, (decltype(dialog.commands){{1001, Notification::Clicked}}));
+    EXPECT_TRUE(dialog.timers.empty());
+    EXPECT_EQ(dialog.cancels, 0);
+    EXPECT_FALSE(host->Ended());
+    EXPECT_TRUE(host->IsChecked(1018));
+    EXPECT_FALSE(host->IsChecked(1019));
+    EXPECT_TRUE(boxShown);
 }
 
 TEST_F(ConnectionWindow, AChildRunsModallyAndReturnsItsResult) {

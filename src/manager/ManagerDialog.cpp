@@ -7,6 +7,7 @@
 #include "operations/Connect.h"
 #include "operations/StatusValues.h"
 #include "operations/SwitchPages.h"
+#include "product/Models.h"
 #include "resources/Template145Ids.h"
 #include "ui/DataExchange.h"
 
@@ -24,6 +25,8 @@ constexpr std::chrono::milliseconds kStartupDelay{1000};
 
 const ui::FileFilter kStatusFiles = {"Status Files (*.sts)", "*.sts"};
 
+// The controls an exchange locks, which are also those a KRT-310 family printer has besides its
+// paper width and power save.
 constexpr std::array<int, 12> kActionControls = {
     ids::kGetStatus,   ids::kPrintStatus, ids::kSetStatus,    ids::kSwitch1Page,
     ids::kSwitch2Page, ids::kSaveStatus,  ids::kLoadStatus,   ids::kInitializeStatus,
@@ -33,6 +36,16 @@ constexpr std::array<int, 12> kActionControls = {
 constexpr std::array<int, 7> kKrt620ActionControls = {
     ids::kGetStatus,  ids::kPrintStatus, ids::kSetStatus,       ids::kSwitch1Page,
     ids::kSaveStatus, ids::kLoadStatus,  ids::kInitializeStatus};
+
+// The controls a family's printer has once it is identified, besides paper width and power save.
+std::vector<int> FamilyControls(const product::Family& family) {
+    if (family.serialSettings) {
+        return {kActionControls.begin(), kActionControls.end()};
+    }
+    std::vector<int> controls(kKrt620ActionControls.begin(), kKrt620ActionControls.end());
+    controls.push_back(ids::kSwitch5Page);
+    return controls;
+}
 
 }  // namespace
 
@@ -61,7 +74,7 @@ bool ManagerDialog::OnInitDialog() {
     state_.switchPage1 = {};
     state_.switchPage2 = {};
     state_.switchPage5 = {};
-    host.EnableControl(ids::kMemorySwitchOn, state_.model == PrinterModel::Krt310Family);
+    host.EnableControl(ids::kMemorySwitchOn, product::FamilyFacts(state_.model).serialSettings);
     host.SetWindowTitle(resources::LoadString(ids::kTitleString));
     host.ClearItems(ids::kCodePageList);
     host.ClearItems(ids::kSpecialCodePageList);
@@ -76,7 +89,7 @@ bool ManagerDialog::OnInitDialog() {
     progress_.SetRange(0, 100);
     progress_.SetPosition(10);
     progress_.SetStepSize(25);
-    state_.statusLoaded = 0;
+    state_.statusLoaded = false;
     // The printer is asked only once the window and the wait window are on screen.
     host.SetTimer(ids::kStartupTimer, kStartupDelay);
     UpdateData(false);
@@ -228,10 +241,10 @@ ManagerDialog::Identified ManagerDialog::Identify() {
         operations::ReadPrinterIdentity(port_, state_.model, progress_, reporter_);
     state_.firmwareText = identity.firmwareText;
     if (identity.firmwareRead) {
-        state_.firmwareRead = 1;
+        state_.firmwareRead = true;
     }
-    if (identity.isKrt310II) {
-        state_.isKrt310II = *identity.isKrt310II ? 1 : 0;
+    if (identity.powerSave) {
+        state_.isKrt310II = *identity.powerSave;
     }
     switch (identity.outcome) {
         case operations::IdentityOutcome::OtherMaker:
@@ -270,25 +283,14 @@ bool ManagerDialog::StartExchange() {
 
 void ManagerDialog::EnableFamilyControls() {
     ui::DialogHost& host = Host();
-    if (state_.model == PrinterModel::Krt620) {
-        for (int id :
-             {ids::kGetStatus, ids::kPrintStatus, ids::kSetStatus, ids::kSaveStatus,
-              ids::kLoadStatus, ids::kInitializeStatus, ids::kSwitch1Page, ids::kSwitch5Page}) {
-            host.EnableControl(id, true);
-        }
-    } else {
-        for (int id :
-             {ids::kGetStatus, ids::kPrintStatus, ids::kSetStatus, ids::kSwitch1Page,
-              ids::kSwitch2Page, ids::kSaveStatus, ids::kLoadStatus, ids::kInitializeStatus,
-              ids::kBaudList, ids::kParityList, ids::kDataBitsList, ids::kFlowControlList}) {
-            host.EnableControl(id, true);
-        }
-        // A KRT-310II has power save instead of a paper width setting.
-        host.EnableControl(ids::kPaperWidthList, state_.isKrt310II == 0);
-        host.EnableControl(ids::kPowerSaveCheck, state_.isKrt310II == 1);
-        host.EnableControl(ids::kPowerSaveSeconds, state_.usePowerSave && state_.isKrt310II == 1);
+    const product::Family& family = product::FamilyFacts(state_.model);
+    for (int id : FamilyControls(family)) {
+        host.EnableControl(id, true);
     }
-    if (state_.statusLoaded == 0) {
+    if (family.serialSettings) {
+        EnablePaperWidthOrPowerSave(true);
+    }
+    if (!state_.statusLoaded) {
         state_.baudIndex = 0;
         state_.dataBitsIndex = 0;
         state_.flowControlIndex = 0;
@@ -309,9 +311,15 @@ void ManagerDialog::EnableActionControls(bool on) {
     for (int id : kActionControls) {
         host.EnableControl(id, on);
     }
-    host.EnableControl(ids::kPaperWidthList, on && state_.isKrt310II == 0);
-    host.EnableControl(ids::kPowerSaveCheck, on && state_.isKrt310II == 1);
-    host.EnableControl(ids::kPowerSaveSeconds, on && state_.usePowerSave && state_.isKrt310II == 1);
+    EnablePaperWidthOrPowerSave(on);
+}
+
+void ManagerDialog::EnablePaperWidthOrPowerSave(bool on) {
+    // A KRT-310II has power save instead of a paper width setting.
+    ui::DialogHost& host = Host();
+    host.EnableControl(ids::kPaperWidthList, on && !state_.isKrt310II);
+    host.EnableControl(ids::kPowerSaveCheck, on && state_.isKrt310II);
+    host.EnableControl(ids::kPowerSaveSeconds, on && state_.usePowerSave && state_.isKrt310II);
 }
 
 void ManagerDialog::ShowSwitchPage(int page) {
@@ -340,7 +348,7 @@ void ManagerDialog::ShowSwitchPage(int page) {
     }
     if (page == 1) {
         host.ShowControl(ids::kNearEndNote, false);
-        host.EnableControl(ids::kCodePageList, state_.firmwareRead == 1);
+        host.EnableControl(ids::kCodePageList, state_.firmwareRead);
     } else if (page == 2) {
         host.ShowControl(ids::kNearEndNote, true);
         host.EnableControl(ids::kCodePageList, false);
@@ -357,7 +365,7 @@ void ManagerDialog::ShowSwitch1Page() {
     }
     Host().SetSelection(
         ids::kCodePageList,
-        operations::CodePageSelection(state_.model, state_.switchPage1, state_.statusLoaded != 0,
+        operations::CodePageSelection(state_.model, state_.switchPage1, state_.statusLoaded,
                                       Host().Selection(ids::kCodePageList)));
     state_.currentPage = 1;
     UpdateData(false);
@@ -477,7 +485,7 @@ void ManagerDialog::OnGetStatus() {
         return;
     }
     progress_.SetPosition(100);
-    state_.statusLoaded = 1;
+    state_.statusLoaded = true;
     TakeStatus(read.status);
     EnableFamilyControls();
     if (state_.model == PrinterModel::Krt620) {
@@ -624,7 +632,7 @@ void ManagerDialog::OnLoadStatus() {
         return;
     }
     TakeRecord(record);
-    state_.statusLoaded = 1;
+    state_.statusLoaded = true;
     UpdateData(false);
     ShowSwitch1Page();
     for (int id : {ids::kGetStatus, ids::kPrintStatus, ids::kSetStatus}) {
@@ -641,18 +649,13 @@ void ManagerDialog::OnInitializeStatus() {
         state_.switchPage2[k] = protocol::kPinSwitchOff;
         state_.switchPage5[k] = protocol::kPinSwitchOff;
     }
-    if (state_.model == PrinterModel::Krt310Family) {
-        // 9600 bit/s, 8 data bits, no parity, DTR/DSR, 76 mm, power save after 20 seconds.
-        state_.baudIndex = 4;
-        state_.dataBitsIndex = 2;
-        state_.parityIndex = 1;
-        state_.flowControlIndex = 1;
-        state_.paperWidthIndex = 3;
-        state_.usePowerSave = true;
-        state_.powerSaveSeconds = 20;
+    if (product::FamilyFacts(state_.model).serialSettings) {
+        operations::StatusRecord values = Values();
+        operations::TakeFactorySettings(values);
+        SetValues(values);
         Host().EnableControl(ids::kPowerSaveSeconds, true);
     }
-    state_.statusLoaded = 1;
+    state_.statusLoaded = true;
     UpdateData(false);
     ShowSwitch1Page();
 }

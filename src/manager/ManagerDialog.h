@@ -27,10 +27,13 @@ using SwitchPage = std::array<protocol::PinSetting, 9>;
 // as 0 and -1 as no selection; a pin holds 0 "No Change", 1 "Switch On" or 2 "Switch Off" (a
 // status file may bring any other number, which is kept as it is).
 struct ManagerState {
-    int statusLoaded = 0;
-    int firmwareRead = 0;
+    // Values were read, loaded or initialised since the opening.
+    bool statusLoaded = false;
+    // The firmware text was asked for, so the code page list may be offered.
+    bool firmwareRead = false;
     protocol::PrinterModel model = protocol::PrinterModel::Krt310Family;
-    int isKrt310II = 0;
+    // The identified printer has power save in place of a paper width setting (a KRT-310II).
+    bool isKrt310II = false;
     int currentPage = 1;
     SwitchPage switchPage1{};
     SwitchPage switchPage2{};
@@ -76,6 +79,8 @@ public:
 
     void EnableFamilyControls();
     void EnableActionControls(bool on);
+    // The paper width list, or for a KRT-310II the power save controls.
+    void EnablePaperWidthOrPowerSave(bool on);
     void ShowSwitchPage(int page);
     void ShowSwitch1Page();
     void ShowSwitch2Page();

@@ -8,6 +8,7 @@
 #include "operations/StatusValues.h"
 #include "operations/SwitchPages.h"
 #include "product/Models.h"
+#include "product/SettingLists.h"
 #include "resources/Template145Ids.h"
 #include "ui/DataExchange.h"
 
@@ -78,12 +79,12 @@ bool ManagerDialog::OnInitDialog() {
     host.SetWindowTitle(resources::LoadString(ids::kTitleString));
     host.ClearItems(ids::kCodePageList);
     host.ClearItems(ids::kSpecialCodePageList);
-    host.AddItem(ids::kCodePageList, "No Change");
+    host.AddItem(ids::kCodePageList, std::string(product::kNoChange));
     for (const auto& entry : operations::CodePageValue(state_.model)) {
         host.AddItem(ids::kCodePageList, std::string(entry.name));
     }
     if (state_.model == PrinterModel::Krt620) {
-        host.AddItem(ids::kSpecialCodePageList, "No Change");
+        host.AddItem(ids::kSpecialCodePageList, std::string(product::kNoChange));
         host.AddItem(ids::kSpecialCodePageList, "Not Used");
     }
     progress_.SetRange(0, 100);
@@ -397,41 +398,16 @@ void ManagerDialog::ShowSwitch5Page() {
     UpdateData(false);
 }
 
-SwitchPage& ManagerDialog::CurrentSwitchPage() {
-    if (state_.currentPage == 2) {
-        return state_.switchPage2;
-    }
-    if (state_.currentPage == 5) {
-        return state_.switchPage5;
-    }
-    return state_.switchPage1;
-}
-
 void ManagerDialog::OnPinSelected(int pin) {
     UpdateData(true);
     const auto k = static_cast<std::size_t>(pin);
-    CurrentSwitchPage()[k] = state_.pinSelection[k];
+    state_.CurrentSwitchPage()[k] = state_.pinSelection[k];
     UpdateData(false);
 }
 
 void ManagerDialog::OnCodePageSelected() {
     UpdateData(true);
-    int index = Host().Selection(ids::kCodePageList);
-    state_.switchPage1 = {};
-    int firstPin = state_.model == PrinterModel::Krt620 ? 1 : 3;
-    for (int pin = firstPin; pin <= kLastPin; ++pin) {
-        state_.pinSelection[static_cast<std::size_t>(pin)] = protocol::kPinSwitchOff;
-    }
-    if (std::optional<int> number = operations::CodePageNumber(state_.model, index)) {
-        auto pins = protocol::CodePagePins(state_.model);
-        for (std::size_t bit = 0; bit < pins.size(); ++bit) {
-            if (((*number >> bit) & 1) != 0) {
-                const auto k = static_cast<std::size_t>(pins[bit]);
-                state_.pinSelection[k] = protocol::kPinSwitchOn;
-                state_.switchPage1[k] = protocol::kPinSwitchOn;
-            }
-        }
-    }
+    state_.TakeCodePageSelection(Host().Selection(ids::kCodePageList));
     UpdateData(false);
 }
 
@@ -465,9 +441,9 @@ void ManagerDialog::OnPowerSaveSecondsLeft() {
 }
 
 void ManagerDialog::TakeStatus(const operations::NativeStatus& status) {
-    operations::StatusRecord values = Values();
+    operations::StatusRecord values = state_.Values();
     operations::TakeStatus(state_.model, status, values);
-    SetValues(values);
+    state_.SetValues(values);
 }
 
 void ManagerDialog::OnGetStatus() {
@@ -502,8 +478,8 @@ void ManagerDialog::OnGetStatus() {
 }
 
 operations::StatusWrite ManagerDialog::StatusToWrite() const {
-    return operations::StatusToWrite(state_.model, Values(), Host().Selection(ids::kCodePageList),
-                                     state_.modelText);
+    return operations::StatusToWrite(state_.model, state_.Values(),
+                                     Host().Selection(ids::kCodePageList), state_.modelText);
 }
 
 void ManagerDialog::OnSetStatus() {
@@ -555,51 +531,6 @@ void ManagerDialog::OnPrintStatus() {
     operations::PrintNativeStatus(port_, progress_);
 }
 
-operations::StatusRecord ManagerDialog::Values() const {
-    operations::StatusRecord values;
-    values.switchPage1 = state_.switchPage1;
-    values.switchPage2 = state_.switchPage2;
-    values.switchPage5 = state_.switchPage5;
-    values.baudIndex = state_.baudIndex;
-    values.dataBitsIndex = state_.dataBitsIndex;
-    values.flowControlIndex = state_.flowControlIndex;
-    values.parityIndex = state_.parityIndex;
-    values.paperWidthIndex = state_.paperWidthIndex;
-    values.usePowerSave = state_.usePowerSave ? 1 : 0;
-    values.powerSaveSeconds = state_.powerSaveSeconds;
-    return values;
-}
-
-void ManagerDialog::SetValues(const operations::StatusRecord& values) {
-    state_.switchPage1 = values.switchPage1;
-    state_.switchPage2 = values.switchPage2;
-    state_.switchPage5 = values.switchPage5;
-    state_.baudIndex = values.baudIndex;
-    state_.dataBitsIndex = values.dataBitsIndex;
-    state_.flowControlIndex = values.flowControlIndex;
-    state_.parityIndex = values.parityIndex;
-    state_.paperWidthIndex = values.paperWidthIndex;
-    state_.usePowerSave = values.usePowerSave != 0;
-    state_.powerSaveSeconds = values.powerSaveSeconds;
-}
-
-operations::StatusRecord ManagerDialog::Record() const {
-    return operations::RecordForModel(state_.model, Values());
-}
-
-void ManagerDialog::TakeRecord(const operations::StatusRecord& record) {
-    operations::StatusRecord values = Values();
-    operations::TakeRecord(state_.model, record, values);
-    SetValues(values);
-    // The pin lists show the family's second switch until a page is shown.
-    const SwitchPage& second =
-        state_.model == PrinterModel::Krt620 ? state_.switchPage5 : state_.switchPage2;
-    for (int pin = kFirstPin; pin <= kLastPin; ++pin) {
-        const auto k = static_cast<std::size_t>(pin);
-        state_.pinSelection[k] = second[k];
-    }
-}
-
 void ManagerDialog::OnSaveStatus() {
     auto path = Host().SaveFileDialog({"Save current status", "Noname.sts", kStatusFiles, ""});
     if (!path) {
@@ -608,7 +539,7 @@ void ManagerDialog::OnSaveStatus() {
     UpdateData(true);
     ShowSwitch1Page();
     std::string error;
-    if (!operations::WriteStatusFile(*path, Record(), error)) {
+    if (!operations::WriteStatusFile(*path, state_.Record(), error)) {
         reporter_.Message(
             platform::Severity::Warning,
             "The status file was not saved, and an earlier one is kept: " + error + ".");
@@ -631,7 +562,7 @@ void ManagerDialog::OnLoadStatus() {
                           "The status file was not loaded: " + error + ".");
         return;
     }
-    TakeRecord(record);
+    state_.TakeRecord(record);
     state_.statusLoaded = true;
     UpdateData(false);
     ShowSwitch1Page();
@@ -650,9 +581,9 @@ void ManagerDialog::OnInitializeStatus() {
         state_.switchPage5[k] = protocol::kPinSwitchOff;
     }
     if (product::FamilyFacts(state_.model).serialSettings) {
-        operations::StatusRecord values = Values();
+        operations::StatusRecord values = state_.Values();
         operations::TakeFactorySettings(values);
-        SetValues(values);
+        state_.SetValues(values);
         Host().EnableControl(ids::kPowerSaveSeconds, true);
     }
     state_.statusLoaded = true;

@@ -7,13 +7,12 @@ namespace corvane::packaging {
 namespace {
 
 constexpr std::string_view kUdevHeader =
-    "# The supported VANTORA printers on USB: the user at the seat may open them, with no group\n"
-    "# membership needed, both as the kernel's usblp driver offers them (/dev/usb/lpN) and as the\n"
-    "# USB device itself (/dev/bus/usb), which the program drives through libusb when usblp does "
-    "not\n"
-    "# hold the printer. The number keeps this file ahead of the seat rules that turn the uaccess "
-    "tag\n"
-    "# into access.\n";
+    R"(# The supported VANTORA printers on USB: the user at the seat may open them, with no group
+# membership needed, both as the kernel's usblp driver offers them (/dev/usb/lpN) and as the
+# USB device itself (/dev/bus/usb), which the program drives through libusb when usblp does not
+# hold the printer. The number keeps this file ahead of the seat rules that turn the uaccess tag
+# into access.
+)";
 
 // udev matches the ids as sysfs spells them: four lower-case digits.
 std::string IdTerms(const char* attribute, const product::UsbIds& ids) {

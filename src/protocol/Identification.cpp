@@ -122,8 +122,9 @@ bool IsAcceptedMaker(std::string_view makerText) {
 
 bool IsAcceptedModel(PrinterModel model, std::string_view modelText,
                      std::span<const product::Model> models) {
-    const product::Model* named = product::ModelNamed(modelText, models);
-    return named != nullptr && named->family == model;
+    const std::vector<product::Model> accepted = product::ModelsOf(model, models);
+    return std::any_of(accepted.begin(), accepted.end(),
+                       [&](const product::Model& row) { return row.name == modelText; });
 }
 
 IdentityCheck CheckPrinterIdentity(PrinterPort& port, PrinterModel model) {

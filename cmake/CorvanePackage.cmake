@@ -4,8 +4,9 @@ include(GNUInstallDirs)
 
 set(CORVANE_PACKAGE_NAME corvane-manager)
 set(CORVANE_APP_ID com.vantora.CorvaneManager)
-set(CORVANE_UDEV_RULE ${PROJECT_SOURCE_DIR}/packaging/70-corvane-manager.rules)
-set(CORVANE_METAINFO ${PROJECT_SOURCE_DIR}/packaging/${CORVANE_APP_ID}.metainfo.xml)
+# Both name the supported USB printers, so the build writes them from the model table.
+set(CORVANE_UDEV_RULE ${PROJECT_BINARY_DIR}/packaging/70-corvane-manager.rules)
+set(CORVANE_METAINFO ${PROJECT_BINARY_DIR}/packaging/${CORVANE_APP_ID}.metainfo.xml)
 set(CORVANE_PACKAGE_MAINTAINER "Corvane Manager maintainers <maintainers@corvane.example>"
     CACHE STRING "Maintainer field of the Debian package")
 

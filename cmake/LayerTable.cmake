@@ -43,14 +43,9 @@ set(CORVANE_LAYERS
   "programs:        *"
 )
 
-# Known exceptions until the product's setting lists take the place of the template texts below
-# the windows; delete this list then. Each is "file -> folder" for an include or
-# "target -> target" for a link; the checks name an exception that is no longer needed.
-set(CORVANE_LAYER_EXCEPTIONS
-  "operations/StatusValues.cpp -> resources"  # the serial and paper-width list texts
-  "cli/LineModeChoices.cpp -> resources"      # the line-mode list texts
-  "corvane_operations -> corvane_resources"   # the link those texts come through
-)
+# Known exceptions, each "file -> folder" for an include or "target -> target" for a link, with
+# the reason; the checks name an exception that is no longer needed. There are none.
+set(CORVANE_LAYER_EXCEPTIONS)
 
 # Sets CORVANE_LAYER_FOLDERS to the folders of the rows, and CORVANE_LAYER_USES_<folder> to the
 # folders each row may use.

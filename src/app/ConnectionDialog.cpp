@@ -5,6 +5,8 @@
 #include "operations/Alignment.h"
 #include "operations/LineMode.h"
 #include "operations/SelfTest.h"
+#include "product/Models.h"
+#include "product/SettingLists.h"
 #include "resources/Template102Ids.h"
 #include "ui/DataExchange.h"
 
@@ -21,12 +23,11 @@ namespace {
 constexpr std::array<int, 6> kLineBoxes = {ids::kLptBox,      ids::kComBox,    ids::kBaudBox,
                                            ids::kDataBitsBox, ids::kParityBox, ids::kStopBitsBox};
 
-constexpr std::array<const char*, 14> kComPorts = {
-    "COM1", "COM2", "COM3",         "COM4",         "COM5",         "COM6",         "COM7",
-    "COM8", "COM9", "\\\\.\\COM10", "\\\\.\\COM11", "\\\\.\\COM12", "\\\\.\\COM13", "\\\\.\\COM14"};
-
-constexpr std::array<std::uint32_t, 5> kBaudRates = {1200, 2400, 4800, 9600, 19200};
-constexpr std::array<std::uint32_t, 2> kDataBits = {7, 8};
+// The list position of a value the list has.
+template <typename Value, std::size_t Count>
+int ListPosition(const std::array<product::Choice<Value>, Count>& choices, Value value) {
+    return product::PositionOf(choices, value).value_or(0);
+}
 
 }  // namespace
 
@@ -49,15 +50,16 @@ ConnectionDialog::~ConnectionDialog() {
 
 bool ConnectionDialog::OnInitDialog() {
     ui::DialogHost& host = Host();
-    for (const char* name : kComPorts) {
-        host.AddItem(ids::kComBox, name);
+    for (std::string_view name : product::kSerialPortNames) {
+        host.AddItem(ids::kComBox, std::string(name));
     }
+    const product::SerialLineDefaults& line = product::kDefaultLine;
     host.SetSelection(ids::kLptBox, 0);
     host.SetSelection(ids::kComBox, 0);
-    host.SetSelection(ids::kBaudBox, 3);
-    host.SetSelection(ids::kDataBitsBox, 1);
-    host.SetSelection(ids::kParityBox, 0);
-    host.SetSelection(ids::kStopBitsBox, 0);
+    host.SetSelection(ids::kBaudBox, ListPosition(product::kSerialSpeeds, line.speed));
+    host.SetSelection(ids::kDataBitsBox, ListPosition(product::kDataBits, line.dataBits));
+    host.SetSelection(ids::kParityBox, ListPosition(product::kParities, line.parity));
+    host.SetSelection(ids::kStopBitsBox, ListPosition(product::kStopBits, line.stopBits));
     host.ShowControl(ids::kPicture620, false);
     host.ShowControl(ids::kPicture310, true);
     settings_ = ConnectionSettings{};
@@ -134,7 +136,8 @@ void ConnectionDialog::EnableToolButtons(bool on) {
     host.EnableControl(ids::kSelfTest1, on);
     host.EnableControl(ids::kSelfTest2, on);
     host.EnableControl(ids::kRunManager, on);
-    host.EnableControl(ids::kAlignmentTool, on && settings_.model == PrinterModel::Krt620);
+    host.EnableControl(ids::kAlignmentTool,
+                       on && product::FamilyFacts(settings_.model).verticalAlignment);
 }
 
 void ConnectionDialog::EnableLineControls(InterfaceKind kind) {
@@ -223,14 +226,14 @@ bool ConnectionDialog::ChosenRequest(operations::ConnectRequest& request) {
             return false;
         }
         request.portName = host.ItemText(ids::kComBox, com);
-        request.line.baudRate = kBaudRates[static_cast<std::size_t>(baud)];
-        request.line.dataBits = kDataBits[static_cast<std::size_t>(data)];
+        request.line.baudRate = product::kSerialSpeeds[static_cast<std::size_t>(baud)].value;
+        request.line.dataBits = product::kDataBits[static_cast<std::size_t>(data)].value;
         request.line.parity = static_cast<std::uint32_t>(parity);
         request.line.stopBits = static_cast<std::uint32_t>(stop);
     } else if (settings_.interfaceKind == InterfaceKind::Parallel) {
         request.portName = host.ControlText(ids::kLptBox);
     } else {
-        request.portName = "USB";
+        request.portName = product::kUsbPortName;
     }
     return true;
 }
@@ -287,25 +290,34 @@ void ConnectionDialog::OnRunManager() {
         return;
     }
     // A printer in the foreign emulation takes line-mode commands; which dialog fits depends on
-    // the model and on what it answered to the emulation question.
-    bool krt310 = settings_.model == PrinterModel::Krt310Family;
+    // the family and on what it answered to the emulation question.
+    const product::Family& family = product::FamilyFacts(settings_.model);
     if (settings_.emulationAnswer == 1) {
-        if (krt310) {
-            Host().RunModal(switchDialog_);
-        } else {
-            Host().RunModal(codePageDialog_);
-        }
+        RunLineModeWindow(family.lineModeWindow02);
     } else if (settings_.emulationAnswer == 2) {
-        if (krt310) {
+        RunLineModeWindow(family.lineModeWindow03);
+    }
+}
+
+void ConnectionDialog::RunLineModeWindow(product::LineModeWindow window) {
+    switch (window) {
+        case product::LineModeWindow::MemorySwitches:
+            Host().RunModal(switchDialog_);
+            break;
+        case product::LineModeWindow::CodePage:
+            Host().RunModal(codePageDialog_);
+            break;
+        case product::LineModeWindow::BaudRate:
             Host().RunModal(baudRateDialog_);
-        } else {
+            break;
+        case product::LineModeWindow::None:
             Warn(std::string(operations::kEmulationNotSupportedMessage));
-        }
+            break;
     }
 }
 
 void ConnectionDialog::OnVerticalAlignmentTool() {
-    if (settings_.model == PrinterModel::Krt620) {
+    if (product::FamilyFacts(settings_.model).verticalAlignment) {
         Host().RunModal(alignmentDialog_);
     } else {
         Warn(std::string(operations::kAlignmentNotSupportedMessage));

@@ -10,6 +10,7 @@
 #include "link/PrinterPort.h"
 #include "manager/ManagerDialog.h"
 #include "operations/Connect.h"
+#include "product/Models.h"
 #include "ui/Dialog.h"
 #include "ui/HostReporter.h"
 
@@ -49,6 +50,7 @@ private:
     void OnConnect();
     void OnDisconnect();
     void OnRunManager();
+    void RunLineModeWindow(product::LineModeWindow window);
     void OnVerticalAlignmentTool();
 
     // The port and line the controls show; false (after a message) when a choice is missing,

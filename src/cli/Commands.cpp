@@ -38,11 +38,11 @@ CommandResult Refused(TerminalReporter& reporter, const std::string& why) {
     return Failed(kUsageError, why);
 }
 
-std::optional<PrinterModel> FamilyOf(const std::optional<sim::Model>& model) {
+std::optional<PrinterModel> FamilyOf(const std::optional<product::Model>& model) {
     if (!model) {
         return std::nullopt;
     }
-    return sim::IsKrt310Family(*model) ? PrinterModel::Krt310Family : PrinterModel::Krt620;
+    return model->family;
 }
 
 ConnectChoice ChoiceOf(const CliOptions& options) {

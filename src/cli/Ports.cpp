@@ -39,15 +39,8 @@ void ProblemsText(std::ostream& text, const std::vector<Problem>& problems) {
 }
 
 std::string UsbFamily(const platform::UsbPrinterInfo& printer) {
-    bool known =
-        std::any_of(link::kUsbPrinterIds.begin(), link::kUsbPrinterIds.end(),
-                    [&](const link::UsbPrinterId& id) {
-                        return id.vendorId == printer.vendorId && id.productId == printer.productId;
-                    });
-    if (!known) {
-        return "";
-    }
-    return printer.vendorId == link::kKrt620VendorId ? "KRT-620" : "KRT-310/310II";
+    const product::Model* model = product::ModelWithUsbIds({printer.vendorId, printer.productId});
+    return model == nullptr ? "" : std::string(product::FamilyFacts(model->family).caption);
 }
 
 std::string Hex4(std::uint16_t value) {

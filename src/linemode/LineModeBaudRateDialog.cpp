@@ -1,9 +1,8 @@
 #include "linemode/LineModeBaudRateDialog.h"
 
-#include <array>
-
 #include "link/PrinterPort.h"
 #include "operations/LineMode.h"
+#include "product/SettingLists.h"
 #include "resources/Template152Ids.h"
 #include "ui/DataExchange.h"
 
@@ -13,8 +12,8 @@ namespace {
 
 namespace ids = resources::template152;
 
-// The speed of each radio, in their order.
-constexpr std::array<std::uint32_t, 5> kSpeeds = {1200, 2400, 4800, 9600, 19200};
+// The radios offer the serial speeds in their order.
+constexpr const auto& kSpeeds = product::kSerialSpeeds;
 
 }  // namespace
 
@@ -47,7 +46,7 @@ void LineModeBaudRateDialog::OnSet() {
     UpdateData(true);
     // One radio is always checked; without one there is no speed to send.
     if (choice_ >= 0 && static_cast<std::size_t>(choice_) < kSpeeds.size()) {
-        operations::SetLineModeSpeed(port_, kSpeeds[static_cast<std::size_t>(choice_)]);
+        operations::SetLineModeSpeed(port_, kSpeeds[static_cast<std::size_t>(choice_)].value);
     }
 }
 

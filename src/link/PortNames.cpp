@@ -1,18 +1,12 @@
 #include "link/PortNames.h"
 
-#include <cctype>
+#include <span>
+
+#include "base/Text.h"
 
 namespace corvane::link {
 
 namespace {
-
-std::string Upper(std::string_view text) {
-    std::string upper(text);
-    for (char& c : upper) {
-        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    }
-    return upper;
-}
 
 bool ConsumePrefix(std::string_view& text, std::string_view prefix) {
     if (text.substr(0, prefix.size()) != prefix) {
@@ -40,7 +34,7 @@ std::optional<int> ParseNumber(std::string_view digits) {
 }  // namespace
 
 std::optional<PortId> ParsePortName(std::string_view name) {
-    std::string upper = Upper(name);
+    std::string upper = base::Upper(name);
     std::string_view rest = upper;
     if (ConsumePrefix(rest, "\\\\.\\COM") || ConsumePrefix(rest, "COM")) {
         auto number = ParseNumber(rest);
@@ -62,12 +56,14 @@ std::optional<PortId> ParsePortName(std::string_view name) {
 }
 
 std::string CanonicalPortName(const PortId& port) {
-    std::string number = std::to_string(port.number);
+    std::span<const std::string_view> names = product::kSerialPortNames;
     if (port.family == PortFamily::Parallel) {
-        return "LPT" + number + ":";
+        names = product::kParallelPortNames;
     }
-    // Windows reaches ports above 9 only through the device namespace prefix.
-    return port.number > 9 ? "\\\\.\\COM" + number : "COM" + number;
+    if (port.number < 1 || static_cast<std::size_t>(port.number) > names.size()) {
+        return {};
+    }
+    return std::string(names[static_cast<std::size_t>(port.number - 1)]);
 }
 
 }  // namespace corvane::link

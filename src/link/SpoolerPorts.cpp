@@ -3,21 +3,9 @@
 #include <algorithm>
 #include <cctype>
 
+#include "base/Text.h"
+
 namespace corvane::link {
-
-namespace {
-
-bool StartsWithIgnoringCase(const std::string& text, const std::string& prefix) {
-    if (text.size() < prefix.size()) {
-        return false;
-    }
-    return std::equal(prefix.begin(), prefix.end(), text.begin(), [](char a, char b) {
-        return std::tolower(static_cast<unsigned char>(a)) ==
-               std::tolower(static_cast<unsigned char>(b));
-    });
-}
-
-}  // namespace
 
 bool QueueUsesDevice(const platform::QueueInfo& queue, const std::string& devicePath) {
     // An empty path would be found in every URI.
@@ -28,7 +16,8 @@ bool QueueUsesUsb(const platform::QueueInfo& queue) {
     // The usb backend's own URIs, queues pointed straight at a usblp device node, and the ports
     // Windows gives its USB printers (USB001, USB002, ...).
     const std::string& uri = queue.deviceUri;
-    return StartsWithIgnoringCase(uri, "usb:") || uri.find("/dev/usb/lp") != std::string::npos ||
+    return base::StartsWithIgnoringCase(uri, "usb:") ||
+           uri.find("/dev/usb/lp") != std::string::npos ||
            (uri.size() > 3 && uri.compare(0, 3, "USB") == 0 &&
             std::isdigit(static_cast<unsigned char>(uri[3])) != 0);
 }

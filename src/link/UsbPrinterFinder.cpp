@@ -3,26 +3,22 @@
 #include <algorithm>
 #include <utility>
 
+#include "product/SettingLists.h"
+
 namespace corvane::link {
 
-namespace {
+UsbPrinterFinder::UsbPrinterFinder(platform::Platform& platform, platform::Reporter& reporter,
+                                   std::span<const product::Model> models)
+    : platform_(platform), reporter_(reporter), idTable_(product::UsbIdsByPrecedence(models)) {}
 
-// The printer port's name for a USB connection, as the conflict warning names it.
-constexpr char kUsbPortName[] = "USB";
-
-bool IsSupported(const platform::UsbPrinterInfo& printer) {
-    return std::any_of(kUsbPrinterIds.begin(), kUsbPrinterIds.end(), [&](const UsbPrinterId& id) {
-        return id.vendorId == printer.vendorId && id.productId == printer.productId;
-    });
+bool UsbPrinterFinder::IsSupported(const platform::UsbPrinterInfo& printer) const {
+    const product::UsbIds ids{printer.vendorId, printer.productId};
+    return std::find(idTable_.begin(), idTable_.end(), ids) != idTable_.end();
 }
 
-}  // namespace
-
-UsbPrinterFinder::UsbPrinterFinder(platform::Platform& platform, platform::Reporter& reporter)
-    : platform_(platform), reporter_(reporter) {}
-
 bool UsbPrinterFinder::CheckUsbPortConflict() {
-    return link::CheckUsbPortConflict(platform_, kUsbPortName, reporter_);
+    // The conflict warning names the port as the connection window does.
+    return link::CheckUsbPortConflict(platform_, std::string(product::kUsbPortName), reporter_);
 }
 
 std::unique_ptr<platform::Device> UsbPrinterFinder::OpenUsbPrinter() {

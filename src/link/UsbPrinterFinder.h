@@ -1,46 +1,33 @@
 #pragma once
 
-#include <array>
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
+#include <vector>
 
 #include "link/SpoolerPorts.h"
 #include "link/UsbAccess.h"
 #include "platform/Platform.h"
 #include "platform/Reporter.h"
+#include "product/Models.h"
 
 namespace corvane::link {
-
-// A USB printer model that the program supports, by its USB ids.
-struct UsbPrinterId {
-    std::uint16_t vendorId;
-    std::uint16_t productId;
-};
-
-// The supported printers, in order of precedence.
-inline constexpr std::array<UsbPrinterId, 3> kUsbPrinterIds = {{
-    {0x2c9a, 0x0002},
-    {0x3e1f, 0x4010},
-    {0x2c9a, 0x0025},
-}};
-
-// The USB vendor of each printer family, as the connection window checks it.
-inline constexpr std::uint16_t kKrt310FamilyVendorId = 0x2c9a;
-inline constexpr std::uint16_t kKrt620VendorId = 0x3e1f;
 
 // Finds the supported USB printer and opens it for the printer port.
 //
 // The system's USB printers are visited in its enumeration order; the first whose ids are in the
-// id table and that opens is chosen. It is first opened shared, only to prove that no other
-// program holds it, then closed and opened again exclusively for the port. On Linux the chosen
-// device node (/dev/usb/lpN, or /dev/bus/usb/BBB/DDD where libusb reaches the printer) stands
-// for the printer's interface itself, so no suffix is appended to its name.
+// id table (the model table's USB ids, in their order of precedence) and that opens is chosen. It
+// is first opened shared, only to prove that no other program holds it, then closed and opened
+// again exclusively for the port. On Linux the chosen device node (/dev/usb/lpN, or
+// /dev/bus/usb/BBB/DDD where libusb reaches the printer) stands for the printer's interface itself,
+// so no suffix is appended to its name.
 class UsbPrinterFinder final : public UsbAccess {
 public:
     // The reporter shows the driver conflict warning and receives the two search lines.
-    UsbPrinterFinder(platform::Platform& platform, platform::Reporter& reporter);
+    UsbPrinterFinder(platform::Platform& platform, platform::Reporter& reporter,
+                     std::span<const product::Model> models = product::Models());
 
     // UsbAccess
     bool CheckUsbPortConflict() override;
@@ -60,14 +47,20 @@ public:
     const std::optional<platform::UsbPrinterInfo>& ChosenDevice() const { return chosen_; }
     // Whether the chosen printer comes from the given vendor; false when none was chosen.
     bool ChosenDeviceHasVendor(std::uint16_t vendorId) const;
+    // The supported printers' ids, in order of precedence.
+    const std::vector<product::UsbIds>& IdTable() const { return idTable_; }
 
 private:
     // Tests one enumerated printer against the id table and, if it is ours, opens it shared.
     std::unique_ptr<platform::Device> TryUsbInterface(const platform::UsbPrinterInfo& printer,
                                                       std::string& deviceName);
 
+    // Tests one printer's ids against the id table.
+    bool IsSupported(const platform::UsbPrinterInfo& printer) const;
+
     platform::Platform& platform_;
     platform::Reporter& reporter_;
+    std::vector<product::UsbIds> idTable_;
     platform::Error openError_;
     // Why the last supported printer of the search did not open; NotFound when none was seen.
     platform::Error probeError_;

@@ -7,6 +7,8 @@
 #include "operations/Connect.h"
 #include "operations/StatusValues.h"
 #include "operations/SwitchPages.h"
+#include "product/Models.h"
+#include "product/SettingLists.h"
 #include "resources/Template145Ids.h"
 #include "ui/DataExchange.h"
 
@@ -24,6 +26,8 @@ constexpr std::chrono::milliseconds kStartupDelay{1000};
 
 const ui::FileFilter kStatusFiles = {"Status Files (*.sts)", "*.sts"};
 
+// The controls an exchange locks, which are also those a KRT-310 family printer has besides its
+// paper width and power save.
 constexpr std::array<int, 12> kActionControls = {
     ids::kGetStatus,   ids::kPrintStatus, ids::kSetStatus,    ids::kSwitch1Page,
     ids::kSwitch2Page, ids::kSaveStatus,  ids::kLoadStatus,   ids::kInitializeStatus,
@@ -33,6 +37,16 @@ constexpr std::array<int, 12> kActionControls = {
 constexpr std::array<int, 7> kKrt620ActionControls = {
     ids::kGetStatus,  ids::kPrintStatus, ids::kSetStatus,       ids::kSwitch1Page,
     ids::kSaveStatus, ids::kLoadStatus,  ids::kInitializeStatus};
+
+// The controls a family's printer has once it is identified, besides paper width and power save.
+std::vector<int> FamilyControls(const product::Family& family) {
+    if (family.serialSettings) {
+        return {kActionControls.begin(), kActionControls.end()};
+    }
+    std::vector<int> controls(kKrt620ActionControls.begin(), kKrt620ActionControls.end());
+    controls.push_back(ids::kSwitch5Page);
+    return controls;
+}
 
 }  // namespace
 
@@ -61,22 +75,22 @@ bool ManagerDialog::OnInitDialog() {
     state_.switchPage1 = {};
     state_.switchPage2 = {};
     state_.switchPage5 = {};
-    host.EnableControl(ids::kMemorySwitchOn, state_.model == PrinterModel::Krt310Family);
+    host.EnableControl(ids::kMemorySwitchOn, product::FamilyFacts(state_.model).serialSettings);
     host.SetWindowTitle(resources::LoadString(ids::kTitleString));
     host.ClearItems(ids::kCodePageList);
     host.ClearItems(ids::kSpecialCodePageList);
-    host.AddItem(ids::kCodePageList, "No Change");
+    host.AddItem(ids::kCodePageList, std::string(product::kNoChange));
     for (const auto& entry : operations::CodePageValue(state_.model)) {
         host.AddItem(ids::kCodePageList, std::string(entry.name));
     }
     if (state_.model == PrinterModel::Krt620) {
-        host.AddItem(ids::kSpecialCodePageList, "No Change");
+        host.AddItem(ids::kSpecialCodePageList, std::string(product::kNoChange));
         host.AddItem(ids::kSpecialCodePageList, "Not Used");
     }
     progress_.SetRange(0, 100);
     progress_.SetPosition(10);
     progress_.SetStepSize(25);
-    state_.statusLoaded = 0;
+    state_.statusLoaded = false;
     // The printer is asked only once the window and the wait window are on screen.
     host.SetTimer(ids::kStartupTimer, kStartupDelay);
     UpdateData(false);
@@ -228,10 +242,10 @@ ManagerDialog::Identified ManagerDialog::Identify() {
         operations::ReadPrinterIdentity(port_, state_.model, progress_, reporter_);
     state_.firmwareText = identity.firmwareText;
     if (identity.firmwareRead) {
-        state_.firmwareRead = 1;
+        state_.firmwareRead = true;
     }
-    if (identity.isKrt310II) {
-        state_.isKrt310II = *identity.isKrt310II ? 1 : 0;
+    if (identity.powerSave) {
+        state_.isKrt310II = *identity.powerSave;
     }
     switch (identity.outcome) {
         case operations::IdentityOutcome::OtherMaker:
@@ -270,25 +284,14 @@ bool ManagerDialog::StartExchange() {
 
 void ManagerDialog::EnableFamilyControls() {
     ui::DialogHost& host = Host();
-    if (state_.model == PrinterModel::Krt620) {
-        for (int id :
-             {ids::kGetStatus, ids::kPrintStatus, ids::kSetStatus, ids::kSaveStatus,
-              ids::kLoadStatus, ids::kInitializeStatus, ids::kSwitch1Page, ids::kSwitch5Page}) {
-            host.EnableControl(id, true);
-        }
-    } else {
-        for (int id :
-             {ids::kGetStatus, ids::kPrintStatus, ids::kSetStatus, ids::kSwitch1Page,
-              ids::kSwitch2Page, ids::kSaveStatus, ids::kLoadStatus, ids::kInitializeStatus,
-              ids::kBaudList, ids::kParityList, ids::kDataBitsList, ids::kFlowControlList}) {
-            host.EnableControl(id, true);
-        }
-        // A KRT-310II has power save instead of a paper width setting.
-        host.EnableControl(ids::kPaperWidthList, state_.isKrt310II == 0);
-        host.EnableControl(ids::kPowerSaveCheck, state_.isKrt310II == 1);
-        host.EnableControl(ids::kPowerSaveSeconds, state_.usePowerSave && state_.isKrt310II == 1);
+    const product::Family& family = product::FamilyFacts(state_.model);
+    for (int id : FamilyControls(family)) {
+        host.EnableControl(id, true);
     }
-    if (state_.statusLoaded == 0) {
+    if (family.serialSettings) {
+        EnablePaperWidthOrPowerSave(true);
+    }
+    if (!state_.statusLoaded) {
         state_.baudIndex = 0;
         state_.dataBitsIndex = 0;
         state_.flowControlIndex = 0;
@@ -309,9 +312,15 @@ void ManagerDialog::EnableActionControls(bool on) {
     for (int id : kActionControls) {
         host.EnableControl(id, on);
     }
-    host.EnableControl(ids::kPaperWidthList, on && state_.isKrt310II == 0);
-    host.EnableControl(ids::kPowerSaveCheck, on && state_.isKrt310II == 1);
-    host.EnableControl(ids::kPowerSaveSeconds, on && state_.usePowerSave && state_.isKrt310II == 1);
+    EnablePaperWidthOrPowerSave(on);
+}
+
+void ManagerDialog::EnablePaperWidthOrPowerSave(bool on) {
+    // A KRT-310II has power save instead of a paper width setting.
+    ui::DialogHost& host = Host();
+    host.EnableControl(ids::kPaperWidthList, on && !state_.isKrt310II);
+    host.EnableControl(ids::kPowerSaveCheck, on && state_.isKrt310II);
+    host.EnableControl(ids::kPowerSaveSeconds, on && state_.usePowerSave && state_.isKrt310II);
 }
 
 void ManagerDialog::ShowSwitchPage(int page) {
@@ -340,7 +349,7 @@ void ManagerDialog::ShowSwitchPage(int page) {
     }
     if (page == 1) {
         host.ShowControl(ids::kNearEndNote, false);
-        host.EnableControl(ids::kCodePageList, state_.firmwareRead == 1);
+        host.EnableControl(ids::kCodePageList, state_.firmwareRead);
     } else if (page == 2) {
         host.ShowControl(ids::kNearEndNote, true);
         host.EnableControl(ids::kCodePageList, false);
@@ -357,7 +366,7 @@ void ManagerDialog::ShowSwitch1Page() {
     }
     Host().SetSelection(
         ids::kCodePageList,
-        operations::CodePageSelection(state_.model, state_.switchPage1, state_.statusLoaded != 0,
+        operations::CodePageSelection(state_.model, state_.switchPage1, state_.statusLoaded,
                                       Host().Selection(ids::kCodePageList)));
     state_.currentPage = 1;
     UpdateData(false);
@@ -389,41 +398,16 @@ void ManagerDialog::ShowSwitch5Page() {
     UpdateData(false);
 }
 
-SwitchPage& ManagerDialog::CurrentSwitchPage() {
-    if (state_.currentPage == 2) {
-        return state_.switchPage2;
-    }
-    if (state_.currentPage == 5) {
-        return state_.switchPage5;
-    }
-    return state_.switchPage1;
-}
-
 void ManagerDialog::OnPinSelected(int pin) {
     UpdateData(true);
     const auto k = static_cast<std::size_t>(pin);
-    CurrentSwitchPage()[k] = state_.pinSelection[k];
+    state_.CurrentSwitchPage()[k] = state_.pinSelection[k];
     UpdateData(false);
 }
 
 void ManagerDialog::OnCodePageSelected() {
     UpdateData(true);
-    int index = Host().Selection(ids::kCodePageList);
-    state_.switchPage1 = {};
-    int firstPin = state_.model == PrinterModel::Krt620 ? 1 : 3;
-    for (int pin = firstPin; pin <= kLastPin; ++pin) {
-        state_.pinSelection[static_cast<std::size_t>(pin)] = protocol::kPinSwitchOff;
-    }
-    if (std::optional<int> number = operations::CodePageNumber(state_.model, index)) {
-        auto pins = protocol::CodePagePins(state_.model);
-        for (std::size_t bit = 0; bit < pins.size(); ++bit) {
-            if (((*number >> bit) & 1) != 0) {
-                const auto k = static_cast<std::size_t>(pins[bit]);
-                state_.pinSelection[k] = protocol::kPinSwitchOn;
-                state_.switchPage1[k] = protocol::kPinSwitchOn;
-            }
-        }
-    }
+    state_.TakeCodePageSelection(Host().Selection(ids::kCodePageList));
     UpdateData(false);
 }
 
@@ -457,9 +441,9 @@ void ManagerDialog::OnPowerSaveSecondsLeft() {
 }
 
 void ManagerDialog::TakeStatus(const operations::NativeStatus& status) {
-    operations::StatusRecord values = Values();
+    operations::StatusRecord values = state_.Values();
     operations::TakeStatus(state_.model, status, values);
-    SetValues(values);
+    state_.SetValues(values);
 }
 
 void ManagerDialog::OnGetStatus() {
@@ -477,7 +461,7 @@ void ManagerDialog::OnGetStatus() {
         return;
     }
     progress_.SetPosition(100);
-    state_.statusLoaded = 1;
+    state_.statusLoaded = true;
     TakeStatus(read.status);
     EnableFamilyControls();
     if (state_.model == PrinterModel::Krt620) {
@@ -494,8 +478,8 @@ void ManagerDialog::OnGetStatus() {
 }
 
 operations::StatusWrite ManagerDialog::StatusToWrite() const {
-    return operations::StatusToWrite(state_.model, Values(), Host().Selection(ids::kCodePageList),
-                                     state_.modelText);
+    return operations::StatusToWrite(state_.model, state_.Values(),
+                                     Host().Selection(ids::kCodePageList), state_.modelText);
 }
 
 void ManagerDialog::OnSetStatus() {
@@ -547,51 +531,6 @@ void ManagerDialog::OnPrintStatus() {
     operations::PrintNativeStatus(port_, progress_);
 }
 
-operations::StatusRecord ManagerDialog::Values() const {
-    operations::StatusRecord values;
-    values.switchPage1 = state_.switchPage1;
-    values.switchPage2 = state_.switchPage2;
-    values.switchPage5 = state_.switchPage5;
-    values.baudIndex = state_.baudIndex;
-    values.dataBitsIndex = state_.dataBitsIndex;
-    values.flowControlIndex = state_.flowControlIndex;
-    values.parityIndex = state_.parityIndex;
-    values.paperWidthIndex = state_.paperWidthIndex;
-    values.usePowerSave = state_.usePowerSave ? 1 : 0;
-    values.powerSaveSeconds = state_.powerSaveSeconds;
-    return values;
-}
-
-void ManagerDialog::SetValues(const operations::StatusRecord& values) {
-    state_.switchPage1 = values.switchPage1;
-    state_.switchPage2 = values.switchPage2;
-    state_.switchPage5 = values.switchPage5;
-    state_.baudIndex = values.baudIndex;
-    state_.dataBitsIndex = values.dataBitsIndex;
-    state_.flowControlIndex = values.flowControlIndex;
-    state_.parityIndex = values.parityIndex;
-    state_.paperWidthIndex = values.paperWidthIndex;
-    state_.usePowerSave = values.usePowerSave != 0;
-    state_.powerSaveSeconds = values.powerSaveSeconds;
-}
-
-operations::StatusRecord ManagerDialog::Record() const {
-    return operations::RecordForModel(state_.model, Values());
-}
-
-void ManagerDialog::TakeRecord(const operations::StatusRecord& record) {
-    operations::StatusRecord values = Values();
-    operations::TakeRecord(state_.model, record, values);
-    SetValues(values);
-    // The pin lists show the family's second switch until a page is shown.
-    const SwitchPage& second =
-        state_.model == PrinterModel::Krt620 ? state_.switchPage5 : state_.switchPage2;
-    for (int pin = kFirstPin; pin <= kLastPin; ++pin) {
-        const auto k = static_cast<std::size_t>(pin);
-        state_.pinSelection[k] = second[k];
-    }
-}
-
 void ManagerDialog::OnSaveStatus() {
     auto path = Host().SaveFileDialog({"Save current status", "Noname.sts", kStatusFiles, ""});
     if (!path) {
@@ -600,7 +539,7 @@ void ManagerDialog::OnSaveStatus() {
     UpdateData(true);
     ShowSwitch1Page();
     std::string error;
-    if (!operations::WriteStatusFile(*path, Record(), error)) {
+    if (!operations::WriteStatusFile(*path, state_.Record(), error)) {
         reporter_.Message(
             platform::Severity::Warning,
             "The status file was not saved, and an earlier one is kept: " + error + ".");
@@ -623,8 +562,8 @@ void ManagerDialog::OnLoadStatus() {
                           "The status file was not loaded: " + error + ".");
         return;
     }
-    TakeRecord(record);
-    state_.statusLoaded = 1;
+    state_.TakeRecord(record);
+    state_.statusLoaded = true;
     UpdateData(false);
     ShowSwitch1Page();
     for (int id : {ids::kGetStatus, ids::kPrintStatus, ids::kSetStatus}) {
@@ -641,18 +580,13 @@ void ManagerDialog::OnInitializeStatus() {
         state_.switchPage2[k] = protocol::kPinSwitchOff;
         state_.switchPage5[k] = protocol::kPinSwitchOff;
     }
-    if (state_.model == PrinterModel::Krt310Family) {
-        // 9600 bit/s, 8 data bits, no parity, DTR/DSR, 76 mm, power save after 20 seconds.
-        state_.baudIndex = 4;
-        state_.dataBitsIndex = 2;
-        state_.parityIndex = 1;
-        state_.flowControlIndex = 1;
-        state_.paperWidthIndex = 3;
-        state_.usePowerSave = true;
-        state_.powerSaveSeconds = 20;
+    if (product::FamilyFacts(state_.model).serialSettings) {
+        operations::StatusRecord values = state_.Values();
+        operations::TakeFactorySettings(values);
+        state_.SetValues(values);
         Host().EnableControl(ids::kPowerSaveSeconds, true);
     }
-    state_.statusLoaded = 1;
+    state_.statusLoaded = true;
     UpdateData(false);
     ShowSwitch1Page();
 }

@@ -4,13 +4,11 @@
 #include <memory>
 #include <string>
 
+#include "manager/ManagerState.h"
 #include "manager/ProgressBar.h"
 #include "manager/WaitDialog.h"
 #include "operations/Identity.h"
 #include "operations/NativeStatus.h"
-#include "operations/StatusFile.h"
-#include "protocol/NativeEncoding.h"
-#include "protocol/PrinterModel.h"
 #include "ui/Dialog.h"
 #include "ui/HostReporter.h"
 
@@ -19,37 +17,6 @@ class PrinterPort;
 }
 
 namespace corvane::manager {
-
-using SwitchPage = std::array<protocol::PinSetting, 9>;
-
-// What the manager holds: the switch model (three switch pages), the list positions and power
-// save values the controls show, and the printer's identity. List positions count "No Change"
-// as 0 and -1 as no selection; a pin holds 0 "No Change", 1 "Switch On" or 2 "Switch Off" (a
-// status file may bring any other number, which is kept as it is).
-struct ManagerState {
-    int statusLoaded = 0;
-    int firmwareRead = 0;
-    protocol::PrinterModel model = protocol::PrinterModel::Krt310Family;
-    int isKrt310II = 0;
-    int currentPage = 1;
-    SwitchPage switchPage1{};
-    SwitchPage switchPage2{};
-    SwitchPage switchPage5{};
-    int baudIndex = -1;
-    int dataBitsIndex = -1;
-    int flowControlIndex = -1;
-    int paperWidthIndex = -1;
-    int parityIndex = -1;
-    std::string firmwareText;
-    std::string modelText;
-    std::string firmwareLabel = "Firmware Version :";
-    bool memorySwitchOn = false;
-    // The selections of the pin lists of pins 1 to 8; element 0 is no pin.
-    std::array<int, 9> pinSelection = {-1, -1, -1, -1, -1, -1, -1, -1, -1};
-    std::string languageText;
-    bool usePowerSave = false;
-    int powerSaveSeconds = 0;
-};
 
 // The memory switch manager of printers in their own emulation (template 145). It shows one
 // memory switch at a time as eight pin lists, the default code page, and for the KRT-310 family
@@ -79,6 +46,8 @@ public:
 
     void EnableFamilyControls();
     void EnableActionControls(bool on);
+    // The paper width list, or for a KRT-310II the power save controls.
+    void EnablePaperWidthOrPowerSave(bool on);
     void ShowSwitchPage(int page);
     void ShowSwitch1Page();
     void ShowSwitch2Page();
@@ -110,12 +79,6 @@ private:
     void CloseWaitWindow();
     void TakeStatus(const operations::NativeStatus& status);
     operations::StatusWrite StatusToWrite() const;
-    // The settings the controls hold, as the shared conversions take them.
-    operations::StatusRecord Values() const;
-    void SetValues(const operations::StatusRecord& values);
-    operations::StatusRecord Record() const;
-    void TakeRecord(const operations::StatusRecord& record);
-    SwitchPage& CurrentSwitchPage();
 
     link::PrinterPort& port_;
     ui::HostReporter reporter_;

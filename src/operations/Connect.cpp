@@ -1,5 +1,6 @@
 #include "operations/Connect.h"
 
+#include "product/SettingLists.h"
 #include "protocol/Identification.h"
 
 namespace corvane::operations {
@@ -10,7 +11,7 @@ using link::InterfaceKind;
 using platform::Severity;
 
 bool IsUsbPort(const std::string& portName) {
-    return portName == "USB";
+    return portName == product::kUsbPortName;
 }
 
 }  // namespace
@@ -88,10 +89,7 @@ ConnectResult PrinterConnector::Identify(const ConnectRequest& request) {
     if (port_.kind == InterfaceKind::Usb) {
         // Each family has its own USB vendor; a printer of the other one is refused before any
         // byte goes to it.
-        std::uint16_t vendor = request.model == protocol::PrinterModel::Krt620
-                                   ? link::kKrt620VendorId
-                                   : link::kKrt310FamilyVendorId;
-        if (!usbFinder_.ChosenDeviceHasVendor(vendor)) {
+        if (!usbFinder_.ChosenDeviceHasVendor(product::UsbVendorOf(request.model))) {
             ConnectResult result;
             result.outcome = ConnectOutcome::OtherUsbVendor;
             Inform(kOtherUsbVendorMessage);

@@ -12,14 +12,15 @@
 #include "link/SpoolerPorts.h"
 #include "link/UsbPrinterFinder.h"
 #include "platform/Reporter.h"
+#include "product/SettingLists.h"
 #include "protocol/PrinterModel.h"
 
 namespace corvane::operations {
 
 // The serial line a printer is reached over; a parallel or USB port ignores it.
 struct SerialLine {
-    std::uint32_t baudRate = 9600;
-    std::uint32_t dataBits = 8;
+    std::uint32_t baudRate = product::kDefaultLine.speed;
+    std::uint32_t dataBits = product::kDefaultLine.dataBits;
     std::uint32_t parity = platform::kParityNone;
     std::uint32_t stopBits = platform::kStopBitsOne;
 };

@@ -1,5 +1,8 @@
 #include "operations/Identity.h"
 
+#include <algorithm>
+
+#include "product/Models.h"
 #include "protocol/Identification.h"
 
 namespace corvane::operations {
@@ -14,7 +17,6 @@ constexpr std::uint32_t kFirmwarePauseMs = 1000;
 constexpr std::uint32_t kMakerPauseMs = 1000;
 constexpr std::uint32_t kModelPauseMs = 10;
 constexpr std::uint32_t kLanguagePauseMs = 10;
-constexpr std::string_view kOurMaker = "VANTORA";
 
 void Steps(Progress& progress, int count) {
     for (int i = 0; i < count; ++i) {
@@ -71,7 +73,8 @@ PrinterIdentity ReadPrinterIdentity(link::PrinterPort& port, protocol::PrinterMo
     if (identity.makerText.empty() || !whole) {
         return silent(identity);
     }
-    if (identity.makerText != kOurMaker) {
+    const auto& makers = product::kManagerMakerNames;
+    if (std::find(makers.begin(), makers.end(), identity.makerText) == makers.end()) {
         identity.outcome = IdentityOutcome::OtherMaker;
         reporter.Message(platform::Severity::Warning, std::string(kManagerCompanyMismatchMessage));
         return identity;
@@ -83,11 +86,12 @@ PrinterIdentity ReadPrinterIdentity(link::PrinterPort& port, protocol::PrinterMo
     }
     bool accepted = protocol::IsAcceptedModel(model, identity.modelText);
     if (model == protocol::PrinterModel::Krt620) {
+        // A printer that is not the chosen KRT-620 counts as one without power save.
         if (!accepted) {
-            identity.isKrt310II = false;
+            identity.powerSave = false;
         }
     } else if (accepted) {
-        identity.isKrt310II = identity.modelText == "KRT-310II";
+        identity.powerSave = product::ModelNamed(identity.modelText)->powerSaveSetting;
     }
     if (!accepted) {
         identity.outcome = IdentityOutcome::OtherModel;

@@ -1,8 +1,8 @@
 #pragma once
 
 // The memory switch manager's identification: it reads the printer's firmware version, maker,
-// model and language texts for display, checks maker and model once more, and learns whether a
-// KRT-310 family printer is a KRT-310II.
+// model and language texts for display, checks maker and model once more, and learns from the
+// model table whether a KRT-310 family printer has power save in place of a paper width.
 
 #include <optional>
 #include <string>
@@ -30,8 +30,9 @@ struct PrinterIdentity {
     std::string languageText;
     // The firmware text was asked for, so the code page list may be offered.
     bool firmwareRead = false;
-    // Whether the printer is a KRT-310II, where the model text decided it.
-    std::optional<bool> isKrt310II;
+    // Whether the printer has power save in place of a paper width setting (a KRT-310II), where
+    // the model text decided it.
+    std::optional<bool> powerSave;
 
     bool Accepted() const { return outcome == IdentityOutcome::Accepted; }
 };

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "product/Models.h"
 #include "protocol/Identification.h"
 #include "protocol/LineModeSwitchCommands.h"
 
@@ -9,9 +10,6 @@ namespace corvane::operations {
 
 namespace {
 
-// The firmware of printers that take a default code page carries this at characters 8 to 10.
-constexpr std::string_view kCodePageMarker = "STB";
-constexpr std::size_t kCodePageMarkerAt = 7;
 constexpr std::uint32_t kVersionTextUsbSize = 20;
 constexpr std::uint32_t kVersionTextSerialPauseMs = 1000;
 
@@ -61,8 +59,9 @@ bool SetLineModeSpeed(link::PrinterPort& port, std::uint32_t bitsPerSecond) {
 }
 
 bool TakesCodePage(std::string_view versionText) {
-    return versionText.size() >= kCodePageMarkerAt + kCodePageMarker.size() &&
-           versionText.substr(kCodePageMarkerAt, kCodePageMarker.size()) == kCodePageMarker;
+    const std::string_view mark = product::kCodePageFirmwareMark;
+    const std::size_t at = product::kCodePageFirmwareMarkAt;
+    return versionText.size() >= at + mark.size() && versionText.substr(at, mark.size()) == mark;
 }
 
 CodePageCapability ReadCodePageCapability(link::PrinterPort& port) {

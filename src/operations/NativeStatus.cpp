@@ -4,6 +4,7 @@
 #include <array>
 #include <vector>
 
+#include "product/Models.h"
 #include "protocol/NativeCommands.h"
 
 namespace corvane::operations {
@@ -259,7 +260,9 @@ public:
         port_.Sleep(kPowerSavePauseMs);
         progress_.Step();
         if (IsUsb(port_)) {
-            if (status.modelText == "KRT-310II") {
+            // Over USB only a model with power save answers the power save frame.
+            const product::Model* model = product::ModelNamed(status.modelText);
+            if (model != nullptr && model->powerSaveSetting) {
                 DrainUsb(port_, kUsbDrainLength, false);
             }
         } else {

@@ -71,7 +71,8 @@ struct StatusWrite {
     std::optional<protocol::PaperWidth> paperWidth;
     protocol::SerialSettings serial;
     PowerSave powerSave;
-    // The printer's model text: a KRT-310II answers the power save frame over USB.
+    // The printer's model text: a model with power save (the KRT-310II) answers the power
+    // save frame over USB.
     std::string modelText;
 };
 

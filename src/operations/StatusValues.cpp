@@ -5,62 +5,56 @@
 #include <vector>
 
 #include "operations/CodePages.h"
-#include "resources/DialogTemplate.h"
-#include "resources/Template145Ids.h"
+#include "product/SettingLists.h"
 
 namespace corvane::operations {
 
 namespace {
 
-namespace ids = resources::template145;
+using product::kDataBits;
+using product::kFlowControls;
+using product::kPaperWidths;
+using product::kParities;
+using product::kSerialSpeeds;
 using protocol::PrinterModel;
 
-// The serial speeds, parities, flow controls, data bits and paper widths in the order of their
-// lists, after "No Change".
-constexpr std::array<std::uint32_t, 5> kSpeedItems = {1200, 2400, 4800, 9600, 19200};
-constexpr std::array<protocol::Parity, 3> kParityItems = {
-    protocol::Parity::None, protocol::Parity::Odd, protocol::Parity::Even};
-constexpr std::array<protocol::FlowControl, 2> kFlowControlItems = {protocol::FlowControl::DtrDsr,
-                                                                    protocol::FlowControl::XonXoff};
-constexpr std::array<std::uint32_t, 2> kDataBitsItems = {7, 8};
-constexpr std::array<protocol::PaperWidth, 3> kPaperWidthItems = {
-    protocol::PaperWidth::Mm57_5, protocol::PaperWidth::Mm69_5, protocol::PaperWidth::Mm76};
-
 // The value of a list position; nothing for "No Change" and for positions the list lacks.
-template <typename Items>
-auto ItemAt(const Items& items, int index) -> std::optional<typename Items::value_type> {
-    if (index < 1 || static_cast<std::size_t>(index) > items.size()) {
+template <typename Value, std::size_t Count>
+std::optional<Value> ItemAt(const std::array<product::Choice<Value>, Count>& items, int index) {
+    if (index < 1 || static_cast<std::size_t>(index) > Count) {
         return std::nullopt;
     }
-    return items[static_cast<std::size_t>(index - 1)];
+    return items[static_cast<std::size_t>(index - 1)].value;
 }
 
 // The list position of a value; 0 ("No Change") for nothing or a value the list lacks.
-template <typename Items, typename Value>
-int IndexOf(const Items& items, const std::optional<Value>& value) {
-    if (!value) {
-        return 0;
-    }
-    auto it = std::find(items.begin(), items.end(), *value);
-    return it == items.end() ? 0 : static_cast<int>(it - items.begin()) + 1;
-}
-
-// The template is where the window takes its lists from, so the texts are the window's own.
-std::vector<std::string> TemplateItems(int controlId) {
-    const resources::DialogTemplate* manager = resources::FindTemplate(ids::kTemplateId);
-    const resources::ControlTemplate* control =
-        manager == nullptr ? nullptr : manager->Find(controlId);
-    return control == nullptr ? std::vector<std::string>{} : control->items;
+template <typename Value, std::size_t Count>
+int IndexOf(const std::array<product::Choice<Value>, Count>& items,
+            const std::optional<Value>& value) {
+    std::optional<int> position = value ? product::PositionOf(items, *value) : std::nullopt;
+    return position ? *position + 1 : 0;
 }
 
 }  // namespace
 
 std::span<const std::string> ListItems(SettingList list) {
+    // The manager's lists show "No Change" first.
+    using product::Texts;
     static const std::array<std::vector<std::string>, 5> kItems = {
-        TemplateItems(ids::kBaudList), TemplateItems(ids::kDataBitsList),
-        TemplateItems(ids::kParityList), TemplateItems(ids::kFlowControlList),
-        TemplateItems(ids::kPaperWidthList)};
+        Texts(kSerialSpeeds, true), Texts(kDataBits, true), Texts(kParities, true),
+        Texts(kFlowControls, true), Texts(kPaperWidths, true)};
     return kItems[static_cast<std::size_t>(list)];
+}
+
+void TakeFactorySettings(StatusRecord& values) {
+    const product::FactorySettings& factory = product::kFactorySettings;
+    values.baudIndex = IndexOf(kSerialSpeeds, std::optional(factory.speed));
+    values.dataBitsIndex = IndexOf(kDataBits, std::optional(factory.dataBits));
+    values.parityIndex = IndexOf(kParities, std::optional(factory.parity));
+    values.flowControlIndex = IndexOf(kFlowControls, std::optional(factory.flowControl));
+    values.paperWidthIndex = IndexOf(kPaperWidths, std::optional(factory.paperWidth));
+    values.usePowerSave = factory.usePowerSave ? 1 : 0;
+    values.powerSaveSeconds = factory.powerSaveSeconds;
 }
 
 StatusRecord UnsetValues() {
@@ -77,11 +71,11 @@ void TakeStatus(PrinterModel model, const NativeStatus& status, StatusRecord& va
         return;
     }
     values.switchPage2 = status.secondSwitch;
-    values.baudIndex = IndexOf(kSpeedItems, status.serial.speed);
-    values.parityIndex = IndexOf(kParityItems, status.serial.parity);
-    values.flowControlIndex = IndexOf(kFlowControlItems, status.serial.flowControl);
-    values.dataBitsIndex = IndexOf(kDataBitsItems, status.serial.dataBits);
-    values.paperWidthIndex = IndexOf(kPaperWidthItems, status.paperWidth);
+    values.baudIndex = IndexOf(kSerialSpeeds, status.serial.speed);
+    values.parityIndex = IndexOf(kParities, status.serial.parity);
+    values.flowControlIndex = IndexOf(kFlowControls, status.serial.flowControl);
+    values.dataBitsIndex = IndexOf(kDataBits, status.serial.dataBits);
+    values.paperWidthIndex = IndexOf(kPaperWidths, status.paperWidth);
     values.usePowerSave = status.powerSave && status.powerSave->use ? 1 : 0;
     if (status.powerSave) {
         values.powerSaveSeconds = status.powerSave->seconds;
@@ -133,11 +127,11 @@ StatusWrite StatusToWrite(PrinterModel model, const StatusRecord& values, int co
         return write;
     }
     write.secondSwitch = values.switchPage2;
-    write.paperWidth = ItemAt(kPaperWidthItems, values.paperWidthIndex);
-    write.serial.speed = ItemAt(kSpeedItems, values.baudIndex);
-    write.serial.parity = ItemAt(kParityItems, values.parityIndex);
-    write.serial.flowControl = ItemAt(kFlowControlItems, values.flowControlIndex);
-    write.serial.dataBits = ItemAt(kDataBitsItems, values.dataBitsIndex);
+    write.paperWidth = ItemAt(kPaperWidths, values.paperWidthIndex);
+    write.serial.speed = ItemAt(kSerialSpeeds, values.baudIndex);
+    write.serial.parity = ItemAt(kParities, values.parityIndex);
+    write.serial.flowControl = ItemAt(kFlowControls, values.flowControlIndex);
+    write.serial.dataBits = ItemAt(kDataBits, values.dataBitsIndex);
     write.powerSave = {values.usePowerSave != 0, values.powerSaveSeconds};
     write.modelText = modelText;
     return write;

@@ -36,6 +36,10 @@ StatusRecord UnsetValues();
 // leaves every list and power save as it was.
 void TakeStatus(protocol::PrinterModel model, const NativeStatus& status, StatusRecord& values);
 
+// Takes what Initialize Status puts in the lists and power save: the KRT-310 family's factory
+// settings. The pins stay as they are.
+void TakeFactorySettings(StatusRecord& values);
+
 // Takes a loaded status file: switch page 1 and the family's second switch, the five lists for
 // the KRT-310 family only, and power save for either family. Values are taken as they stand.
 void TakeRecord(protocol::PrinterModel model, const StatusRecord& record, StatusRecord& values);

@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "base/Text.h"
+
 namespace corvane::platform {
 
 const char* ToString(TraceOperation operation) {
@@ -56,17 +58,7 @@ void TraceSink::Record(const TraceEntry& entry) {
 }
 
 std::string TraceSink::Hex(std::span<const std::uint8_t> bytes) {
-    static constexpr char kDigits[] = "0123456789ABCDEF";
-    std::string text;
-    text.reserve(bytes.size() * 3);
-    for (std::uint8_t byte : bytes) {
-        if (!text.empty()) {
-            text += ' ';
-        }
-        text += kDigits[byte >> 4];
-        text += kDigits[byte & 0x0F];
-    }
-    return text;
+    return base::HexBytes(bytes);
 }
 
 std::string TraceSink::Printable(std::span<const std::uint8_t> bytes) {

@@ -56,7 +56,7 @@ public:
 
     // The line Record writes for an entry, without its line break.
     static std::string FormatLine(const TraceEntry& entry);
-    // "1B 40 0A".
+    // "1B 40 0A", as base::HexBytes writes bytes.
     static std::string Hex(std::span<const std::uint8_t> bytes);
     // Printable ASCII as it is, anything else as a dot: ".@.".
     static std::string Printable(std::span<const std::uint8_t> bytes);

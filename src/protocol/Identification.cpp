@@ -10,11 +10,6 @@ namespace {
 using link::InterfaceKind;
 using link::PrinterPort;
 
-template <typename Table>
-bool Contains(const Table& table, std::string_view text) {
-    return std::find(table.begin(), table.end(), text) != table.end();
-}
-
 TextReply ReadUsbText(PrinterPort& port, std::uint32_t bufferSize) {
     std::vector<std::uint8_t> buffer(std::max<std::uint32_t>(bufferSize, 1), 0);
     auto length = static_cast<std::uint32_t>(buffer.size());
@@ -75,7 +70,7 @@ TextReply QueryPrinterText(PrinterPort& port, InfoRequest request, std::uint32_t
 }
 
 std::uint8_t ExpectedVersionId(PrinterModel model) {
-    return model == PrinterModel::Krt620 ? 0x65 : 0x64;
+    return product::FamilyFacts(model).versionId;
 }
 
 FirmwareIdResult CheckFirmwareId(PrinterPort& port, PrinterModel model) {
@@ -122,14 +117,15 @@ FirmwareIdResult CheckFirmwareId(PrinterPort& port, PrinterModel model) {
 }
 
 bool IsAcceptedMaker(std::string_view makerText) {
-    return Contains(kAcceptedMakers, makerText);
+    const auto& makers = product::kConnectMakerNames;
+    return std::find(makers.begin(), makers.end(), makerText) != makers.end();
 }
 
-bool IsAcceptedModel(PrinterModel model, std::string_view modelText) {
-    if (model == PrinterModel::Krt620) {
-        return Contains(kAcceptedKrt620Models, modelText);
-    }
-    return Contains(kAcceptedKrt310Models, modelText);
+bool IsAcceptedModel(PrinterModel model, std::string_view modelText,
+                     std::span<const product::Model> models) {
+    const std::vector<product::Model> accepted = product::ModelsOf(model, models);
+    return std::any_of(accepted.begin(), accepted.end(),
+                       [&](const product::Model& row) { return row.name == modelText; });
 }
 
 IdentityCheck CheckPrinterIdentity(PrinterPort& port, PrinterModel model) {

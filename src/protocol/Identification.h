@@ -7,10 +7,12 @@
 #include <cstddef>
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 
 #include "link/PrinterPort.h"
+#include "product/Models.h"
 #include "protocol/ExchangeStep.h"
 #include "protocol/PrinterModel.h"
 
@@ -81,13 +83,11 @@ struct FirmwareIdResult {
 // say.
 FirmwareIdResult CheckFirmwareId(link::PrinterPort& port, PrinterModel model);
 
-inline constexpr std::array<std::string_view, 2> kAcceptedMakers = {"VANTORA", "QVN"};
-inline constexpr std::array<std::string_view, 2> kAcceptedKrt310Models = {"KRT-310", "KRT-310II"};
-inline constexpr std::array<std::string_view, 1> kAcceptedKrt620Models = {"KRT-620"};
-
-// Exact, case-sensitive comparisons of whole texts.
+// Exact, case-sensitive comparisons of whole texts: the maker names Connect accepts, and the
+// names of the chosen family's models in the model table.
 bool IsAcceptedMaker(std::string_view makerText);
-bool IsAcceptedModel(PrinterModel model, std::string_view modelText);
+bool IsAcceptedModel(PrinterModel model, std::string_view modelText,
+                     std::span<const product::Model> models = product::Models());
 
 enum class IdentityCheck { Accepted, OtherMaker, OtherModel };
 

@@ -31,50 +31,48 @@ constexpr std::array<std::uint16_t, 25> MakeCharacterTables() {
 }
 constexpr std::array<std::uint16_t, 25> kCharacterTables = MakeCharacterTables();
 
-constexpr std::array<LineModeCodePage, 20> kCodePages = {{
-    {"437(USA)", 0x0000},         {"850(Multiligual)", 0x0002},
-    {"860(Portuguese)", 0x0003},  {"863(Canadian-French)", 0x0004},
-    {"865(Nordic)", 0x0005},      {"1252(Latin I)", 0x0010},
-    {"866(Cyrillic #2)", 0x0011}, {"852(Latin 2)", 0x0012},
-    {"858(Euro)", 0x0013},        {"862(Hebrew Dos Code)", 0x0015},
-    {"864(Arabic)", 0x0016},      {"Thai 42", 0x0017},
-    {"1253(Greek)", 0x0018},      {"1257(Baltic)", 0x001A},
-    {"1098(Iran)", 0x001B},       {"737(Greek)", 0x001D},
-    {"Thai 14", 0x001F},          {"Thai 11", 0x0022},
-    {"Thai 18", 0x0023},          {"928(Greek)", 0x0026},
-}};
+// The value of each of the product's KRT-620 code pages, in list order.
+constexpr std::array<std::uint16_t, 20> kCodePageValues = {
+    0x0000, 0x0002, 0x0003, 0x0004, 0x0005, 0x0010, 0x0011, 0x0012, 0x0013, 0x0015,
+    0x0016, 0x0017, 0x0018, 0x001A, 0x001B, 0x001D, 0x001F, 0x0022, 0x0023, 0x0026};
+static_assert(kCodePageValues.size() == product::kLineModeCodePageChoices.size());
 
-constexpr std::array<std::uint16_t, 20> MakeCodePageValues() {
-    std::array<std::uint16_t, 20> values{};
-    for (std::size_t i = 0; i < values.size(); ++i) {
-        values[i] = kCodePages[i].value;
+constexpr std::array<LineModeCodePage, 20> MakeCodePages() {
+    std::array<LineModeCodePage, 20> pages{};
+    for (std::size_t i = 0; i < pages.size(); ++i) {
+        pages[i] = {product::kLineModeCodePageChoices[i], kCodePageValues[i]};
     }
-    return values;
+    return pages;
 }
-constexpr std::array<std::uint16_t, 20> kCodePageValues = MakeCodePageValues();
+constexpr std::array<LineModeCodePage, 20> kCodePages = MakeCodePages();
+
+// A setting's name as the product names it.
+constexpr std::string_view Name(LineModeSetting setting) {
+    return product::LineModeTexts(setting).name;
+}
 
 const std::array<LineModeOption, 14> kMemorySwitchOptions = {{
-    {RedAndBlackCommands, "Red and Black Commands", 1, 0x0C00, kQuarterSteps},
-    {CountrySpecification, "Country Specification", 1, 0x0010, kOffOr0010},
-    {FfCommandFunction, "[FF] Command Function", 1, 0x000C, kOffOr0004},
-    {ZeroStyle, "Zero Style", 2, 0x0010, kOffOr0010},
-    {InternationalCharacters, "International Characters", 2, 0x000F, kInternational},
-    {HowToRecoverToPrint, "How to recover to print", 3, 0x4000, kOffOr4000},
-    {PaperWidth, "Paper width", 3, 0x0C00, kQuarterSteps},
-    {ContextualAutoCut, "Contextual Auto-cut Function", 3, 0x0008, kOffOr0008},
-    {NearEndSwitch, "Near end switch Function", 3, 0x0003, kNearEnd},
-    {CharacterTable, "Character Table", 4, 0x1F00, kCharacterTables},
-    {CrCommandFunction, "[CR] Command Function", 4, 0x0003, kCrFunction},
-    {AutomaticStatus, "Automatic Status Function", 5, 0x0100, kOffOr0100},
-    {EscRsCommand, "[ESC] [RS] a n Command", 5, 0x0008, kOffOr0008},
-    {DataReceptionError, "Data reception error (serial)", 5, 0x0001, kOffOr0001},
+    {RedAndBlackCommands, Name(RedAndBlackCommands), 1, 0x0C00, kQuarterSteps},
+    {CountrySpecification, Name(CountrySpecification), 1, 0x0010, kOffOr0010},
+    {FfCommandFunction, Name(FfCommandFunction), 1, 0x000C, kOffOr0004},
+    {ZeroStyle, Name(ZeroStyle), 2, 0x0010, kOffOr0010},
+    {InternationalCharacters, Name(InternationalCharacters), 2, 0x000F, kInternational},
+    {HowToRecoverToPrint, Name(HowToRecoverToPrint), 3, 0x4000, kOffOr4000},
+    {PaperWidth, Name(PaperWidth), 3, 0x0C00, kQuarterSteps},
+    {ContextualAutoCut, Name(ContextualAutoCut), 3, 0x0008, kOffOr0008},
+    {NearEndSwitch, Name(NearEndSwitch), 3, 0x0003, kNearEnd},
+    {CharacterTable, Name(CharacterTable), 4, 0x1F00, kCharacterTables},
+    {CrCommandFunction, Name(CrCommandFunction), 4, 0x0003, kCrFunction},
+    {AutomaticStatus, Name(AutomaticStatus), 5, 0x0100, kOffOr0100},
+    {EscRsCommand, Name(EscRsCommand), 5, 0x0008, kOffOr0008},
+    {DataReceptionError, Name(DataReceptionError), 5, 0x0001, kOffOr0001},
 }};
 
 // Bit 0020 of word 1 belongs to the code page field too (0022, 0023 and 0026 use it), so the
 // clear must cover it or a later code page without it would keep it set.
 const std::array<LineModeOption, 2> kCodePageOptions = {{
-    {CodePage, "Code Page Set", 1, 0x003F, kCodePageValues},
-    {CrLfCommands, "[CR] [LF] Command Set", 5, 0x000F, kCrLf},
+    {CodePage, Name(CodePage), 1, 0x003F, kCodePageValues},
+    {CrLfCommands, Name(CrLfCommands), 5, 0x000F, kCrLf},
 }};
 
 }  // namespace

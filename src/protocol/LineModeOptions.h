@@ -5,27 +5,12 @@
 #include <span>
 #include <string_view>
 
+#include "product/LineModeSettings.h"
+
 namespace corvane::protocol {
 
 // The settings that the line-mode switch commands can change.
-enum class LineModeSetting {
-    RedAndBlackCommands,
-    CountrySpecification,
-    FfCommandFunction,
-    ZeroStyle,
-    InternationalCharacters,
-    HowToRecoverToPrint,
-    PaperWidth,
-    ContextualAutoCut,
-    NearEndSwitch,
-    CharacterTable,
-    CrCommandFunction,
-    AutomaticStatus,
-    EscRsCommand,
-    DataReceptionError,
-    CodePage,
-    CrLfCommands,
-};
+using product::LineModeSetting;
 
 // One setting: the field of a switch word it changes, and the field's value for each choice.
 // A choice is a position in the setting's list of values, as the printer's manual lists them.
@@ -41,7 +26,8 @@ struct LineModeOption {
     }
 };
 
-// A code page the code page dialog offers: its list text and its value in switch word 1.
+// A code page the code page dialog offers: its list text (the product's) and its value in switch
+// word 1.
 struct LineModeCodePage {
     std::string_view text;
     std::uint16_t value;

@@ -103,8 +103,10 @@ int CodePageNumberFromPins(PrinterModel model, const SwitchPins& pins) {
 }
 
 std::string_view SpeedText(std::optional<std::uint32_t> speed) {
-    auto it = std::find(kSpeeds.begin(), kSpeeds.end(), speed.value_or(0));
-    return it == kSpeeds.end() ? std::string_view{} : kSpeedTexts[Index(kSpeeds, it)];
+    const auto& speeds = product::kSerialSpeeds;
+    auto it = std::find_if(speeds.begin(), speeds.end(),
+                           [&](const auto& choice) { return choice.value == speed.value_or(0); });
+    return it == speeds.end() ? std::string_view{} : it->text;
 }
 
 std::uint8_t ParityCharacter(std::optional<Parity> parity) {
@@ -125,11 +127,13 @@ std::uint8_t PaperWidthCode(PaperWidth width) {
 }
 
 std::optional<std::uint32_t> SpeedFromText(std::string_view text) {
-    auto it = std::find(kSpeedTexts.begin(), kSpeedTexts.end(), text);
-    if (it == kSpeedTexts.end()) {
+    const auto& speeds = product::kSerialSpeeds;
+    auto it = std::find_if(speeds.begin(), speeds.end(),
+                           [&](const auto& choice) { return choice.text == text; });
+    if (it == speeds.end()) {
         return std::nullopt;
     }
-    return kSpeeds[Index(kSpeedTexts, it)];
+    return it->value;
 }
 
 std::optional<Parity> ParityFromCharacter(std::uint8_t character) {

@@ -10,6 +10,7 @@
 #include <span>
 #include <string_view>
 
+#include "product/SettingLists.h"
 #include "protocol/PrinterModel.h"
 
 namespace corvane::protocol {
@@ -70,9 +71,9 @@ inline constexpr std::uint8_t kCustomizedItemPaperWidth = 0x03;
 
 // The printer's serial communication items and its paper width; an item left empty is left as
 // the printer has it ("No Change").
-enum class Parity { None, Odd, Even };
-enum class FlowControl { DtrDsr, XonXoff };
-enum class PaperWidth { Mm57_5, Mm69_5, Mm76 };
+using product::FlowControl;
+using product::PaperWidth;
+using product::Parity;
 
 struct SerialSettings {
     std::optional<std::uint32_t> speed;  // bits per second: 1200, 2400, 4800, 9600 or 19200
@@ -83,12 +84,8 @@ struct SerialSettings {
     bool operator==(const SerialSettings&) const = default;
 };
 
-// The speeds the printer takes, as numbers and as the text it sends and takes.
-inline constexpr std::array<std::uint32_t, 5> kSpeeds = {1200, 2400, 4800, 9600, 19200};
-inline constexpr std::array<std::string_view, 5> kSpeedTexts = {"1200", "2400", "4800", "9600",
-                                                                "19200"};
-
-// Encoders for SetSerialSettings and SetCustomizedValue: an empty text or a 00 byte for an item
+// Encoders for SetSerialSettings and SetCustomizedValue, the speeds as the product's speed list
+// writes them: an empty text or a 00 byte for an item
 // left as it is, and for a speed or a number of data bits the printer does not have, which it
 // must never be sent.
 std::string_view SpeedText(std::optional<std::uint32_t> speed);

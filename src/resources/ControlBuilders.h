@@ -7,6 +7,8 @@
 #include <utility>
 #include <vector>
 
+#include "product/LineModeSettings.h"
+#include "product/SettingLists.h"
 #include "resources/DialogTemplate.h"
 
 namespace corvane::resources::build {
@@ -69,6 +71,19 @@ inline ControlTemplate PictureBox(int id, int pictureId, Rect rect,
 
 inline ControlTemplate Progress(int id, Rect rect, std::uint32_t style = kStyleNone) {
     return Control(id, ControlKind::ProgressBar, {}, rect, style);
+}
+
+// A line-mode setting's check box caption, list items and radio captions are the product's texts.
+inline std::string SettingName(product::LineModeSetting setting) {
+    return std::string(product::LineModeTexts(setting).name);
+}
+
+inline std::vector<std::string> SettingChoices(product::LineModeSetting setting) {
+    return product::Texts(product::LineModeTexts(setting).choices);
+}
+
+inline std::string SettingChoice(product::LineModeSetting setting, std::size_t index) {
+    return std::string(product::LineModeTexts(setting).choices[index]);
 }
 
 }  // namespace corvane::resources::build

@@ -1,6 +1,7 @@
 #include <array>
 #include <string>
 
+#include "product/SettingLists.h"
 #include "resources/ControlBuilders.h"
 #include "resources/DialogTemplate.h"
 #include "resources/Template145Ids.h"
@@ -12,6 +13,9 @@ namespace corvane::resources {
 DialogTemplate MakeTemplate145() {
     using namespace build;
     using namespace template145;
+    using product::Texts;
+    // The settings lists show "No Change" first.
+    constexpr bool kNoChangeFirst = true;
     constexpr std::array<int, 8> kLabelTops = {19, 34, 49, 65, 79, 93, 108, 122};
     constexpr std::array<int, 8> kListTops = {16, 31, 46, 61, 76, 90, 105, 119};
     DialogTemplate t;
@@ -40,8 +44,7 @@ DialogTemplate MakeTemplate145() {
         Control(kPaperWidthGroup, ControlKind::GroupBox, "Paper Width", {155, 149, 74, 33},
                 kStyleNone),
         List(kPaperWidthList, ControlKind::DropDownList,
-             {"No Change", "57.5mm (2.26\")", "69.5mm (2.74\")", "76mm (3.00\")"},
-             {164, 162, 58, 76}, kDisabled),
+             Texts(product::kPaperWidths, kNoChangeFirst), {164, 162, 58, 76}, kDisabled),
         Control(kPowerSaveGroup, ControlKind::GroupBox, "Power Save", {7, 185, 222, 33},
                 kStyleNone),
         CheckBox(kPowerSaveCheck, "Use Power Save Mode", {13, 195, 92, 16}),
@@ -57,17 +60,17 @@ DialogTemplate MakeTemplate145() {
         Label("", {95, 252, 113, 8}, kAlignLeft, kLanguageText),
         GroupBox("Communication Status", {236, 7, 112, 88}),
         Label("Baund Rate :", {241, 23, 45, 8}),
-        List(kBaudList, ControlKind::DropDownList,
-             {"No Change", "1200", "2400", "4800", "9600", "19200"}, {289, 21, 53, 73}, kDisabled),
+        List(kBaudList, ControlKind::DropDownList, Texts(product::kSerialSpeeds, kNoChangeFirst),
+             {289, 21, 53, 73}, kDisabled),
         Label("Data Bits :", {241, 37, 45, 8}),
-        List(kDataBitsList, ControlKind::DropDownList, {"No Change", "7", "8"}, {289, 35, 53, 46},
-             kDisabled),
+        List(kDataBitsList, ControlKind::DropDownList, Texts(product::kDataBits, kNoChangeFirst),
+             {289, 35, 53, 46}, kDisabled),
         Label("Parity :", {241, 51, 45, 8}),
-        List(kParityList, ControlKind::DropDownList, {"No Change", "None", "Odd", "Even"},
+        List(kParityList, ControlKind::DropDownList, Texts(product::kParities, kNoChangeFirst),
              {289, 49, 53, 49}, kDisabled),
         Label("Flow Control :", {241, 66, 45, 8}),
-        List(kFlowControlList, ControlKind::DropDownList, {"No Change", "DTR/DSR", "Xon/Xoff"},
-             {289, 64, 53, 48}, kDisabled),
+        List(kFlowControlList, ControlKind::DropDownList,
+             Texts(product::kFlowControls, kNoChangeFirst), {289, 64, 53, 48}, kDisabled),
         CheckBox(kMemorySwitchOn, "Memory Switch On", {241, 81, 72, 8}, kDisabled),
         GroupBox("Control Status", {235, 97, 113, 80}),
         Button(kPrintStatus, "Print Status", {251, 109, 83, 18}, kDisabled),

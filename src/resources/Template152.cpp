@@ -1,3 +1,7 @@
+#include <array>
+#include <string>
+
+#include "product/SettingLists.h"
 #include "resources/ControlBuilders.h"
 #include "resources/DialogTemplate.h"
 #include "resources/Template152Ids.h"
@@ -14,16 +18,17 @@ DialogTemplate MakeTemplate152() {
     t.width = 180;
     t.height = 126;
     t.style = kPopup | kCaption | kSystemMenu | kModalFrame;
-    t.controls = {
-        GroupBox("Baudrate", {7, 7, 166, 88}),
-        Radio(k1200Radio, "1200 bps", {20, 20, 80, 10}, kFirstInGroup),
-        Radio(k2400Radio, "2400 bps", {20, 34, 80, 10}),
-        Radio(k4800Radio, "4800 bps", {20, 48, 80, 10}),
-        Radio(k9600Radio, "9600 bps", {20, 62, 80, 10}),
-        Radio(k19200Radio, "19200 bps", {20, 76, 80, 10}),
-        Button(kSet, "Set status of memory switch", {7, 102, 110, 16}),
-        Button(kClose, "Close", {121, 102, 52, 16}),
-    };
+    // One radio per serial speed, in speed order.
+    constexpr std::array<int, product::kSerialSpeeds.size()> kRadios = {
+        k1200Radio, k2400Radio, k4800Radio, k9600Radio, k19200Radio};
+    t.controls = {GroupBox("Baudrate", {7, 7, 166, 88})};
+    for (std::size_t i = 0; i < kRadios.size(); ++i) {
+        const int top = 20 + 14 * static_cast<int>(i);
+        t.controls.push_back(Radio(kRadios[i], std::string(product::kSerialSpeeds[i].text) + " bps",
+                                   {20, top, 80, 10}, i == 0 ? kFirstInGroup : kStyleNone));
+    }
+    t.controls.push_back(Button(kSet, "Set status of memory switch", {7, 102, 110, 16}));
+    t.controls.push_back(Button(kClose, "Close", {121, 102, 52, 16}));
     return t;
 }
 

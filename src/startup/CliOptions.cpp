@@ -1,21 +1,15 @@
 #include "startup/CliOptions.h"
 
 #include <algorithm>
-#include <cctype>
 #include <charconv>
 #include <map>
 
+#include "base/Text.h"
 #include "startup/OptionParser.h"
 
 namespace corvane::startup {
 
 namespace {
-
-std::string Lower(std::string text) {
-    std::transform(text.begin(), text.end(), text.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return text;
-}
 
 bool ParseInt(const std::string& text, int& value) {
     auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
@@ -29,7 +23,7 @@ CLI::Option* AddChoice(CLI::App& parser, const std::string& name, const std::str
                        const std::string& description) {
     auto take = [name, choices, &target](const std::string& text) {
         for (const auto& [word, value] : choices) {
-            if (Lower(text) == word) {
+            if (base::EqualsIgnoringCase(text, word)) {
                 target = value;
                 return;
             }
@@ -43,9 +37,22 @@ CLI::Option* AddChoice(CLI::App& parser, const std::string& name, const std::str
     return parser.add_option_function<std::string>(name, take, description)->type_name(valueName);
 }
 
+// The serial speeds or data bits as an option's words and values.
+template <std::size_t Count>
+std::vector<std::pair<std::string, std::uint32_t>> NumberChoices(
+    const std::array<product::Choice<std::uint32_t>, Count>& choices) {
+    std::vector<std::pair<std::string, std::uint32_t>> words;
+    for (const auto& choice : choices) {
+        words.emplace_back(choice.text, choice.value);
+    }
+    return words;
+}
+
 // What every subcommand needs to reach a printer, on the program and (through fallthrough) after
 // any subcommand.
-void DefineCommon(OptionParser& parser, CliOptions& options) {
+void DefineCommon(OptionParser& parser, CliOptions& options,
+                  std::span<const product::Model> models) {
+    const std::string modelNames = base::JoinList(product::ModelNames(models), ", ", ", ");
     parser
         .add_option_function<std::vector<std::string>>(
             "--port",
@@ -60,31 +67,30 @@ void DefineCommon(OptionParser& parser, CliOptions& options) {
     parser
         .add_option_function<std::string>(
             "--model",
-            [&options](const std::string& text) {
-                if (Lower(text) == "auto") {
+            [&options, models, modelNames](const std::string& text) {
+                if (base::EqualsIgnoringCase(text, "auto")) {
                     options.model.reset();
                     return;
                 }
-                auto model = sim::ParseModel(text);
-                if (!model) {
-                    throw CLI::ValidationError("--model", "Unknown printer model \"" + text +
-                                                              "\"; use KRT-310, KRT-310II, "
-                                                              "KRT-620 or auto.");
+                const product::Model* model = product::FindModel(text, models);
+                if (model == nullptr) {
+                    throw CLI::ValidationError(
+                        "--model",
+                        "Unknown printer model \"" + text + "\"; use " + modelNames + " or auto.");
                 }
-                options.model = model;
+                options.model = *model;
             },
-            "KRT-310, KRT-310II, KRT-620, or auto (the default): the\n"
-            "family from the model name the printer reports.")
+            modelNames +
+                ", or auto (the default): the\n"
+                "family from the model name the printer reports.")
         ->type_name("MODEL");
     parser.AddEmulation("--emulation", options.emulation,
                         "native (the default), other02 or other03: the printer\n"
                         "runs the \"Other\" emulation (02 and 03 also do).");
-    AddChoice<std::uint32_t>(
-        parser, "--baud", "BPS",
-        {{"1200", 1200}, {"2400", 2400}, {"4800", 4800}, {"9600", 9600}, {"19200", 19200}},
-        options.baudRate, "Serial speed (default 9600).");
-    AddChoice<std::uint32_t>(parser, "--data-bits", "N", {{"7", 7}, {"8", 8}}, options.dataBits,
-                             "7 or 8 (default 8).");
+    AddChoice<std::uint32_t>(parser, "--baud", "BPS", NumberChoices(product::kSerialSpeeds),
+                             options.baudRate, "Serial speed (default 9600).");
+    AddChoice<std::uint32_t>(parser, "--data-bits", "N", NumberChoices(product::kDataBits),
+                             options.dataBits, "7 or 8 (default 8).");
     AddChoice<std::uint32_t>(parser, "--parity", "P",
                              {{"none", platform::kParityNone},
                               {"odd", platform::kParityOdd},
@@ -102,7 +108,7 @@ void DefineCommon(OptionParser& parser, CliOptions& options) {
         .add_option_function<std::string>(
             "--simulate",
             [&options](const std::string& text) {
-                auto model = sim::ParseModel(text);
+                auto model = SimulatedModel(text);
                 if (!model) {
                     throw CLI::ValidationError("--simulate", "Unknown printer model \"" + text +
                                                                  "\"; use KRT-310, KRT-310II or "
@@ -146,8 +152,9 @@ CLI::App* AddCommand(CLI::App& parent, const std::string& name, const std::strin
 
 using CommandKinds = std::map<const CLI::App*, CliCommand>;
 
-void Define(OptionParser& parser, CliOptions& options, CommandKinds& kinds) {
-    DefineCommon(parser, options);
+void Define(OptionParser& parser, CliOptions& options, CommandKinds& kinds,
+            std::span<const product::Model> models) {
+    DefineCommon(parser, options, models);
     parser.add_flag("--version", options.version, "Show the program's version and exit.");
     parser.fallthrough();
     auto add = [&](CLI::App& parent, const std::string& name, const std::string& description,
@@ -263,10 +270,12 @@ void Define(OptionParser& parser, CliOptions& options, CommandKinds& kinds) {
                           "Gives a KRT-310 family printer whose emulation answer is 03 a new\n"
                           "serial speed; the link keeps its own.",
                           CliCommand::LineModeSpeed);
-    AddChoice<std::uint32_t>(
-        *speed, "bps", "BPS",
-        {{"1200", 1200}, {"2400", 2400}, {"4800", 4800}, {"9600", 9600}, {"19200", 19200}},
-        options.lineModeSpeed, "1200, 2400, 4800, 9600 or 19200.");
+    std::vector<std::string_view> speeds;
+    for (const auto& choice : product::kSerialSpeeds) {
+        speeds.push_back(choice.text);
+    }
+    AddChoice<std::uint32_t>(*speed, "bps", "BPS", NumberChoices(product::kSerialSpeeds),
+                             options.lineModeSpeed, base::JoinList(speeds) + ".");
     add(*lineMode, "list", "Shows the line-mode settings and their choices.",
         CliCommand::LineModeList);
 
@@ -305,11 +314,12 @@ const CLI::App* Selected(const CLI::App& app) {
 
 }  // namespace
 
-CliParseResult ParseCliOptions(std::span<const std::string> arguments) {
+CliParseResult ParseCliOptions(std::span<const std::string> arguments,
+                               std::span<const product::Model> models) {
     CliParseResult result;
     OptionParser parser("corvane-cli", kDescription);
     CommandKinds kinds;
-    Define(parser, result.options, kinds);
+    Define(parser, result.options, kinds, models);
     result.ok = parser.Parse(arguments, result.error);
     result.usage = parser.help();
     if (!result.ok) {
@@ -318,6 +328,14 @@ CliParseResult ParseCliOptions(std::span<const std::string> arguments) {
     auto kind = kinds.find(Selected(parser));
     result.options.command = kind == kinds.end() ? CliCommand::None : kind->second;
     return result;
+}
+
+std::optional<product::Model> ProductModel(sim::Model simulated) {
+    const product::Model* model = product::ModelNamed(sim::ModelName(simulated));
+    if (model == nullptr) {
+        return std::nullopt;
+    }
+    return *model;
 }
 
 }  // namespace corvane::startup

@@ -11,6 +11,8 @@
 #include <vector>
 
 #include "platform/Platform.h"
+#include "product/Models.h"
+#include "product/SettingLists.h"
 #include "sim/Model.h"
 
 namespace corvane::startup {
@@ -40,15 +42,16 @@ struct CliOptions {
     // or NAME=DEVICE; deploy has several.
     std::vector<std::string> ports;
     // Empty: chosen from the model name the printer reports.
-    std::optional<sim::Model> model;
+    std::optional<product::Model> model;
     // The printer's emulation; with --simulate also the simulated printer's.
     sim::Emulation emulation = sim::Emulation::Native;
     // The serial line, with the connection window's defaults.
-    std::uint32_t baudRate = 9600;
-    std::uint32_t dataBits = 8;
+    std::uint32_t baudRate = product::kDefaultLine.speed;
+    std::uint32_t dataBits = product::kDefaultLine.dataBits;
     std::uint32_t parity = platform::kParityNone;
     std::uint32_t stopBits = platform::kStopBitsOne;
     std::string traceFile;  // empty: no trace
+    // The simulated printer behind every port.
     std::optional<sim::Model> simulate;
     bool json = false;
     bool verbose = false;
@@ -89,7 +92,11 @@ struct CliParseResult {
 };
 
 // Reads the arguments after the program name; common options may come before or after the
-// subcommand.
-CliParseResult ParseCliOptions(std::span<const std::string> arguments);
+// subcommand. --model names one of the models.
+CliParseResult ParseCliOptions(std::span<const std::string> arguments,
+                               std::span<const product::Model> models = product::Models());
+
+// The product's row of the model a simulated printer stands in for.
+std::optional<product::Model> ProductModel(sim::Model simulated);
 
 }  // namespace corvane::startup

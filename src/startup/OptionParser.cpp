@@ -3,6 +3,8 @@
 #include <memory>
 #include <vector>
 
+#include "product/Models.h"
+
 namespace corvane::startup {
 
 namespace {
@@ -33,6 +35,14 @@ public:
 
 }  // namespace
 
+std::optional<sim::Model> SimulatedModel(std::string_view text) {
+    const product::Model* model = product::FindModel(text);
+    if (model == nullptr) {
+        return std::nullopt;
+    }
+    return sim::ParseModel(model->name);
+}
+
 OptionParser::OptionParser(std::string programName, std::string description)
     : CLI::App(std::move(description), std::move(programName)) {
     auto layout = std::make_shared<HelpLayout>();
@@ -51,7 +61,7 @@ CLI::Option* OptionParser::AddHelp(bool& help) {
 CLI::Option* OptionParser::AddModel(const std::string& name, sim::Model& model,
                                     const std::string& description) {
     auto take = [name, &model](const std::string& text) {
-        auto parsed = sim::ParseModel(text);
+        auto parsed = SimulatedModel(text);
         if (!parsed) {
             throw CLI::ValidationError(
                 name, "Unknown printer model \"" + text + "\"; use KRT-310, KRT-310II or KRT-620.");

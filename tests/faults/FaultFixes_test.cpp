@@ -32,7 +32,7 @@ TEST(FaultFixes, AnIdentificationTextThatBreaksOffIsNoAnswer) {
         operations::PrinterIdentity identity = operations::ReadPrinterIdentity(
             rig.port, protocol::PrinterModel::Krt310Family, progress, reporter);
         EXPECT_EQ(identity.outcome, operations::IdentityOutcome::NoAnswer);
-        EXPECT_FALSE(identity.isKrt310II.has_value());
+        EXPECT_FALSE(identity.powerSave.has_value());
         EXPECT_EQ(identity.modelText, "");
         EXPECT_EQ(identity.firmwareText, "");
         EXPECT_EQ(reporter.Texts(),

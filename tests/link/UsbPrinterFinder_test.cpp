@@ -13,6 +13,11 @@
 namespace corvane::link {
 namespace {
 
+// The USB vendors of the two families, as the model table gives them.
+const std::uint16_t kKrt310FamilyVendorId =
+    product::UsbVendorOf(product::PrinterModel::Krt310Family);
+const std::uint16_t kKrt620VendorId = product::UsbVendorOf(product::PrinterModel::Krt620);
+
 using platform::QueueInfo;
 using platform::sim::EventKind;
 using platform::sim::ScriptedPeer;

@@ -141,7 +141,7 @@ TEST_F(PlainProgram, TheManagersIdentificationStepsItsProgressPerLink) {
     PrinterIdentity identity =
         ReadPrinterIdentity(port, PrinterModel::Krt310Family, progress, reporter);
     EXPECT_TRUE(identity.Accepted());
-    EXPECT_EQ(identity.isKrt310II, true);
+    EXPECT_EQ(identity.powerSave, true);
     // "_V2.05", "_VANTORA", "_KRT-310II" and "_ENGLISH", each with its 00.
     EXPECT_EQ(progress.steps, 7 + 9 + 11 + 9);
 

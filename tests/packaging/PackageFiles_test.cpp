@@ -1,5 +1,5 @@
-// Holds the package's udev rule and AppStream metadata to the USB id table, so that a printer
-// added to the table is not left without access or without its hardware match.
+// Holds the udev rule and AppStream metadata the build writes to the model table's USB ids, so
+// that no supported printer is left without access or without its hardware match.
 
 #include <gtest/gtest.h>
 
@@ -13,7 +13,7 @@
 #include <utility>
 #include <vector>
 
-#include "link/UsbPrinterFinder.h"
+#include "product/Models.h"
 
 namespace {
 
@@ -21,7 +21,7 @@ using IdSet = std::set<std::pair<std::uint16_t, std::uint16_t>>;
 
 IdSet TableIds() {
     IdSet ids;
-    for (const auto& id : corvane::link::kUsbPrinterIds) {
+    for (const auto& id : corvane::product::UsbIdsByPrecedence()) {
         ids.insert({id.vendorId, id.productId});
     }
     return ids;

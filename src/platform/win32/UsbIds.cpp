@@ -1,7 +1,8 @@
 #include "platform/win32/UsbIds.h"
 
-#include <cctype>
 #include <string>
+
+#include "base/Text.h"
 
 namespace corvane::platform::win32 {
 
@@ -32,10 +33,7 @@ std::optional<std::uint16_t> IdAfter(const std::string& lower, std::string_view 
 }  // namespace
 
 std::optional<UsbIds> UsbIdsFromName(std::string_view name) {
-    std::string lower;
-    for (char c : name) {
-        lower.push_back(static_cast<char>(std::tolower(static_cast<unsigned char>(c))));
-    }
+    const std::string lower = base::Lower(name);
     auto vendor = IdAfter(lower, "vid_");
     auto product = IdAfter(lower, "&pid_");
     if (!vendor || !product) {

@@ -35,7 +35,7 @@ int main(int argc, char** argv) {
     }
     // A simulated printer's emulation and model are known without asking it.
     if (!options.model && options.simulate && options.emulation != sim::Emulation::Native) {
-        options.model = options.simulate;
+        options.model = startup::ProductModel(*options.simulate);
     }
     if (!cli::QueueWatch::Instance().Start()) {
         std::cerr << "corvane-cli: cannot watch for termination signals; print queues stopped "

@@ -4,6 +4,8 @@
 #include <cstdlib>
 #include <iostream>
 
+#include "service/QueueRegistry.h"
+
 namespace corvane::cli {
 
 QueueWatch& QueueWatch::Instance() {
@@ -13,33 +15,15 @@ QueueWatch& QueueWatch::Instance() {
 }
 
 bool QueueWatch::Start() {
-    std::lock_guard<std::mutex> hold(lock_);
-    if (started_) {
-        return true;
+    // Called once, from main, before any session exists.
+    if (!started_) {
+        started_ = StartWatching();
     }
-    if (!StartWatching()) {
-        return false;
-    }
-    started_ = true;
-    return true;
-}
-
-void QueueWatch::Add(QueueHolder& holder) {
-    std::lock_guard<std::mutex> hold(lock_);
-    holders_.insert(&holder);
-}
-
-void QueueWatch::Remove(QueueHolder& holder) {
-    std::lock_guard<std::mutex> hold(lock_);
-    holders_.erase(&holder);
+    return started_;
 }
 
 void QueueWatch::RestoreAndExit(int exitStatus) {
-    // Sessions stay registered from here on, so that none goes away while its queues restart.
-    lock_.lock();
-    for (QueueHolder* holder : holders_) {
-        holder->RestoreQueuesNow();
-    }
+    service::QueueRegistry::Instance().RestoreAllBeforeExit();
     std::cout.flush();
     std::cerr.flush();
     std::fflush(nullptr);

@@ -1,6 +1,7 @@
 #include "cli/Commands.h"
 
 #include <array>
+#include <string_view>
 
 #include "cli/CommandRunners.h"
 
@@ -12,59 +13,45 @@ using protocol::PrinterModel;
 using startup::CliCommand;
 using startup::CliOptions;
 
-// How a command reaches printers: not at all; one printer, opened and started as the row's needs
-// ask before the runner; or through a service call of the runner's that connects by itself.
-enum class Reach { NoPrinter, StartedPrinter, ByRunner };
+// What a command needs of a printer before its runner: none, one opened and started as far as
+// the value asks, or the runner's service call connects by itself (ByRunner).
+enum class Printer { None, ByRunner, Connected, IdentifiedWhenNative, Native, NativeIdentified };
 
 struct CommandRow {
     CliCommand command;
-    const char* name;  // as the command line spells it
-    Reach reach;
-    service::PrinterNeeds needs;
-    // What needs the printer's own emulation, for the refusal of a printer in the "Other" one.
-    const char* nativeFor;
+    std::string_view name;  // as the command line spells it
+    Printer printer;
     // Refuses inputs before any port opens; empty when they are fine. Optional.
     std::string (*check)(const CliOptions& options);
     CommandRunner run;
 };
 
-constexpr service::PrinterNeeds kConnected{};
-constexpr service::PrinterNeeds kIdentifiedWhenNative{.identity = true};
-constexpr service::PrinterNeeds kNative{.nativeEmulation = true};
-constexpr service::PrinterNeeds kNativeIdentified{.nativeEmulation = true, .identity = true};
+using enum CliCommand;
 
 // The option definitions of every command are in startup/CliOptions.cpp.
 constexpr std::array kCommands = {
-    CommandRow{CliCommand::Ports, "ports", Reach::NoPrinter, {}, "", nullptr, RunPorts},
-    CommandRow{CliCommand::Identify, "identify", Reach::StartedPrinter, kIdentifiedWhenNative, "",
-               nullptr, RunIdentify},
-    CommandRow{CliCommand::Get, "get", Reach::StartedPrinter, kNativeIdentified, "get", nullptr,
-               RunGet},
-    CommandRow{CliCommand::Set, "set", Reach::ByRunner, {}, "", nullptr, RunSet},
-    CommandRow{CliCommand::Deploy, "deploy", Reach::ByRunner, {}, "", nullptr, RunDeploy},
-    CommandRow{CliCommand::PrintStatus, "print-status", Reach::StartedPrinter,
-               kIdentifiedWhenNative, "", nullptr, RunPrintStatus},
-    CommandRow{CliCommand::SelfTest, "self-test", Reach::StartedPrinter, kNative, "self-test",
-               nullptr, RunSelfTest},
-    CommandRow{CliCommand::AlignmentPattern, "alignment pattern", Reach::StartedPrinter, kNative,
-               "alignment", nullptr, RunAlignmentPrint},
-    CommandRow{CliCommand::AlignmentVerify, "alignment verify", Reach::StartedPrinter, kNative,
-               "alignment", nullptr, RunAlignmentPrint},
-    CommandRow{CliCommand::AlignmentStore, "alignment store", Reach::StartedPrinter, kNative,
-               "alignment", nullptr, RunAlignmentStore},
-    CommandRow{CliCommand::LineModeSet, "linemode set", Reach::StartedPrinter, kConnected, "",
-               LineModeChoicesProblem, RunLineModeSet},
-    CommandRow{CliCommand::LineModeSpeed, "linemode speed", Reach::StartedPrinter, kConnected, "",
-               nullptr, RunLineModeSpeed},
-    CommandRow{CliCommand::LineModeList,
-               "linemode list",
-               Reach::NoPrinter,
-               {},
-               "",
-               nullptr,
-               RunLineModeList},
-    CommandRow{CliCommand::Convert, "convert", Reach::NoPrinter, {}, "", nullptr, RunConvert},
+    CommandRow{Ports, "ports", Printer::None, nullptr, RunPorts},
+    CommandRow{Identify, "identify", Printer::IdentifiedWhenNative, nullptr, RunIdentify},
+    CommandRow{Get, "get", Printer::NativeIdentified, nullptr, RunGet},
+    CommandRow{Set, "set", Printer::ByRunner, nullptr, RunSet},
+    CommandRow{Deploy, "deploy", Printer::ByRunner, nullptr, RunDeploy},
+    CommandRow{PrintStatus, "print-status", Printer::IdentifiedWhenNative, nullptr, RunPrintStatus},
+    CommandRow{SelfTest, "self-test", Printer::Native, nullptr, RunSelfTest},
+    CommandRow{AlignmentPattern, "alignment pattern", Printer::Native, nullptr, RunAlignmentPrint},
+    CommandRow{AlignmentVerify, "alignment verify", Printer::Native, nullptr, RunAlignmentPrint},
+    CommandRow{AlignmentStore, "alignment store", Printer::Native, nullptr, RunAlignmentStore},
+    CommandRow{LineModeSet, "linemode set", Printer::Connected, LineModeChoicesProblem,
+               RunLineModeSet},
+    CommandRow{LineModeSpeed, "linemode speed", Printer::Connected, nullptr, RunLineModeSpeed},
+    CommandRow{LineModeList, "linemode list", Printer::None, nullptr, RunLineModeList},
+    CommandRow{Convert, "convert", Printer::None, nullptr, RunConvert},
 };
+
+service::PrinterNeeds NeedsOf(Printer printer) {
+    return {.nativeEmulation = printer == Printer::Native || printer == Printer::NativeIdentified,
+            .identity =
+                printer == Printer::IdentifiedWhenNative || printer == Printer::NativeIdentified};
+}
 
 const CommandRow* RowOf(CliCommand command) {
     for (const auto& row : kCommands) {
@@ -82,7 +69,7 @@ CommandResult Dispatch(const CliOptions& options, TerminalReporter& reporter,
     if (row == nullptr) {
         return Refused(reporter, "name a command; corvane-cli --help lists them");
     }
-    if (row->reach != Reach::NoPrinter && options.emulation != sim::Emulation::Native &&
+    if (row->printer != Printer::None && options.emulation != sim::Emulation::Native &&
         !options.model) {
         return Refused(reporter,
                        "--emulation other needs --model: a printer in the \"Other\" "
@@ -96,15 +83,17 @@ CommandResult Dispatch(const CliOptions& options, TerminalReporter& reporter,
     }
     CommandCall call{options, reporter, progress};
     std::unique_ptr<service::PrinterSession> printer;
-    if (row->reach == Reach::StartedPrinter) {
+    if (row->printer != Printer::None && row->printer != Printer::ByRunner) {
         CommandResult failure;
         printer = OpenPrinter(call, failure);
         if (!printer) {
             return failure;
         }
-        service::StartOutcome started = printer->Start(ChoiceOf(options), row->needs);
+        service::StartOutcome started = printer->Start(ChoiceOf(options), NeedsOf(row->printer));
         if (started.step == service::StartStep::NotNative) {
-            return Refused(reporter, std::string(row->nativeFor) +
+            // "get", "self-test" or "alignment".
+            std::string_view what = row->name.substr(0, row->name.find(' '));
+            return Refused(reporter, std::string(what) +
                                          " needs a printer in its own emulation; for the "
                                          "\"Other\" emulation use print-status and linemode");
         }
@@ -171,7 +160,7 @@ int RunCommand(const CliOptions& options, std::ostream& out, std::ostream& err) 
     }
     const CommandRow* row = RowOf(options.command);
     nlohmann::ordered_json output;
-    output["command"] = row != nullptr ? row->name : "";
+    output["command"] = row != nullptr ? std::string(row->name) : "";
     output["exitStatus"] = result.exitStatus;
     output.update(result.json);
     output["messages"] = MessagesJson(reporter.Messages());

@@ -59,6 +59,7 @@ std::string LineModeChoicesProblem(const startup::CliOptions& options) {
 
 CommandResult RunLineModeSet(CommandCall& call) {
     CommandResult result;
+    // They read: the row's check refused them before any port opened otherwise.
     std::vector<operations::LineModeChoice> choices;
     std::string unread;
     ChoicesOf(call.options, choices, unread);

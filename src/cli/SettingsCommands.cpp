@@ -2,6 +2,7 @@
 // two kinds of file.
 #include <cstdio>
 #include <iomanip>
+#include <optional>
 #include <sstream>
 
 #include "cli/CommandRunners.h"
@@ -99,25 +100,27 @@ json SetReportJson(const SetReport& report) {
     return entry;
 }
 
-bool LoadSetFile(CommandCall& call, service::SettingsFile& file, CommandResult& refusal) {
+// The settings file the options name, checked against --model; empty after the refusal.
+std::optional<service::SettingsFile> LoadSetFile(CommandCall& call, CommandResult& refusal) {
     const startup::CliOptions& options = call.options;
     std::string error;
     if (options.settingsFile.empty()) {
         refusal = Refused(call.reporter, "give the settings FILE");
-        return false;
+        return std::nullopt;
     }
+    service::SettingsFile file;
     if (!service::LoadSettingsFile(options.settingsFile, file, error)) {
         refusal = Refused(call.reporter, error);
-        return false;
+        return std::nullopt;
     }
     auto family = FamilyOf(options.model);
     if (family && file.family && *family != *file.family) {
         refusal = Refused(call.reporter, options.settingsFile + " holds settings for the " +
                                              std::string(service::FamilyName(*file.family)) +
                                              ", not for the --model given");
-        return false;
+        return std::nullopt;
     }
-    return true;
+    return file;
 }
 
 service::SetRequest SetRequestOf(const startup::CliOptions& options, service::SettingsFile file) {
@@ -181,19 +184,19 @@ std::string ProgressLine(const service::DeployRun& run, int done, int total) {
 CommandResult RunSet(CommandCall& call) {
     CommandResult result;
     const startup::CliOptions& options = call.options;
-    service::SettingsFile file;
-    if (!LoadSetFile(call, file, result)) {
+    auto file = LoadSetFile(call, result);
+    if (!file) {
         return result;
     }
     if (options.dryRun && options.ports.empty() && !options.simulate) {
         // Without a printer the frames are all a dry run can show; nothing is opened.
-        auto family = file.family ? file.family : FamilyOf(options.model);
+        auto family = file->family ? file->family : FamilyOf(options.model);
         if (!family) {
             return Refused(call.reporter,
                            "a status file names no family: give --model, or --port to "
                            "ask the printer");
         }
-        service::SettingsDocument wanted = file.For(*family);
+        service::SettingsDocument wanted = file->For(*family);
         auto write = operations::StatusToWrite(
             *family, wanted.values,
             operations::CodePageSelection(*family, wanted.values.switchPage1));
@@ -208,7 +211,7 @@ CommandResult RunSet(CommandCall& call) {
         return result;
     }
     SetReport report =
-        service::SetPrinter(*printer, SetRequestOf(options, std::move(file)), call.reporter);
+        service::SetPrinter(*printer, SetRequestOf(options, std::move(*file)), call.reporter);
     if (!report.failure.empty() && report.exitStatus == service::kUsageError) {
         call.reporter.Message(platform::Severity::Warning, report.failure);
     }
@@ -220,14 +223,14 @@ CommandResult RunSet(CommandCall& call) {
 
 CommandResult RunDeploy(CommandCall& call) {
     CommandResult result;
-    service::SettingsFile file;
-    if (!LoadSetFile(call, file, result)) {
+    auto file = LoadSetFile(call, result);
+    if (!file) {
         return result;
     }
     service::DeployRequest request;
     request.ports = call.options.ports;
     request.platform = PlatformOf(call.options);
-    request.set = SetRequestOf(call.options, std::move(file));
+    request.set = SetRequestOf(call.options, std::move(*file));
     service::DeployOutcome outcome =
         service::Deploy(request, [&call](const service::DeployRun& run, int done, int total) {
             call.progress << ProgressLine(run, done, total) << std::endl;
@@ -272,19 +275,19 @@ CommandResult RunDeploy(CommandCall& call) {
 CommandResult RunConvert(CommandCall& call) {
     CommandResult result;
     const startup::CliOptions& options = call.options;
-    service::SettingsFile file;
-    if (!LoadSetFile(call, file, result)) {
+    auto file = LoadSetFile(call, result);
+    if (!file) {
         return result;
     }
     if (options.convertOutput.empty()) {
         return Refused(call.reporter, "give the file to write");
     }
-    auto family = file.family ? file.family : FamilyOf(options.model);
+    auto family = file->family ? file->family : FamilyOf(options.model);
     if (!family) {
         return Refused(call.reporter, "a status file names no family: give --model");
     }
     std::string error;
-    if (!service::SaveSettings(options.convertOutput, file.For(*family), error)) {
+    if (!service::SaveSettings(options.convertOutput, file->For(*family), error)) {
         return Refused(call.reporter, error);
     }
     result.json["output"] = options.convertOutput;

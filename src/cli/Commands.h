@@ -1,28 +1,14 @@
 #pragma once
 
-#include <nlohmann/json.hpp>
 #include <ostream>
-#include <string>
 
-#include "cli/TerminalReporter.h"
 #include "startup/CliOptions.h"
 
 namespace corvane::cli {
 
-// What a command came to: its exit status, its result for --json, and the text that goes to
-// standard output otherwise.
-struct CommandResult {
-    int exitStatus = 0;
-    nlohmann::ordered_json json = nlohmann::ordered_json::object();
-    std::string text;
-};
-
-// Runs the command the options name. Messages go to the reporter as they come; deploy writes a
-// line of progress per printer to progress.
-CommandResult RunCommand(const startup::CliOptions& options, TerminalReporter& reporter,
-                         std::ostream& progress);
-
-// The subcommand's name as the command line spells it ("get", "alignment store").
-std::string CommandName(startup::CliCommand command);
+// Runs the command the options name and prints what it came to: its text on out, or with --json
+// one object there. Messages go to err as they come (with --json only into the object); deploy
+// writes a line of progress per printer to out, or to err with --json. Returns the exit status.
+int RunCommand(const startup::CliOptions& options, std::ostream& out, std::ostream& err);
 
 }  // namespace corvane::cli

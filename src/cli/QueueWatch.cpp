@@ -4,6 +4,8 @@
 #include <cstdlib>
 #include <iostream>
 
+#include "service/QueueRegistry.h"
+
 namespace corvane::cli {
 
 QueueWatch& QueueWatch::Instance() {
@@ -27,22 +29,8 @@ bool QueueWatch::Start() {
     return true;
 }
 
-void QueueWatch::Add(QueueHolder& holder) {
-    std::lock_guard<std::mutex> hold(lock_);
-    holders_.insert(&holder);
-}
-
-void QueueWatch::Remove(QueueHolder& holder) {
-    std::lock_guard<std::mutex> hold(lock_);
-    holders_.erase(&holder);
-}
-
 void QueueWatch::RestoreAndExit(int exitStatus) {
-    // Sessions stay registered from here on, so that none goes away while its queues restart.
-    lock_.lock();
-    for (QueueHolder* holder : holders_) {
-        holder->RestoreQueuesNow();
-    }
+    service::QueueRegistry::Instance().RestoreAllBeforeExit();
     std::cout.flush();
     std::cerr.flush();
     std::fflush(nullptr);

@@ -27,6 +27,17 @@ std::string UnsupportedFirmwareMessage(const std::string& versionText, Interface
            "Current F/W Version : Unknown";
 }
 
+ModelNameAnswer AskModelName(link::PrinterPort& port) {
+    ModelNameAnswer answer;
+    answer.modelText =
+        protocol::QueryPrinterInfo(port, protocol::InfoRequest::Model, protocol::kNameQueryUsbSize,
+                                   protocol::kNameQuerySerialPauseMs);
+    if (protocol::IsAcceptedModel(protocol::PrinterModel::Krt620, answer.modelText)) {
+        answer.family = protocol::PrinterModel::Krt620;
+    }
+    return answer;
+}
+
 PrinterConnector::PrinterConnector(link::PrinterPort& port, platform::Reporter& reporter)
     : port_(port), reporter_(reporter), usbFinder_(port.GetPlatform(), reporter) {
     port_.SetUsbAccess(&usbFinder_);

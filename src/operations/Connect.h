@@ -73,6 +73,17 @@ inline constexpr std::string_view kConnectedMessage = "Printer is connected.";
 // there one character is enough; otherwise the version reads "Unknown".
 std::string UnsupportedFirmwareMessage(const std::string& versionText, link::InterfaceKind kind);
 
+// What a printer in its own emulation names itself, and the family to connect it as: a KRT-620
+// as one, anything else as the KRT-310 family, whose checks then say what is wrong with it.
+struct ModelNameAnswer {
+    std::string modelText;
+    protocol::PrinterModel family = protocol::PrinterModel::Krt310Family;
+};
+
+// Asks the printer on an open port for its model name, as the name check of a connect does. A
+// printer in the "Other" emulation would print the question, so it is never asked.
+ModelNameAnswer AskModelName(link::PrinterPort& port);
+
 // Connects the one printer port of the program and keeps the print queues off it. It owns the
 // USB printer search of the port and the table of print queues it stopped, and starts those
 // queues again when it goes.

@@ -5,8 +5,8 @@
 #include <nlohmann/json.hpp>
 
 #include "Programs.h"
-#include "cli/SettingsDocument.h"
 #include "operations/StatusValues.h"
+#include "service/SettingsDocument.h"
 
 namespace corvane::cli::test {
 namespace {
@@ -143,7 +143,7 @@ TEST(CorvaneCli, BadInputIsRefusedBeforeAnyByteGoesToThePrinter) {
     WriteText(dir / "broken.json", "{\"format\": \"corvane-settings\",");
     WriteText(dir / "unknown.json", R"({"format": "corvane-settings", "formatVersion": 1,
         "family": "KRT-620", "defaultCodePage": "No Change", "switch5": {}, "buzzer": "On"})");
-    json value = json::parse(SettingsJson(DocumentFromRecord(
+    json value = json::parse(service::SettingsJson(service::DocumentFromRecord(
         protocol::PrinterModel::Krt620,
         operations::RecordForModel(protocol::PrinterModel::Krt620, operations::UnsetValues()))));
     value["defaultCodePage"] = "Code Page 999";

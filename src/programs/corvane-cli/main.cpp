@@ -5,9 +5,8 @@
 #include <vector>
 
 #include "cli/Commands.h"
-#include "cli/ExitStatus.h"
 #include "cli/QueueWatch.h"
-#include "cli/TerminalReporter.h"
+#include "service/ExitStatus.h"
 #include "startup/CliOptions.h"
 
 int main(int argc, char** argv) {
@@ -18,20 +17,20 @@ int main(int argc, char** argv) {
     if (!parsed.ok) {
         std::cerr << "corvane-cli: " << parsed.error << "\n"
                   << "Run corvane-cli --help for the commands and their options.\n";
-        return cli::kUsageError;
+        return service::kUsageError;
     }
     startup::CliOptions options = parsed.options;
     if (options.help) {
         std::cout << parsed.usage;
-        return cli::kSuccess;
+        return service::kSuccess;
     }
     if (options.version) {
         std::cout << "corvane-cli " << CORVANE_VERSION << "\n";
-        return cli::kSuccess;
+        return service::kSuccess;
     }
     if (options.command == startup::CliCommand::None) {
         std::cerr << parsed.usage;
-        return cli::kUsageError;
+        return service::kUsageError;
     }
     // A simulated printer's emulation and model are known without asking it.
     if (!options.model && options.simulate && options.emulation != sim::Emulation::Native) {
@@ -42,26 +41,5 @@ int main(int argc, char** argv) {
                      "would not be started again if the program were ended by one\n";
     }
 
-    cli::TerminalReporter reporter(options.json ? nullptr : &std::cerr, options.verbose);
-    cli::CommandResult result =
-        cli::RunCommand(options, reporter, options.json ? std::cerr : std::cout);
-    if (!options.json) {
-        std::cout << result.text << std::flush;
-        return result.exitStatus;
-    }
-    nlohmann::ordered_json output;
-    output["command"] = cli::CommandName(options.command);
-    output["exitStatus"] = result.exitStatus;
-    output.update(result.json);
-    auto messages = nlohmann::ordered_json::array();
-    for (const auto& message : reporter.Messages()) {
-        messages.push_back({{"severity", cli::TerminalReporter::SeverityName(message.severity)},
-                            {"text", cli::TerminalReporter::Format(message)}});
-    }
-    output["messages"] = messages;
-    if (!reporter.Problems().empty()) {
-        output["problems"] = reporter.Problems();
-    }
-    std::cout << output.dump(2) << std::endl;
-    return result.exitStatus;
+    return cli::RunCommand(options, std::cout, std::cerr);
 }

@@ -1,9 +1,9 @@
-#include "cli/PortTarget.h"
+#include "service/PortTarget.h"
 
 #include <algorithm>
 #include <cctype>
 
-namespace corvane::cli {
+namespace corvane::service {
 
 namespace {
 
@@ -82,4 +82,4 @@ std::string FileNamePart(const PortTarget& target) {
     return part.empty() ? "port" : part;
 }
 
-}  // namespace corvane::cli
+}  // namespace corvane::service

@@ -29,7 +29,7 @@
 #include "operations/StatusFile.h"
 #include "protocol/PrinterModel.h"
 
-namespace corvane::cli {
+namespace corvane::service {
 
 inline constexpr std::string_view kFormatName = "corvane-settings";
 inline constexpr int kFormatVersion = 1;
@@ -93,4 +93,8 @@ struct SettingsFile {
 // bytes), JSON otherwise. False with a message that names the file.
 bool LoadSettingsFile(const std::string& path, SettingsFile& file, std::string& error);
 
-}  // namespace corvane::cli
+// Writes a document whole or not at all: a status file when the name ends in "sts", JSON
+// otherwise. False with a message that names the file.
+bool SaveSettings(const std::string& path, const SettingsDocument& document, std::string& error);
+
+}  // namespace corvane::service

@@ -1,24 +1,19 @@
-#include "cli/SetOperation.h"
+#include "service/SetOperation.h"
 
 #include <algorithm>
 #include <ctime>
 #include <filesystem>
-#include <map>
 
-#include "cli/ExitStatus.h"
 #include "operations/Identity.h"
 #include "operations/StatusValues.h"
-#include "platform/Trace.h"
 #include "platform/sim/SimPlatform.h"
+#include "service/ExitStatus.h"
 
-namespace corvane::cli {
+namespace corvane::service {
 
 namespace {
 
 using protocol::PrinterModel;
-
-constexpr char kUsePowerSaveKey[] = "usePowerSave";
-constexpr char kSecondsKey[] = "powerSaveSeconds";
 
 std::string Stamp() {
     std::time_t now = std::time(nullptr);
@@ -41,38 +36,7 @@ std::string FreeName(const std::string& dir, const std::string& stem, const std:
     }
 }
 
-PrinterInfo InfoOf(const Session& session, const operations::PrinterIdentity& identity) {
-    return {session.Target().given, identity.makerText, identity.modelText, identity.firmwareText,
-            identity.languageText};
-}
-
 }  // namespace
-
-std::vector<Difference> Differences(const SettingsDocument& wanted, const SettingsDocument& found,
-                                    bool powerSaveTold) {
-    std::map<std::string, std::string> foundTexts;
-    for (auto& [key, text] : SettingTexts(found)) {
-        foundTexts[key] = text;
-    }
-    std::vector<Difference> differences;
-    for (const auto& [key, text] : SettingTexts(wanted)) {
-        if (text == kNoChange ||
-            (!powerSaveTold && (key == kUsePowerSaveKey || key == kSecondsKey))) {
-            continue;
-        }
-        const std::string& other = foundTexts[key];
-        if (other != text) {
-            differences.push_back({key, text, other});
-        }
-    }
-    return differences;
-}
-
-SettingsDocument DocumentFromStatus(PrinterModel family, const operations::NativeStatus& status) {
-    operations::StatusRecord values = operations::UnsetValues();
-    operations::TakeStatus(family, status, values);
-    return {family, operations::RecordForModel(family, values), std::nullopt};
-}
 
 std::vector<std::vector<std::uint8_t>> PlannedFrames(PrinterModel family,
                                                      const operations::StatusWrite& write) {
@@ -99,73 +63,22 @@ std::vector<std::vector<std::uint8_t>> PlannedFrames(PrinterModel family,
     return frames;
 }
 
-namespace {
-
-nlohmann::ordered_json DifferencesJson(const std::vector<Difference>& differences) {
-    auto list = nlohmann::ordered_json::array();
-    for (const auto& difference : differences) {
-        list.push_back(
-            {{"key", difference.key}, {"wanted", difference.wanted}, {"found", difference.found}});
-    }
-    return list;
-}
-
-}  // namespace
-
-nlohmann::ordered_json SetReportJson(const SetReport& report) {
-    nlohmann::ordered_json entry;
-    if (report.printer) {
-        const PrinterInfo& info = *report.printer;
-        entry["printer"] = {{"port", info.port},
-                            {"maker", info.maker},
-                            {"model", info.model},
-                            {"firmware", info.firmware},
-                            {"language", info.language}};
-    }
-    if (!report.backupPath.empty()) {
-        entry["backup"] = report.backupPath;
-    }
-    if (report.changes) {
-        entry["changes"] = DifferencesJson(*report.changes);
-    }
-    if (!report.frames.empty()) {
-        auto frames = nlohmann::ordered_json::array();
-        for (const auto& frame : report.frames) {
-            frames.push_back(platform::TraceSink::Hex(frame));
-        }
-        entry["frames"] = frames;
-    }
-    entry["written"] = report.written;
-    entry["verified"] = report.verified;
-    if (!report.mismatches.empty()) {
-        entry["mismatches"] = DifferencesJson(report.mismatches);
-    }
-    if (!report.failure.empty()) {
-        entry["error"] = report.failure;
-    }
-    return entry;
-}
-
-int ConnectFailureStatus(const operations::ConnectResult& result) {
-    return result.outcome == operations::ConnectOutcome::OpenFailed ? kPortUnavailable
-                                                                    : kPrinterError;
-}
-
-SetReport SetPrinter(Session& session, const SetRequest& request, platform::Reporter& reporter) {
+SetReport SetPrinter(PrinterSession& session, const SetRequest& request,
+                     platform::Reporter& reporter) {
     SetReport report;
     auto fail = [&](int status, std::string why) {
         report.exitStatus = status;
         report.failure = std::move(why);
         return report;
     };
-    operations::ConnectResult connected = session.Connect(request.choice);
-    if (!connected.Connected()) {
-        return fail(ConnectFailureStatus(connected), "not connected");
-    }
-    if (session.Emulation() != protocol::Emulation::Native) {
+    StartOutcome started = session.Start(request.choice, {.nativeEmulation = true});
+    if (started.step == StartStep::NotNative) {
         return fail(kUsageError,
                     "a printer in the \"Other\" emulation has no memory switch manager; use "
                     "linemode");
+    }
+    if (!started.Started()) {
+        return fail(started.exitStatus, started.failure);
     }
     const PrinterModel family = session.Family();
     if (request.file.family && *request.file.family != family) {
@@ -178,16 +91,11 @@ SetReport SetPrinter(Session& session, const SetRequest& request, platform::Repo
     link::PrinterPort& port = session.Port();
     operations::NoProgress progress;
 
-    operations::PrinterIdentity identity =
-        operations::ReadPrinterIdentity(port, family, progress, reporter);
-    if (identity.outcome == operations::IdentityOutcome::OtherModel) {
-        reporter.Message(platform::Severity::Warning,
-                         std::string(operations::kOtherCompanyProductMessage));
-    }
-    if (!identity.Accepted()) {
+    if (!session.Identify()) {
         return fail(kPrinterError, "the printer was not accepted");
     }
-    report.printer = InfoOf(session, identity);
+    const operations::PrinterIdentity& identity = session.Identity();
+    report.printer = session.Info();
 
     if (request.backup || request.dryRun) {
         operations::ReadResult before = operations::ReadNativeStatus(port, family, progress);
@@ -203,13 +111,8 @@ SetReport SetPrinter(Session& session, const SetRequest& request, platform::Repo
             std::string path =
                 FreeName(request.backupDir,
                          "backup-" + FileNamePart(session.Target()) + "-" + Stamp(), ".json");
-            std::string json = SettingsJson(current);
             std::string error;
-            if (!operations::WriteFileAtomically(
-                    path,
-                    std::span<const std::uint8_t>(
-                        reinterpret_cast<const std::uint8_t*>(json.data()), json.size()),
-                    error)) {
+            if (!SaveSettings(path, current, error)) {
                 return fail(kUsageError, "no backup, so nothing written: " + error);
             }
             report.backupPath = path;
@@ -266,4 +169,4 @@ SetReport SetPrinter(Session& session, const SetRequest& request, platform::Repo
     return report;
 }
 
-}  // namespace corvane::cli
+}  // namespace corvane::service

@@ -1,4 +1,4 @@
-#include "cli/SettingsDocument.h"
+#include "service/SettingsDocument.h"
 
 #include <algorithm>
 #include <array>
@@ -16,7 +16,7 @@
 #include "operations/StatusValues.h"
 #include "operations/SwitchPages.h"
 
-namespace corvane::cli {
+namespace corvane::service {
 
 namespace {
 
@@ -513,4 +513,16 @@ bool LoadSettingsFile(const std::string& path, SettingsFile& file, std::string& 
     return true;
 }
 
-}  // namespace corvane::cli
+bool SaveSettings(const std::string& path, const SettingsDocument& document, std::string& error) {
+    if (operations::IsStatusFileName(path)) {
+        return operations::WriteStatusFile(path, document.values, error);
+    }
+    std::string content = SettingsJson(document);
+    return operations::WriteFileAtomically(
+        path,
+        std::span<const std::uint8_t>(reinterpret_cast<const std::uint8_t*>(content.data()),
+                                      content.size()),
+        error);
+}
+
+}  // namespace corvane::service

@@ -7,10 +7,10 @@
 #include <functional>
 #include <nlohmann/json.hpp>
 
-#include "cli/SettingsDocument.h"
 #include "operations/StatusValues.h"
+#include "service/SettingsDocument.h"
 
-namespace corvane::cli {
+namespace corvane::service {
 namespace {
 
 using nlohmann::json;
@@ -227,4 +227,4 @@ TEST(SettingsFiles, StatusFilesOfTheWrongSizeOrWithValuesNoListOffersAreRefused)
 }
 
 }  // namespace
-}  // namespace corvane::cli
+}  // namespace corvane::service

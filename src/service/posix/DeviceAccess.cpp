@@ -12,10 +12,10 @@
 #include <iomanip>
 #include <sstream>
 
-#include "cli/DeviceAccess.h"
 #include "platform/posix/PosixPlatform.h"
+#include "service/DeviceAccess.h"
 
-namespace corvane::cli {
+namespace corvane::service {
 
 namespace {
 
@@ -121,7 +121,7 @@ std::string Mode(mode_t mode) {
 
 }  // namespace
 
-DeviceState LookAt(const std::string& device, const startup::CliOptions& options) {
+DeviceState LookAt(const std::string& device, const DeviceRoots& roots) {
     DeviceState state;
     struct stat info {};
     if (device.empty() || ::stat(device.c_str(), &info) != 0) {
@@ -129,7 +129,7 @@ DeviceState LookAt(const std::string& device, const startup::CliOptions& options
         return state;
     }
     state.exists = true;
-    if (IsConsole(options.sysfsRoot, device)) {
+    if (IsConsole(roots.sysfs, device)) {
         state.problems.push_back(
             {"it is the system console", "leave it alone; name another device with --port"});
     }
@@ -158,9 +158,9 @@ DeviceState LookAt(const std::string& device, const startup::CliOptions& options
     return state;
 }
 
-std::unique_ptr<platform::Platform> MakeListingPlatform(const startup::CliOptions& options) {
+std::unique_ptr<platform::Platform> MakeListingPlatform(const DeviceRoots& roots) {
     return std::make_unique<platform::posix::PosixPlatform>(
-        platform::posix::PosixOptions{options.sysfsRoot, options.devRoot});
+        platform::posix::PosixOptions{roots.sysfs, roots.dev});
 }
 
 bool MayStopQueues() {
@@ -174,4 +174,4 @@ std::string UsbQueueRemedy(const std::string& queueName) {
     return "point " + queueName + " elsewhere or remove it: lpadmin -x " + queueName;
 }
 
-}  // namespace corvane::cli
+}  // namespace corvane::service

@@ -1,8 +1,9 @@
 #pragma once
 
-namespace corvane::cli {
+namespace corvane::service {
 
-// What corvane-cli's exit status says; scripts rely on these numbers.
+// What an operation on a printer came to, as corvane-cli's exit status tells it; scripts rely on
+// these numbers.
 enum ExitStatus : int {
     kSuccess = 0,
     kPrinterError = 1,     // the printer refused, did not answer, or a write or read failed
@@ -11,4 +12,4 @@ enum ExitStatus : int {
     kPortUnavailable = 4,  // the port could not be opened
 };
 
-}  // namespace corvane::cli
+}  // namespace corvane::service

@@ -1,11 +1,11 @@
-#include "cli/PrinterPlatforms.h"
+#include "service/PrinterPlatforms.h"
 
 #include <fstream>
 #include <streambuf>
 
 #include "platform/TracingPlatform.h"
 
-namespace corvane::cli {
+namespace corvane::service {
 
 // One trace file that the printers' threads write whole lines into.
 class SharedTraceFile {
@@ -71,20 +71,20 @@ private:
 PrinterPlatform::~PrinterPlatform() = default;
 PrinterPlatforms::~PrinterPlatforms() = default;
 
-std::unique_ptr<PrinterPlatforms> PrinterPlatforms::Make(const startup::CliOptions& options,
+std::unique_ptr<PrinterPlatforms> PrinterPlatforms::Make(const PlatformRequest& request,
                                                          std::string& error) {
     std::unique_ptr<PrinterPlatforms> made(new PrinterPlatforms());
-    made->programOptions_.simulate = options.simulate;
-    made->programOptions_.emulation = options.emulation;
-    if (!options.traceFile.empty()) {
-        auto file = std::make_unique<std::ofstream>(options.traceFile, std::ios::trunc);
+    made->programOptions_.simulate = request.simulate;
+    made->programOptions_.emulation = request.emulation;
+    if (!request.traceFile.empty()) {
+        auto file = std::make_unique<std::ofstream>(request.traceFile, std::ios::trunc);
         if (!*file) {
-            error = "cannot write the trace file " + options.traceFile;
+            error = "cannot write the trace file " + request.traceFile;
             return nullptr;
         }
         made->trace_ = std::make_shared<SharedTraceFile>(std::move(file));
     }
-    if (!options.simulate) {
+    if (!request.simulate) {
         made->machine_ = startup::ProgramPlatform::Make(made->programOptions_, error);
         if (!made->machine_) {
             return nullptr;
@@ -112,4 +112,4 @@ std::unique_ptr<PrinterPlatform> PrinterPlatforms::Next() {
     return made;
 }
 
-}  // namespace corvane::cli
+}  // namespace corvane::service

@@ -5,7 +5,7 @@
 
 #include "link/PortMap.h"
 
-namespace corvane::cli {
+namespace corvane::service {
 
 // A printer's place as the user names it: a port name of the window ("COM3", "\\.\COM12",
 // "LPT1:", "USB"), a device path, or NAME=DEVICE. A device path is opened as the port name of
@@ -25,4 +25,4 @@ bool ParsePortTarget(const std::string& text, PortTarget& target, std::string& e
 // The target as a part of a file name: "COM3", "dev-ttyUSB0".
 std::string FileNamePart(const PortTarget& target);
 
-}  // namespace corvane::cli
+}  // namespace corvane::service

@@ -1,12 +1,12 @@
 // The ports listing on Windows: the system's DOS device names say which ports exist; who holds a
 // port cannot be seen without opening it, which the listing never does.
-#include "cli/DeviceAccess.h"
+#include "service/DeviceAccess.h"
 
 #include "platform/MachinePlatform.h"
 #include "platform/win32/WideText.h"
 #include "platform/win32/WinApi.h"
 
-namespace corvane::cli {
+namespace corvane::service {
 
 namespace {
 
@@ -23,11 +23,11 @@ std::wstring DosDeviceName(std::string device) {
 
 }  // namespace
 
-std::unique_ptr<platform::Platform> MakeListingPlatform(const startup::CliOptions&) {
+std::unique_ptr<platform::Platform> MakeListingPlatform(const DeviceRoots&) {
     return platform::MakeMachinePlatform();
 }
 
-DeviceState LookAt(const std::string& device, const startup::CliOptions&) {
+DeviceState LookAt(const std::string& device, const DeviceRoots&) {
     DeviceState state;
     // A USB printer's interface path comes from the system's own list of present devices.
     bool listed = device.rfind("\\\\?\\", 0) == 0;
@@ -67,4 +67,4 @@ std::string UsbQueueRemedy(const std::string& queueName) {
     return "point " + queueName + " at another port or remove it in the printer settings";
 }
 
-}  // namespace corvane::cli
+}  // namespace corvane::service

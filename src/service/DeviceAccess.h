@@ -5,12 +5,17 @@
 #include <vector>
 
 #include "platform/Platform.h"
-#include "startup/CliOptions.h"
 
-namespace corvane::cli {
+namespace corvane::service {
 
 // What the ports listing says of a device and of the print queues, in the terms of the system it
-// runs on: each system has its own file of these (cli/posix, cli/win32).
+// runs on: each system has its own file of these (service/posix, service/win32).
+
+// Where the system describes and keeps its devices; tests point these elsewhere.
+struct DeviceRoots {
+    std::string sysfs = "/sys";
+    std::string dev = "/dev";
+};
 
 struct Problem {
     std::string why;
@@ -24,11 +29,11 @@ struct DeviceState {
 };
 
 // The machine's platform as the listing looks at it.
-std::unique_ptr<platform::Platform> MakeListingPlatform(const startup::CliOptions& options);
+std::unique_ptr<platform::Platform> MakeListingPlatform(const DeviceRoots& roots);
 
 // Whether the device is there and this user could open it, and if not, why and what to do.
 // Nothing is opened: the device is only looked at.
-DeviceState LookAt(const std::string& device, const startup::CliOptions& options);
+DeviceState LookAt(const std::string& device, const DeviceRoots& roots);
 
 // Whether this user may stop print queues, and what to do when not.
 bool MayStopQueues();
@@ -37,4 +42,4 @@ extern const char kQueueStopRefused[];
 // What to do about a print queue that keeps USB printers from being reached.
 std::string UsbQueueRemedy(const std::string& queueName);
 
-}  // namespace corvane::cli
+}  // namespace corvane::service

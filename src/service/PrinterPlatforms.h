@@ -2,13 +2,22 @@
 
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 
 #include "platform/Platform.h"
-#include "startup/CliOptions.h"
+#include "sim/Model.h"
 #include "startup/ProgramPlatform.h"
 
-namespace corvane::cli {
+namespace corvane::service {
+
+// What the printers run on: the machine's ports, or a simulated printer behind every port.
+struct PlatformRequest {
+    std::optional<sim::Model> simulate;
+    // The simulated printer's emulation.
+    sim::Emulation emulation = sim::Emulation::Native;
+    std::string traceFile;  // empty: no trace
+};
 
 class SharedTraceFile;
 
@@ -31,12 +40,12 @@ private:
 
 // Makes a platform for every printer the command works on. On the machine's ports they share one
 // platform, whose operations may run on several threads at once; simulated printers are not
-// thread-safe, so each printer gets a simulated platform and printer of its own. With --trace,
-// every printer's exchanges go into the one file, each line whole.
+// thread-safe, so each printer gets a simulated platform and printer of its own. With a trace
+// file, every printer's exchanges go into the one file, each line whole.
 class PrinterPlatforms {
 public:
     // Null with a message for the user when the trace file cannot be written.
-    static std::unique_ptr<PrinterPlatforms> Make(const startup::CliOptions& options,
+    static std::unique_ptr<PrinterPlatforms> Make(const PlatformRequest& request,
                                                   std::string& error);
     ~PrinterPlatforms();
 
@@ -51,4 +60,4 @@ private:
     std::shared_ptr<SharedTraceFile> trace_;
 };
 
-}  // namespace corvane::cli
+}  // namespace corvane::service

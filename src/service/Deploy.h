@@ -1,0 +1,46 @@
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "service/PortTarget.h"
+#include "service/PrinterPlatforms.h"
+#include "service/RecordingReporter.h"
+#include "service/SetOperation.h"
+
+namespace corvane::service {
+
+struct DeployRequest {
+    // The printers as the user names them (see ParsePortTarget), each once.
+    std::vector<std::string> ports;
+    PlatformRequest platform;
+    SetRequest set;
+};
+
+// How Set Status went on one printer.
+struct DeployRun {
+    PortTarget target;
+    SetReport report;
+    std::vector<RecordingReporter::Entry> messages;
+    // The message that says why it failed, with the device's own reason where one was given.
+    std::string why;
+    double seconds = 0;
+};
+
+struct DeployOutcome {
+    // Success only when every printer succeeded, otherwise that of the first printer that
+    // failed, in the order the ports were given; a usage error when the request was refused.
+    int exitStatus = kSuccess;
+    std::string refusal;          // why the request was refused, before any printer
+    std::vector<DeployRun> runs;  // in the order the ports were given
+};
+
+// Told of each printer as it ends, one at a time, with how many have ended of how many.
+using DeployProgress = std::function<void(const DeployRun& run, int done, int total)>;
+
+// Set on every port at once: each printer on a thread of its own with its own platform, port and
+// connector.
+DeployOutcome Deploy(const DeployRequest& request, const DeployProgress& progress);
+
+}  // namespace corvane::service

@@ -1,0 +1,44 @@
+#include "service/Differences.h"
+
+#include <map>
+
+#include "operations/StatusValues.h"
+
+namespace corvane::service {
+
+namespace {
+
+using protocol::PrinterModel;
+
+constexpr char kUsePowerSaveKey[] = "usePowerSave";
+constexpr char kSecondsKey[] = "powerSaveSeconds";
+
+}  // namespace
+
+std::vector<Difference> Differences(const SettingsDocument& wanted, const SettingsDocument& found,
+                                    bool powerSaveTold) {
+    std::map<std::string, std::string> foundTexts;
+    for (auto& [key, text] : SettingTexts(found)) {
+        foundTexts[key] = text;
+    }
+    std::vector<Difference> differences;
+    for (const auto& [key, text] : SettingTexts(wanted)) {
+        if (text == kNoChange ||
+            (!powerSaveTold && (key == kUsePowerSaveKey || key == kSecondsKey))) {
+            continue;
+        }
+        const std::string& other = foundTexts[key];
+        if (other != text) {
+            differences.push_back({key, text, other});
+        }
+    }
+    return differences;
+}
+
+SettingsDocument DocumentFromStatus(PrinterModel family, const operations::NativeStatus& status) {
+    operations::StatusRecord values = operations::UnsetValues();
+    operations::TakeStatus(family, status, values);
+    return {family, operations::RecordForModel(family, values), std::nullopt};
+}
+
+}  // namespace corvane::service

@@ -1,0 +1,34 @@
+#include "service/RecordingReporter.h"
+
+namespace corvane::service {
+
+void RecordingReporter::Message(platform::Severity severity, const std::string& text,
+                                const std::string& caption) {
+    messages_.push_back({severity, text, caption});
+}
+
+void RecordingReporter::Diagnostic(const std::string& line, platform::DiagnosticKind kind) {
+    if (kind == platform::DiagnosticKind::Problem) {
+        problems_.push_back(line);
+    }
+}
+
+std::string RecordingReporter::LastWarning() const {
+    for (auto it = messages_.rbegin(); it != messages_.rend(); ++it) {
+        if (it->severity != platform::Severity::Information) {
+            return Format(*it);
+        }
+    }
+    return {};
+}
+
+std::string RecordingReporter::Format(const Entry& entry) {
+    std::string text = entry.caption.empty() ? entry.text : entry.caption + ": " + entry.text;
+    // The window's messages break their lines the Windows way.
+    for (std::size_t at = text.find("\r\n"); at != std::string::npos; at = text.find("\r\n", at)) {
+        text.erase(at, 1);
+    }
+    return text;
+}
+
+}  // namespace corvane::service

@@ -84,7 +84,7 @@ std::string DescribeFailure(const PortFailure& failure) {
         case PortProblem::DeviceError: {
             std::string text = head + platform::ToString(failure.error.kind);
             if (failure.error.nativeCode != 0) {
-                text += " (code " + std::to_string(failure.error.nativeCode) + ")";
+                text += " (" + platform::DescribeNativeCode(failure.error) + ")";
             }
             if (failure.error.kind == platform::ErrorKind::AccessDenied) {
                 text += AccessHint(failure.portName);

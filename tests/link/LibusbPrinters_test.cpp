@@ -200,7 +200,7 @@ TEST_F(LibusbPrintersTest, PrinterHeldByAnotherProgramIsReportedBusy) {
     EXPECT_EQ(port.LastFailure().problem, PortProblem::DeviceError);
     EXPECT_EQ(DescribeFailure(port.LastFailure()),
               "cannot open USB (" + printer.UsbfsPath() +
-                  "): device in use by another program (code 16)");
+                  "): device in use by another program (errno 16)");
     EXPECT_EQ(reporter.NotesText(), "FAILED to open " + printer.UsbfsPath() + "\n");
     EXPECT_EQ(printer.Log().claims, 0);
 }

@@ -35,7 +35,7 @@ IoResult Transfer(HANDLE device, bool write, void* buffer, std::size_t size,
         if (WaitForSingleObject(done.Get(), timeoutMs) != WAIT_OBJECT_0) {
             // The printer took or gave nothing more in time; what moved before still counts.
             CancelIoEx(device, &request);
-            result.error = {ErrorKind::TimedOut, ERROR_TIMEOUT};
+            result.error = {ErrorKind::TimedOut, ERROR_TIMEOUT, NativeSource::Win32};
         }
     }
     DWORD moved = 0;
@@ -44,7 +44,7 @@ IoResult Transfer(HANDLE device, bool write, void* buffer, std::size_t size,
         if (result.error.Ok() && code != ERROR_OPERATION_ABORTED) {
             result.error = ErrorFromWin32(code);
         } else if (result.error.Ok()) {
-            result.error = {ErrorKind::TimedOut, ERROR_TIMEOUT};
+            result.error = {ErrorKind::TimedOut, ERROR_TIMEOUT, NativeSource::Win32};
         }
     }
     result.count = moved;

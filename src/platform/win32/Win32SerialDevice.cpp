@@ -17,7 +17,8 @@ Error Validate(const SerialConfig& config) {
     if (config.stopBits == kStopBitsOneAndHalf && config.dataBits != 5) {
         valid = false;
     }
-    return valid ? Error::None() : Error{ErrorKind::InvalidArgument, ERROR_INVALID_PARAMETER};
+    return valid ? Error::None()
+                 : Error{ErrorKind::InvalidArgument, ERROR_INVALID_PARAMETER, NativeSource::Win32};
 }
 
 // Takes the settings the link asks for into the driver's record; every flag not named here
@@ -153,7 +154,7 @@ IoResult Win32SerialDevice::Write(std::span<const std::uint8_t> data) {
         result.error = LastError();
     } else if (written < data.size()) {
         // The driver ended the request at its write time-out: the printer held DSR low.
-        result.error = {ErrorKind::TimedOut, ERROR_TIMEOUT};
+        result.error = {ErrorKind::TimedOut, ERROR_TIMEOUT, NativeSource::Win32};
     }
     result.count = written;
     return result;
@@ -165,7 +166,7 @@ IoResult Win32SerialDevice::Read(std::span<std::uint8_t> buffer) {
     if (!ReadFile(handle_.Get(), buffer.data(), Length(buffer.size()), &read, nullptr)) {
         result.error = LastError();
     } else if (read < buffer.size()) {
-        result.error = {ErrorKind::TimedOut, ERROR_TIMEOUT};
+        result.error = {ErrorKind::TimedOut, ERROR_TIMEOUT, NativeSource::Win32};
     }
     result.count = read;
     return result;

@@ -5,6 +5,7 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <utility>
 
 #include "link/PortMap.h"
 #include "platform/Platform.h"

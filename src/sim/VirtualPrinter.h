@@ -8,6 +8,11 @@
 // answers with the printer's reply layouts and logs what it would print. Faults can be put on
 // it to try the program's handling of silent, broken, noisy, slow or unplugged printers.
 //
+// Each command set has a class of its own (NativeCommandSet, IdentificationCommandSet,
+// LineModeCommandSet, SelfTestCommandSet) that carries out its commands on a CommandContext;
+// VirtualPrinter decodes the frames, hands each to its set, takes the basic printing commands
+// itself and puts the reply faults on what the sets answer.
+//
 // The core, Feed(), knows nothing of time or devices, so that corvane-sim can serve it on a
 // pseudo-terminal in real time. As a SimPeer it also sits behind a device of the simulated
 // platform, where it times its replies on the virtual clock.

@@ -186,7 +186,7 @@ void ConnectionDialog::OnModelRadio(PrinterModel model) {
         host.EnableControl(ids::kConnect, true);
         host.EnableControl(ids::kEmulationNative, true);
         host.EnableControl(ids::kEmulationOther, true);
-        EnableLineControls(port_.kind);
+        EnableLineControls(port_.Kind());
     }
     EnableToolButtons(false);
     host.EnableControl(ids::kDisconnect, false);
@@ -280,7 +280,7 @@ void ConnectionDialog::OnDisconnect() {
                    ids::kEmulationOther}) {
         host.EnableControl(id, true);
     }
-    EnableLineControls(port_.kind);
+    EnableLineControls(port_.Kind());
 }
 
 void ConnectionDialog::OnRunManager() {

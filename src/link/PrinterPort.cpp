@@ -84,7 +84,7 @@ std::string DescribeFailure(const PortFailure& failure) {
         case PortProblem::DeviceError: {
             std::string text = head + platform::ToString(failure.error.kind);
             if (failure.error.nativeCode != 0) {
-                text += " (code " + std::to_string(failure.error.nativeCode) + ")";
+                text += " (" + platform::DescribeNativeCode(failure.error) + ")";
             }
             if (failure.error.kind == platform::ErrorKind::AccessDenied) {
                 text += AccessHint(failure.portName);
@@ -119,22 +119,22 @@ std::string PrinterPort::DevicePath(const std::string& name) {
 
 bool PrinterPort::Fail(PortOperation operation, PortProblem problem, platform::Error error,
                        std::string device, std::string detail) {
-    failure_ = {problem, operation, error, portName, std::move(device), std::move(detail)};
+    failure_ = {problem, operation, error, portName_, std::move(device), std::move(detail)};
     return false;
 }
 
 bool PrinterPort::Open() {
     failure_ = {};
-    if (StartsWith(portName, "COM") || StartsWith(portName, "\\\\.\\COM")) {
-        kind = InterfaceKind::Serial;
+    if (StartsWith(portName_, "COM") || StartsWith(portName_, "\\\\.\\COM")) {
+        kind_ = InterfaceKind::Serial;
         return OpenSerial();
     }
-    if (StartsWith(portName, "LPT")) {
-        kind = InterfaceKind::Parallel;
+    if (StartsWith(portName_, "LPT")) {
+        kind_ = InterfaceKind::Parallel;
         return OpenParallel();
     }
-    if (portName == "USB") {
-        kind = InterfaceKind::Usb;
+    if (portName_ == "USB") {
+        kind_ = InterfaceKind::Usb;
         return OpenUsb();
     }
     return Fail(PortOperation::Open, PortProblem::UnknownPortName);
@@ -142,7 +142,7 @@ bool PrinterPort::Open() {
 
 bool PrinterPort::OpenSerial() {
     Close();
-    const std::string path = DevicePath(portName);
+    const std::string path = DevicePath(portName_);
     auto refused = [&](platform::Error error) {
         return Fail(PortOperation::Open, PortProblem::DeviceError, error, path);
     };
@@ -160,11 +160,11 @@ bool PrinterPort::OpenSerial() {
     if (error = device->GetConfig(config); !error.Ok()) {
         return refused(error);
     }
-    config.baudRate = baudRate;
-    config.dataBits = dataBits;
-    config.parity = parity;
-    config.stopBits = stopBits;
-    config.parityCheck = parity != platform::kParityNone;
+    config.baudRate = line_.baudRate;
+    config.dataBits = line_.dataBits;
+    config.parity = line_.parity;
+    config.stopBits = line_.stopBits;
+    config.parityCheck = line_.parity != platform::kParityNone;
     // The printer drops DSR while its buffer is full, so output must wait for it.
     config.dsrOutputFlow = true;
     config.dtrOn = true;
@@ -186,13 +186,13 @@ bool PrinterPort::OpenSerial() {
     }
     device->Purge();
     serial_ = device.get();
-    handle = std::move(device);
+    handle_ = std::move(device);
     return true;
 }
 
 bool PrinterPort::OpenParallel() {
     Close();
-    const std::string path = DevicePath(portName);
+    const std::string path = DevicePath(portName_);
     platform::Error error{platform::ErrorKind::NotFound, 0};
     std::unique_ptr<platform::ParallelDevice> device;
     if (!path.empty()) {
@@ -211,7 +211,7 @@ bool PrinterPort::OpenParallel() {
                     DescribeParallelStatus(status));
     }
     device->Purge();  // A parallel port may refuse to purge; that is harmless.
-    handle = std::move(device);
+    handle_ = std::move(device);
     return true;
 }
 
@@ -223,8 +223,8 @@ bool PrinterPort::OpenUsb() {
         return Fail(PortOperation::Open, PortProblem::UsbQueueConflict);
     }
     Close();
-    handle = usb_->OpenUsbPrinter();
-    if (handle == nullptr) {
+    handle_ = usb_->OpenUsbPrinter();
+    if (handle_ == nullptr) {
         platform::Error error = usb_->OpenError();
         return Fail(PortOperation::Open,
                     error.kind == platform::ErrorKind::NotFound ? PortProblem::NoUsbPrinter
@@ -239,67 +239,68 @@ bool PrinterPort::UsbSupported() {
 }
 
 void PrinterPort::Close() {
-    if (!handle) {
+    if (!handle_) {
         return;
     }
-    if (kind == InterfaceKind::Serial && serial_ != nullptr) {
+    if (kind_ == InterfaceKind::Serial && serial_ != nullptr) {
         serial_->ClearEventMask();
         serial_->Purge();
-    } else if (kind == InterfaceKind::Parallel) {
-        handle->Purge();
+    } else if (kind_ == InterfaceKind::Parallel) {
+        handle_->Purge();
     }
     serial_ = nullptr;
-    handle.reset();
+    handle_.reset();
 }
 
-bool PrinterPort::Write(const std::uint8_t* data, std::uint32_t length) {
-    if (!handle) {
+bool PrinterPort::Write(std::span<const std::uint8_t> bytes) {
+    if (!handle_) {
         return false;
     }
-    platform::IoResult first = handle->Write({data, length});
-    if (first.count == length) {
+    platform::IoResult first = handle_->Write(bytes);
+    if (first.count == bytes.size()) {
         return true;
     }
     Sleep(kRetryPauseMs);
-    std::size_t remaining = length - first.count;
-    platform::IoResult second = handle->Write({data + first.count, remaining});
-    if (second.count == remaining) {
+    std::span<const std::uint8_t> remaining = bytes.subspan(first.count);
+    platform::IoResult second = handle_->Write(remaining);
+    if (second.count == remaining.size()) {
         return true;
     }
     platform::Error error = !second.error.Ok() ? second.error : first.error;
     if (error.Ok()) {
         error = {platform::ErrorKind::TimedOut, 0};
     }
-    return Fail(PortOperation::Write, PortProblem::DeviceError, error, handle->Name());
+    return Fail(PortOperation::Write, PortProblem::DeviceError, error, handle_->Name());
 }
 
-std::uint32_t PrinterPort::Read(std::uint8_t* buffer, std::uint32_t length) {
-    return ReadReply(buffer, length, {});
+std::uint32_t PrinterPort::Read(std::span<std::uint8_t> buffer) {
+    return ReadReply(buffer, {});
 }
 
-std::uint32_t PrinterPort::ReadReply(std::uint8_t* buffer, std::uint32_t length,
+std::uint32_t PrinterPort::ReadReply(std::span<std::uint8_t> buffer,
                                      const platform::ReplyComplete& complete) {
-    if (!handle) {
+    if (!handle_) {
         return 0;
     }
     auto request = [&](std::span<std::uint8_t> part) {
         if (!complete) {
-            return handle->Read(part);
+            return handle_->Read(part);
         }
         // The reply is judged from the start of the buffer, also in the retry.
-        std::size_t before = static_cast<std::size_t>(part.data() - buffer);
-        return handle->ReadReply(part, [&](std::span<const std::uint8_t> gathered) {
-            return complete(std::span<const std::uint8_t>(buffer, before + gathered.size()));
+        std::size_t before = static_cast<std::size_t>(part.data() - buffer.data());
+        return handle_->ReadReply(part, [&](std::span<const std::uint8_t> gathered) {
+            return complete(buffer.first(before + gathered.size()));
         });
     };
-    platform::IoResult first = request({buffer, length});
+    const auto length = static_cast<std::uint32_t>(buffer.size());
+    platform::IoResult first = request(buffer);
     auto count = static_cast<std::uint32_t>(first.count);
-    if (kind == InterfaceKind::Usb || count == length) {
+    if (kind_ == InterfaceKind::Usb || count == length) {
         NoteReadError(first.error);
         return count;
     }
     Sleep(kRetryPauseMs);
-    platform::IoResult second = request({buffer + count, length - count});
+    platform::IoResult second = request(buffer.subspan(count));
     NoteReadError(second.error);
     // The count says what the buffer holds: both requests' bytes.
     return count + static_cast<std::uint32_t>(second.count);
@@ -309,7 +310,7 @@ void PrinterPort::NoteReadError(const platform::Error& error) {
     // A read that waited out its deadline is a silent printer, which the callers judge; only
     // errors of the link itself are kept.
     if (!error.Ok() && error.kind != platform::ErrorKind::TimedOut) {
-        Fail(PortOperation::Read, PortProblem::DeviceError, error, handle->Name());
+        Fail(PortOperation::Read, PortProblem::DeviceError, error, handle_->Name());
     }
 }
 

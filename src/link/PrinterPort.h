@@ -3,7 +3,9 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
+#include <utility>
 
 #include "link/PortMap.h"
 #include "platform/Platform.h"
@@ -41,6 +43,16 @@ struct PortFailure {
 // (the dialout group for serial ports, lp for parallel ones, the package's udev rule for USB).
 std::string DescribeFailure(const PortFailure& failure);
 
+// The serial line the next Open sets up, in the codes platform::SerialConfig holds.
+struct LineSettings {
+    std::uint32_t baudRate = 0;
+    std::uint32_t dataBits = 0;
+    std::uint32_t parity = 0;
+    std::uint32_t stopBits = 0;
+
+    bool operator==(const LineSettings&) const = default;
+};
+
 // The one link to the printer. Every dialog sends and receives through the same instance; the
 // connection window alone fills in its settings, opens and closes it. The kind of device comes
 // from the port name: "COMn" and "\\.\COMnn" are serial, "LPTn:" parallel, "USB" the USB printer;
@@ -53,28 +65,31 @@ public:
     PrinterPort(const PrinterPort&) = delete;
     PrinterPort& operator=(const PrinterPort&) = delete;
 
-    // Settings of the next Open; the four line fields matter for serial ports only.
-    std::uint32_t baudRate = 0;
-    std::uint32_t parity = 0;
-    std::uint32_t dataBits = 0;
-    std::uint32_t stopBits = 0;
-    std::string portName = "COM1";
-    std::unique_ptr<platform::Device> handle;
-    InterfaceKind kind = InterfaceKind::Serial;
+    // The port the next Open opens, as the user chose it ("COM1" until set).
+    void SetPortName(std::string name) { portName_ = std::move(name); }
+    const std::string& PortName() const { return portName_; }
+    // The line the next Open sets up on a serial port; the other kinds ignore it.
+    void SetLineSettings(const LineSettings& line) { line_ = line; }
+    const LineSettings& GetLineSettings() const { return line_; }
+    // The kind of the port the last Open chose by its name.
+    InterfaceKind Kind() const { return kind_; }
+    // The device the port has open, or null.
+    platform::Device* Device() const { return handle_.get(); }
 
     bool Open();
     void Close();
-    bool Write(const std::uint8_t* data, std::uint32_t length);
-    std::uint32_t Read(std::uint8_t* buffer, std::uint32_t length);
+    bool Write(std::span<const std::uint8_t> bytes);
+    std::uint32_t Read(std::span<std::uint8_t> buffer);
     // Reads as Read does, but neither request waits for more once complete holds for the bytes
     // the buffer holds from its start; the retry and its pause stay as they are.
-    std::uint32_t ReadReply(std::uint8_t* buffer, std::uint32_t length,
+    std::uint32_t ReadReply(std::span<std::uint8_t> buffer,
                             const platform::ReplyComplete& complete);
     // Changes speed, byte size and parity of the open serial line; stop bits, flow control and
-    // time-outs stay, and so do the fields above, so a reconnect uses the window's values again.
+    // time-outs stay, and so do the line settings of the next Open, so a reconnect uses the
+    // window's values again.
     bool ApplySerialSettings(std::uint32_t newBaudRate, std::uint32_t newDataBits,
                              std::uint32_t newParity);
-    bool IsOpen() const { return handle != nullptr; }
+    bool IsOpen() const { return handle_ != nullptr; }
     // The settings the open serial line runs at now; nothing for other kinds of port.
     std::optional<platform::SerialConfig> LineConfig();
 
@@ -105,8 +120,12 @@ private:
 
     platform::Platform& platform_;
     PortMap ports_;
+    std::string portName_ = "COM1";
+    LineSettings line_;
+    InterfaceKind kind_ = InterfaceKind::Serial;
+    std::unique_ptr<platform::Device> handle_;
     UsbAccess* usb_ = nullptr;
-    // The open serial device behind handle, for its line settings; null for other kinds.
+    // The open serial device behind handle_, for its line settings; null for other kinds.
     platform::SerialDevice* serial_ = nullptr;
     PortFailure failure_;
 };

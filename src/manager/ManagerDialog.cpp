@@ -517,7 +517,7 @@ void ManagerDialog::OnSetStatus() {
         std::string(state_.model == PrinterModel::Krt620 ? operations::kSetSuccessKrt620Message
                                                          : operations::kSetSuccessKrt310Message));
     progress_.SetPosition(0);
-    if (state_.model == PrinterModel::Krt310Family && port_.kind == link::InterfaceKind::Serial &&
+    if (state_.model == PrinterModel::Krt310Family && port_.Kind() == link::InterfaceKind::Serial &&
         state_.memorySwitchOn) {
         operations::RetuneHostLine(port_, write.serial);
     }

@@ -17,7 +17,7 @@ constexpr std::uint32_t kRowStorePauseMs = 50;
 
 template <std::size_t N>
 bool Send(link::PrinterPort& port, const std::array<std::uint8_t, N>& bytes) {
-    return port.Write(bytes.data(), static_cast<std::uint32_t>(bytes.size()));
+    return port.Write(bytes);
 }
 
 void ReportWriteError(platform::Reporter& reporter) {

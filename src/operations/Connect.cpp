@@ -57,13 +57,13 @@ void PrinterConnector::Disconnect() {
 }
 
 void PrinterConnector::CopyLineSettings(const ConnectRequest& request) {
-    port_.portName = request.portName;
+    port_.SetPortName(request.portName);
     // Parallel and USB links leave the line fields as the last serial Connect set them.
     if (!IsUsbPort(request.portName) && request.portName.rfind("LPT", 0) != 0) {
-        port_.baudRate = request.line.baudRate;
-        port_.dataBits = request.line.dataBits;
-        port_.parity = request.line.parity;
-        port_.stopBits = request.line.stopBits;
+        port_.SetLineSettings({.baudRate = request.line.baudRate,
+                               .dataBits = request.line.dataBits,
+                               .parity = request.line.parity,
+                               .stopBits = request.line.stopBits});
     }
 }
 
@@ -81,7 +81,7 @@ bool PrinterConnector::OpenPort(const ConnectRequest& request, ConnectResult& re
         // Queues moved by an earlier Connect go back first, then those on the new port move; a
         // USB link makes its own check of the queues inside Open.
         RestoreRedirectedPrinters();
-        link::RedirectPrintersOnPort(port_.GetPlatform(), port_.Ports(), port_.portName,
+        link::RedirectPrintersOnPort(port_.GetPlatform(), port_.Ports(), port_.PortName(),
                                      redirectedPrinters_);
     }
     if (!port_.Open()) {
@@ -97,7 +97,7 @@ bool PrinterConnector::OpenPort(const ConnectRequest& request, ConnectResult& re
 }
 
 ConnectResult PrinterConnector::Identify(const ConnectRequest& request) {
-    if (port_.kind == InterfaceKind::Usb) {
+    if (port_.Kind() == InterfaceKind::Usb) {
         // Each family has its own USB vendor; a printer of the other one is refused before any
         // byte goes to it.
         if (!usbFinder_.ChosenDeviceHasVendor(product::UsbVendorOf(request.model))) {
@@ -123,7 +123,7 @@ ConnectResult PrinterConnector::IdentifyNativePrinter(protocol::PrinterModel mod
         result.outcome = ConnectOutcome::UnsupportedFirmware;
         result.firmwareText = firmware.versionText;
         reporter_.Message(Severity::Plain,
-                          UnsupportedFirmwareMessage(firmware.versionText, port_.kind));
+                          UnsupportedFirmwareMessage(firmware.versionText, port_.Kind()));
         return result;
     }
     switch (protocol::CheckPrinterIdentity(port_, model)) {

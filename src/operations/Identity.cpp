@@ -28,7 +28,7 @@ void Steps(Progress& progress, int count) {
 
 PrinterIdentity ReadPrinterIdentity(link::PrinterPort& port, protocol::PrinterModel model,
                                     Progress& progress, platform::Reporter& reporter) {
-    const bool usb = port.kind == link::InterfaceKind::Usb;
+    const bool usb = port.Kind() == link::InterfaceKind::Usb;
     // On serial and parallel links every byte of every text moves the bar.
     protocol::StepCallback byteStep = [&progress](protocol::ExchangeStep step) {
         if (step == protocol::ExchangeStep::ByteRead) {

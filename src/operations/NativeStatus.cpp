@@ -27,7 +27,7 @@ constexpr std::uint32_t kLeaveUserSettingPauseMs = 500;
 constexpr std::uint32_t kPowerSavePauseMs = 1000;
 
 bool IsUsb(const link::PrinterPort& port) {
-    return port.kind == InterfaceKind::Usb;
+    return port.Kind() == InterfaceKind::Usb;
 }
 
 // A step callback that moves the progress at the given points of an exchange.
@@ -50,15 +50,15 @@ void DrainBytes(link::PrinterPort& port, int count, Progress& progress) {
     bool talking = true;
     for (int i = 0; i < count; ++i) {
         std::uint8_t byte = 0;
-        talking = talking && port.Read(&byte, 1) == 1;
+        talking = talking && port.Read({&byte, 1}) == 1;
         progress.Step();
     }
 }
 
 void DrainUsb(link::PrinterPort& port, std::uint32_t length, bool again) {
     std::vector<std::uint8_t> buffer(length, 0);
-    if (port.Read(buffer.data(), length) == 0 && again) {
-        port.Read(buffer.data(), length);
+    if (port.Read({buffer.data(), length}) == 0 && again) {
+        port.Read({buffer.data(), length});
     }
 }
 
@@ -344,7 +344,7 @@ bool PrintNativeStatus(link::PrinterPort& port, Progress& progress) {
 
 bool RetuneHostLine(link::PrinterPort& port, const protocol::SerialSettings& serial) {
     auto line = port.LineConfig();
-    if (port.kind != InterfaceKind::Serial || !line || !serial.speed || !serial.dataBits) {
+    if (port.Kind() != InterfaceKind::Serial || !line || !serial.speed || !serial.dataBits) {
         return false;
     }
     std::uint32_t parity = line->parity;

@@ -1,5 +1,7 @@
 #include "platform/Platform.h"
 
+#include <cstdio>
+
 namespace corvane::platform {
 
 const char* ToString(ErrorKind kind) {
@@ -24,6 +26,30 @@ const char* ToString(ErrorKind kind) {
             return "system error";
     }
     return "system error";
+}
+
+std::string DescribeNativeCode(const Error& error) {
+    if (error.nativeCode == 0) {
+        return {};
+    }
+    const std::string number = std::to_string(error.nativeCode);
+    switch (error.nativeSource) {
+        case NativeSource::Errno:
+            return "errno " + number;
+        case NativeSource::Win32:
+            return "Windows error " + number;
+        case NativeSource::Libusb:
+            return "libusb error " + number;
+        case NativeSource::Ipp: {
+            // IPP status codes are written in hexadecimal, as the standard lists them.
+            char hex[16];
+            std::snprintf(hex, sizeof hex, "0x%04X", static_cast<unsigned>(error.nativeCode));
+            return std::string("IPP status ") + hex;
+        }
+        case NativeSource::None:
+            break;
+    }
+    return "code " + number;
 }
 
 }  // namespace corvane::platform

@@ -12,7 +12,8 @@
 //
 // Rules every backend keeps:
 // - No operation throws. Failures come back as an Error: a small closed set of kinds plus the
-//   backend's native code (errno on POSIX) for the trace and for support.
+//   backend's native code, with where it comes from (errno, Windows, libusb, IPP), for the trace
+//   and for support.
 // - No operation waits without bound. Serial and parallel reads and writes end at their deadline
 //   (SerialTimeouts); a USB read ends after UsbReadTimeoutMs with what it has, possibly nothing.
 // - Every pause of the program is a call to Sleep, so the simulated backend can take it on its
@@ -47,15 +48,29 @@ enum class ErrorKind {
     Other,            // anything else; see nativeCode
 };
 
+// What kind of number an Error's native code is, so that support can look it up in the right
+// table.
+enum class NativeSource {
+    None,    // no native code
+    Errno,   // an errno value of the C library (POSIX; libusb errors are mapped to one)
+    Win32,   // a Windows system error code (GetLastError)
+    Libusb,  // a libusb error code that has no errno behind it
+    Ipp,     // an IPP status code from the print server
+};
+
 struct Error {
     ErrorKind kind = ErrorKind::None;
     int nativeCode = 0;
+    NativeSource nativeSource = NativeSource::None;
 
     bool Ok() const { return kind == ErrorKind::None; }
     static Error None() { return {}; }
 };
 
 const char* ToString(ErrorKind kind);
+// The native code as support reads it: "errno 13", "Windows error 5", "libusb error -99",
+// "IPP status 0x0406" ("code N" when its source is unknown); empty when there is no code.
+std::string DescribeNativeCode(const Error& error);
 
 // What one read or write request achieved: the bytes moved, and why it stopped short if it did.
 struct IoResult {

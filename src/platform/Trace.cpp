@@ -94,7 +94,7 @@ std::string TraceSink::FormatLine(const TraceEntry& entry) {
     } else {
         line += ToString(entry.error.kind);
         if (entry.error.nativeCode != 0) {
-            line += " (code " + std::to_string(entry.error.nativeCode) + ")";
+            line += " (" + DescribeNativeCode(entry.error) + ")";
         }
     }
     if (transfer || entry.operation == TraceOperation::Pause) {

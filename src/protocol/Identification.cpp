@@ -13,9 +13,9 @@ using link::PrinterPort;
 TextReply ReadUsbText(PrinterPort& port, std::uint32_t bufferSize) {
     std::vector<std::uint8_t> buffer(std::max<std::uint32_t>(bufferSize, 1), 0);
     auto length = static_cast<std::uint32_t>(buffer.size());
-    std::uint32_t count = port.Read(buffer.data(), length);
+    std::uint32_t count = port.Read({buffer.data(), length});
     if (count == 0) {
-        count = port.Read(buffer.data(), length);
+        count = port.Read({buffer.data(), length});
     }
     // The header is dropped unseen; without a 00 the text runs to the buffer's end, and a reply
     // that filled the buffer is whole, as the printer had no room for its 00.
@@ -28,7 +28,7 @@ TextReply ReadTextByteByByte(PrinterPort& port, const StepCallback& step) {
     TextReply reply;
     for (std::size_t count = 0; count < kTextReplyLimit; ++count) {
         std::uint8_t byte = 0;
-        if (port.Read(&byte, 1) == 0) {
+        if (port.Read({&byte, 1}) == 0) {
             break;
         }
         if (step) {
@@ -58,8 +58,8 @@ TextReply QueryPrinterText(PrinterPort& port, InfoRequest request, std::uint32_t
                            std::uint32_t serialPauseMs, std::uint32_t usbPauseMs,
                            const StepCallback& step) {
     const std::array<std::uint8_t, 3> bytes = {0x1D, 0x49, static_cast<std::uint8_t>(request)};
-    port.Write(bytes.data(), static_cast<std::uint32_t>(bytes.size()));
-    if (port.kind == InterfaceKind::Usb) {
+    port.Write(bytes);
+    if (port.Kind() == InterfaceKind::Usb) {
         if (usbPauseMs > 0) {
             port.Sleep(usbPauseMs);
         }
@@ -75,17 +75,17 @@ std::uint8_t ExpectedVersionId(PrinterModel model) {
 
 FirmwareIdResult CheckFirmwareId(PrinterPort& port, PrinterModel model) {
     FirmwareIdResult result;
-    if (!port.Write(kInitializeRequest.data(), kInitializeRequest.size())) {
+    if (!port.Write(kInitializeRequest)) {
         return result;
     }
-    port.Write(kSelectPrinterRequest.data(), kSelectPrinterRequest.size());
-    port.Write(kVersionIdRequest.data(), kVersionIdRequest.size());
+    port.Write(kSelectPrinterRequest);
+    port.Write(kVersionIdRequest);
     port.Sleep(kVersionIdPauseMs);
     const std::uint8_t expected = ExpectedVersionId(model);
-    if (port.kind == InterfaceKind::Usb) {
+    if (port.Kind() == InterfaceKind::Usb) {
         std::array<std::uint8_t, kVersionIdUsbSize> buffer{};
-        if (port.Read(buffer.data(), kVersionIdUsbSize) == 0 &&
-            port.Read(buffer.data(), kVersionIdUsbSize) == 0) {
+        if (port.Read({buffer.data(), kVersionIdUsbSize}) == 0 &&
+            port.Read({buffer.data(), kVersionIdUsbSize}) == 0) {
             return result;
         }
         if (buffer[0] == expected) {
@@ -94,14 +94,14 @@ FirmwareIdResult CheckFirmwareId(PrinterPort& port, PrinterModel model) {
         }
     } else {
         std::uint8_t id = 0;
-        if (port.Read(&id, 1) == 0) {
+        if (port.Read({&id, 1}) == 0) {
             return result;
         }
         // Some printers send other bytes before the id.
         for (int retry = 0; id != expected && retry < kVersionIdRetries; ++retry) {
             port.Sleep(kVersionIdRetryPauseMs);
             id = 0;
-            if (port.Read(&id, 1) == 0) {
+            if (port.Read({&id, 1}) == 0) {
                 break;
             }
         }
@@ -143,11 +143,11 @@ IdentityCheck CheckPrinterIdentity(PrinterPort& port, PrinterModel model) {
 }
 
 EmulationReply QueryEmulation(PrinterPort& port) {
-    port.Write(kEmulationQuery.data(), kEmulationQuery.size());
+    port.Write(kEmulationQuery);
     port.Sleep(kEmulationQueryPauseMs);
     EmulationReply reply;
     std::uint8_t byte = 0;
-    if (port.Read(&byte, 1) == 0) {
+    if (port.Read({&byte, 1}) == 0) {
         return reply;
     }
     reply.byte = byte;

@@ -15,14 +15,14 @@ bool LineModeCommands::SendPrintStatus(link::PrinterPort& port, PrintStatusForm 
     std::uint32_t length = form == PrintStatusForm::TwoNuls
                                ? static_cast<std::uint32_t>(kPrintStatus.size())
                                : kPrintStatusShortLength;
-    return port.Write(kPrintStatus.data(), length);
+    return port.Write({kPrintStatus.data(), length});
 }
 
 bool LineModeCommands::SendSpeedCommands(link::PrinterPort& port, LineModeSpeed speed) {
     std::array<std::uint8_t, 10> set = SpeedSetCommand(speed);
-    bool clearSent = port.Write(kSpeedClear.data(), static_cast<std::uint32_t>(kSpeedClear.size()));
-    bool setSent = port.Write(set.data(), static_cast<std::uint32_t>(set.size()));
-    bool tSent = port.Write(kSpeedT.data(), static_cast<std::uint32_t>(kSpeedT.size()));
+    bool clearSent = port.Write(kSpeedClear);
+    bool setSent = port.Write(set);
+    bool tSent = port.Write(kSpeedT);
     return clearSent && setSent && tSent;
 }
 

@@ -71,8 +71,8 @@ void LineModeSwitchCommands::ResetSwitchCommands() {
 
 bool LineModeSwitchCommands::SendSwitchCommands(link::PrinterPort& port) {
     // The printer acts on each command alone, so all three go out even if one fails.
-    bool clearSent = port.Write(clear_.data(), kCommandLength);
-    bool setSent = port.Write(set_.data(), kCommandLength);
+    bool clearSent = port.Write({clear_.data(), kCommandLength});
+    bool setSent = port.Write({set_.data(), kCommandLength});
     bool printSent = LineModeCommands::SendPrintStatus(port, PrintStatusForm::OneNul);
     ResetSwitchCommands();
     return clearSent && setSent && printSent;

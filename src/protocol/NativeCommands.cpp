@@ -30,9 +30,9 @@ bool SendParts(PrinterPort& port, const std::vector<Frame>& parts, const StepCal
 
 // A USB reply comes as one transfer; a printer that is not ready yet gets one more chance.
 std::uint32_t ReadUsbBlock(PrinterPort& port, std::uint8_t* buffer, std::uint32_t length) {
-    std::uint32_t count = port.Read(buffer, length);
+    std::uint32_t count = port.Read({buffer, length});
     if (count == 0) {
-        count = port.Read(buffer, length);
+        count = port.Read({buffer, length});
     }
     return count;
 }
@@ -45,7 +45,7 @@ bool SearchHeader(PrinterPort& port, std::uint8_t* buffer, bool firstByteArrived
     }
     std::size_t examined = 1;
     while (buffer[0] != kReplyHeader) {
-        if (examined >= kHeaderSearchLimit || port.Read(buffer, 1) == 0) {
+        if (examined >= kHeaderSearchLimit || port.Read({buffer, 1}) == 0) {
             return false;
         }
         ++examined;
@@ -80,7 +80,7 @@ std::string TextFrom(const ReplyBuffer& buffer, std::size_t offset) {
 }  // namespace
 
 bool SendFrame(PrinterPort& port, const Frame& frame) {
-    return port.Write(frame.bytes.data(), frame.length);
+    return port.Write({frame.bytes.data(), frame.length});
 }
 
 bool SendEnterUserSetting(PrinterPort& port) {
@@ -130,7 +130,7 @@ SwitchReply ReadSwitchReply(PrinterPort& port, HeaderSearch search, const StepCa
     bool searching = search == HeaderSearch::With;
     Notify(step, ExchangeStep::Start);
     SwitchReply reply;
-    if (port.kind == InterfaceKind::Usb) {
+    if (port.Kind() == InterfaceKind::Usb) {
         // The USB block is the whole reply: '7', identifier, pins 8 to 1 at offsets 2 to 9.
         std::uint32_t count = ReadUsbBlock(port, buffer.data(), kReplyBufferSize);
         Notify(step, ExchangeStep::BlockRead);
@@ -149,7 +149,7 @@ SwitchReply ReadSwitchReply(PrinterPort& port, HeaderSearch search, const StepCa
         return reply;
     }
     port.Sleep(kReplyPauseMs);
-    bool arrived = port.Read(buffer.data(), 1) == 1;
+    bool arrived = port.Read({buffer.data(), 1}) == 1;
     Notify(step, ExchangeStep::FirstByteRead);
     // Without the search the first byte is taken as the header unseen.
     bool usable = arrived;
@@ -164,7 +164,7 @@ SwitchReply ReadSwitchReply(PrinterPort& port, HeaderSearch search, const StepCa
     if (usable) {
         // Identifier at 0, pins 8 to 1 at offsets 1 to 8, terminator at 9.
         reply.complete =
-            port.Read(buffer.data(), kSwitchReplyLength - 1) == kSwitchReplyLength - 1 && headed;
+            port.Read({buffer.data(), kSwitchReplyLength - 1}) == kSwitchReplyLength - 1 && headed;
     }
     Notify(step, ExchangeStep::BlockRead);
     reply.pins = ConvertPins(buffer.data() + 1, step);
@@ -174,7 +174,7 @@ SwitchReply ReadSwitchReply(PrinterPort& port, HeaderSearch search, const StepCa
 ValueReply ReadValueReply(PrinterPort& port, ValueForm form) {
     ReplyBuffer buffer{};
     ValueReply reply;
-    if (port.kind == InterfaceKind::Usb) {
+    if (port.Kind() == InterfaceKind::Usb) {
         std::uint32_t count = ReadUsbBlock(port, buffer.data(), kReplyBufferSize);
         reply.text = TextFrom(buffer, 4);
         // The reply ends with the NUL after the value.
@@ -184,21 +184,21 @@ ValueReply ReadValueReply(PrinterPort& port, ValueForm form) {
     port.Sleep(kReplyPauseMs);
     // Five reads into offset 0: the four header bytes are overwritten by the first character.
     for (int i = 0; i < 5; ++i) {
-        if (port.Read(buffer.data(), 1) == 0) {
+        if (port.Read({buffer.data(), 1}) == 0) {
             return reply;
         }
     }
     bool whole = true;
     if (form == ValueForm::Speed) {
         for (std::size_t offset = 1; offset <= 4 && whole; ++offset) {
-            whole = port.Read(buffer.data() + offset, 1) == 1;
+            whole = port.Read({buffer.data() + offset, 1}) == 1;
         }
         // A five-digit speed has its fifth digit where a four-digit one has its NUL.
         if (whole && buffer[4] != 0) {
-            whole = port.Read(buffer.data() + 5, 1) == 1;
+            whole = port.Read({buffer.data() + 5, 1}) == 1;
         }
     } else {
-        whole = port.Read(buffer.data() + 1, 1) == 1;
+        whole = port.Read({buffer.data() + 1, 1}) == 1;
     }
     reply.text = TextFrom(buffer, 0);
     reply.complete = whole;
@@ -210,7 +210,7 @@ PowerSaveReply ReadPowerSaveReply(PrinterPort& port) {
     std::uint32_t count = 0;
     for (int attempt = 0; attempt < kPowerSaveReads && count == 0; ++attempt) {
         port.Sleep(kPowerSavePauseMs);
-        count = port.ReadReply(buffer.data(), kReplyBufferSize, PowerSaveReplyComplete);
+        count = port.ReadReply({buffer.data(), kReplyBufferSize}, PowerSaveReplyComplete);
     }
     PowerSaveReply reply;
     auto end = std::find(buffer.begin(), buffer.begin() + kReplyBufferSize, std::uint8_t{0});
@@ -231,21 +231,21 @@ void ReadModeReply(PrinterPort& port, ModeReplyForm form, const StepCallback& st
     ReplyBuffer buffer{};
     if (form == ModeReplyForm::Fixed) {
         port.Sleep(kModeReplyPauseMs);
-        port.Read(buffer.data(), kModeReplyLength);
+        port.Read({buffer.data(), kModeReplyLength});
         return;
     }
-    if (port.kind == InterfaceKind::Usb) {
+    if (port.Kind() == InterfaceKind::Usb) {
         Notify(step, ExchangeStep::Start);
         ReadUsbBlock(port, buffer.data(), kUsbModeReplyLength);
         return;
     }
     port.Sleep(kReplyPauseMs);
-    bool arrived = port.Read(buffer.data(), 1) == 1;
+    bool arrived = port.Read({buffer.data(), 1}) == 1;
     Notify(step, ExchangeStep::FirstByteRead);
     bool found = SearchHeader(port, buffer.data(), arrived);
     Notify(step, ExchangeStep::HeaderSearched);
     if (found) {
-        port.Read(buffer.data(), kModeReplyLength - 1);
+        port.Read({buffer.data(), kModeReplyLength - 1});
     }
     Notify(step, ExchangeStep::BlockRead);
 }

@@ -46,9 +46,8 @@ std::vector<std::vector<std::uint8_t>> PlannedFrames(PrinterModel family,
     platform::sim::ScriptedPeer peer;
     line.AttachSerial("COM1", peer);
     link::PrinterPort port(line);
-    port.portName = "COM1";
-    port.baudRate = 9600;
-    port.dataBits = 8;
+    port.SetPortName("COM1");
+    port.SetLineSettings({.baudRate = 9600, .dataBits = 8});
     std::vector<std::vector<std::uint8_t>> frames;
     if (!port.Open()) {
         return frames;
@@ -141,7 +140,7 @@ SetReport SetPrinter(PrinterSession& session, const SetRequest& request,
         std::string(family == PrinterModel::Krt620 ? operations::kSetSuccessKrt620Message
                                                    : operations::kSetSuccessKrt310Message));
     if (request.retuneLine && family == PrinterModel::Krt310Family &&
-        port.kind == link::InterfaceKind::Serial) {
+        port.Kind() == link::InterfaceKind::Serial) {
         operations::RetuneHostLine(port, write.serial);
     }
     if (!request.verify) {

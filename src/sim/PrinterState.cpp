@@ -4,6 +4,54 @@
 
 namespace corvane::sim {
 
+namespace {
+
+std::string ParityName(char parity) {
+    switch (parity) {
+        case '0':
+            return "none";
+        case '1':
+            return "odd";
+        case '2':
+            return "even";
+        default:
+            return "?";
+    }
+}
+
+std::string FlowName(char flow) {
+    switch (flow) {
+        case '0':
+            return "DTR/DSR";
+        case '1':
+            return "XON/XOFF";
+        default:
+            return "?";
+    }
+}
+
+}  // namespace
+
+std::vector<int> PrinterState::SwitchNumbers() const {
+    std::vector<int> numbers;
+    for (const auto& [number, pins] : switches) {
+        numbers.push_back(number);
+    }
+    return numbers;
+}
+
+std::uint8_t PrinterState::Switch(int number) const {
+    auto it = switches.find(number);
+    return it == switches.end() ? 0 : it->second;
+}
+
+void PrinterState::SetSwitch(int number, std::uint8_t pins) {
+    auto it = switches.find(number);
+    if (it != switches.end()) {
+        it->second = pins;
+    }
+}
+
 std::string PinText(std::uint8_t pins) {
     std::string text;
     for (int pin = 8; pin >= 1; --pin) {
@@ -23,6 +71,16 @@ std::string PaperWidthText(std::uint8_t code) {
         default:
             return "code " + std::to_string(code);
     }
+}
+
+std::string SerialText(const SerialSettings& serial) {
+    return serial.speed + " bps, parity " + ParityName(serial.parity) + ", " +
+           FlowName(serial.flowControl) + ", " + std::string(1, serial.dataBits) + " data bits";
+}
+
+std::string PowerSaveText(const PrinterState& state) {
+    return std::string(state.powerSave ? "on, " : "off, ") +
+           std::to_string(state.powerSaveSeconds) + " s";
 }
 
 int LineModeSpeed(std::uint16_t speedWord) {

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <map>
 #include <string>
+#include <vector>
 
 namespace corvane::sim {
 
@@ -36,12 +37,23 @@ struct PrinterState {
     std::array<int, 4> alignment{};
 
     bool operator==(const PrinterState&) const = default;
+
+    // The memory switches this printer has, in order.
+    std::vector<int> SwitchNumbers() const;
+    // A switch's pins, bit k-1 holding pin k; 0 for a switch the printer does not have.
+    std::uint8_t Switch(int number) const;
+    // Changes the pins of a switch the printer has; any other number changes nothing.
+    void SetSwitch(int number, std::uint8_t pins);
 };
 
 // Eight pin characters, pin 8 first, '1' on and '0' off.
 std::string PinText(std::uint8_t pins);
 // "57.5 mm", "69.5 mm", "76 mm" or "code N".
 std::string PaperWidthText(std::uint8_t code);
+// "9600 bps, parity none, DTR/DSR, 8 data bits", as the status printouts show the serial items.
+std::string SerialText(const SerialSettings& serial);
+// "on, 60 s" or "off, 60 s".
+std::string PowerSaveText(const PrinterState& state);
 // Speed in bits per second of a line-mode speed code (the second digit of the speed word), 0
 // for a code the printer does not know.
 int LineModeSpeed(std::uint16_t speedWord);

@@ -8,6 +8,11 @@
 // answers with the printer's reply layouts and logs what it would print. Faults can be put on
 // it to try the program's handling of silent, broken, noisy, slow or unplugged printers.
 //
+// Each command set has a class of its own (NativeCommandSet, IdentificationCommandSet,
+// LineModeCommandSet, SelfTestCommandSet) that carries out its commands on a CommandContext;
+// VirtualPrinter decodes the frames, hands each to its set, takes the basic printing commands
+// itself and puts the reply faults on what the sets answer.
+//
 // The core, Feed(), knows nothing of time or devices, so that corvane-sim can serve it on a
 // pseudo-terminal in real time. As a SimPeer it also sits behind a device of the simulated
 // platform, where it times its replies on the virtual clock.
@@ -20,16 +25,18 @@
 #include <vector>
 
 #include "platform/sim/SimPlatform.h"
+#include "sim/CommandContext.h"
 #include "sim/CommandDecoder.h"
 #include "sim/Faults.h"
 #include "sim/Model.h"
+#include "sim/PrinterLog.h"
 #include "sim/PrinterState.h"
 
 namespace corvane::sim {
 
 class VirtualPrinter : public platform::sim::SimPeer {
 public:
-    using Reply = std::vector<std::uint8_t>;
+    using Reply = sim::Reply;
 
     explicit VirtualPrinter(Model model, Emulation emulation = Emulation::Native);
 
@@ -53,15 +60,15 @@ public:
     const PrinterState& State() const { return state_; }
 
     // The memory switches this printer has (1 to 8 on every model).
-    std::vector<int> SwitchNumbers() const;
+    std::vector<int> SwitchNumbers() const { return state_.SwitchNumbers(); }
     // The switch that holds the default code page: 2 on the KRT-310 family, 1 on the KRT-620.
     int CodePageSwitch() const;
     // The switch that the second block of the switch-setting frame writes: 8 on the KRT-310
     // family, 5 on the KRT-620.
     int SecondSwitch() const;
     // A switch's pins, bit k-1 holding pin k; 0 for a switch the printer does not have.
-    std::uint8_t Switch(int number) const;
-    void SetSwitch(int number, std::uint8_t pins);
+    std::uint8_t Switch(int number) const { return state_.Switch(number); }
+    void SetSwitch(int number, std::uint8_t pins) { state_.SetSwitch(number, pins); }
     // Eight characters, pin 8 first, as the printer reports the switch.
     std::string SwitchText(int number) const;
 
@@ -70,16 +77,16 @@ public:
     std::vector<Reply> Feed(std::span<const std::uint8_t> bytes);
 
     // What the printer printed, as readable lines, in order.
-    const std::vector<std::string>& Printout() const { return printout_; }
+    const std::vector<std::string>& Printout() const { return log_.Printout(); }
     // One line per command the printer took, with what it did or why it ignored it.
-    const std::vector<std::string>& Commands() const { return commands_; }
+    const std::vector<std::string>& Commands() const { return log_.Commands(); }
     // How many commands the printer has taken since it was made (ClearLogs keeps it).
     std::size_t CommandCount() const { return commandCount_; }
     // How many reply bytes the printer has sent since it was made, after the reply faults.
     std::size_t ReplyBytesSent() const { return replyBytesSent_; }
     // Bytes received that do not yet make a complete command.
     std::size_t PendingBytes() const { return decoder_.Pending(); }
-    void ClearLogs();
+    void ClearLogs() { log_.Clear(); }
     // The printer's state and its printout log as readable "name: value" lines.
     std::string Describe() const;
 
@@ -98,25 +105,10 @@ public:
     bool Unplugged(platform::sim::SimLine& line) override;
 
 private:
+    // Takes one command: the basic printing commands here, the rest by their command set.
     void Execute(const Frame& frame, std::vector<Reply>& replies);
-    void ExecuteNative(const Frame& frame, std::vector<Reply>& replies);
-    void ExecuteSerialSettings(std::span<const std::uint8_t> parameters);
-    void ExecuteIdentify(const Frame& frame, std::vector<Reply>& replies);
-    void ExecuteTestPrint(const Frame& frame);
-    void ExecuteAlignment(const Frame& frame);
-    void ExecuteLineSwitch(const Frame& frame);
-    void ExecuteLineSpeed(const Frame& frame);
-    void SetPins(int number, std::span<const std::uint8_t> block, std::string& note);
-    // Maps the selector byte of a switch query to a switch number, 0 when there is none.
-    int SwitchFromSelector(std::uint8_t selector) const;
-
-    void Log(std::string line) { commands_.push_back(std::move(line)); }
-    void Ignore(const std::string& what, const std::string& why);
-    void Print(std::string line) { printout_.push_back(std::move(line)); }
-    void FlushText();
-    void PrintSettings();
-    void PrintSwitchStatus();
-    void PrintLineModeStatus();
+    // Applies the reply faults (silence, noise, cut replies) to what the commands answered.
+    std::vector<Reply> AfterFaults(std::vector<Reply> raw);
 
     Model model_;
     Emulation emulation_;
@@ -124,9 +116,7 @@ private:
     Faults faults_;
     PrinterState state_;
     CommandDecoder decoder_;
-    std::string pendingText_;
-    std::vector<std::string> printout_;
-    std::vector<std::string> commands_;
+    PrinterLog log_;
     std::size_t commandCount_ = 0;
     std::size_t replyBytesSent_ = 0;
 

@@ -143,7 +143,7 @@ TEST_F(ConnectQueuesTest, UsbConnectLeavesQueuesAloneWhenNoneIsOnUsb) {
     host.Click(id::kConnect);
     EXPECT_EQ(MessageTexts(host), std::vector<std::string>{"Printer is connected."});
     EXPECT_TRUE(spooler.log.empty());
-    EXPECT_EQ(port.kind, link::InterfaceKind::Usb);
+    EXPECT_EQ(port.Kind(), link::InterfaceKind::Usb);
 }
 
 // Guards against a USB Connect giving back the queues that an earlier serial Connect moved
@@ -162,7 +162,7 @@ TEST_F(ConnectQueuesTest, UsbConnectLeavesQueuesMovedByAnEarlierSerialConnectMov
         host.Click(1001);
         EXPECT_EQ(MessageTexts(host),
                   (std::vector<std::string>{"Printer is connected.", "Printer is connected."}));
-        EXPECT_EQ(port.portName, "USB");
+        EXPECT_EQ(port.PortName(), "USB");
         EXPECT_EQ(spooler.log, std::vector<std::string>{"stop receipts"});
         EXPECT_TRUE(spooler.queues[0].stopped);
     }

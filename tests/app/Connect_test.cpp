@@ -107,22 +107,22 @@ TEST_F(ConnectTest, SerialConnectOpensTheChosenDeviceAtTheChosenSpeed) {
     ChooseSerial(11);
     host.Select(id::kBaudBox, 4);
     host.Click(id::kConnect);
-    EXPECT_EQ(port.portName, "\\\\.\\COM12");
-    EXPECT_EQ(port.baudRate, 19200u);
+    EXPECT_EQ(port.PortName(), "\\\\.\\COM12");
+    EXPECT_EQ(port.GetLineSettings().baudRate, 19200u);
     ASSERT_NE(platform.OpenLine("\\\\.\\COM12"), nullptr);
     EXPECT_EQ(platform.OpenLine("\\\\.\\COM12")->Config().baudRate, 19200u);
 }
 
 TEST_F(ConnectTest, Krt620OnParallelEnablesTheAlignmentToolAndKeepsTheSerialFields) {
-    port.baudRate = 4800;  // as a last serial Connect might have left it
+    port.SetLineSettings({.baudRate = 4800});  // as a last serial Connect might have left it
     host.Click(id::kModel620);
     host.Click(id::kParallel);
     host.Select(id::kLptBox, 1);
     host.Click(id::kConnect);
     EXPECT_EQ(MessageTexts(), std::vector<std::string>{"Printer is connected."});
     ExpectConnectedControls(/*native=*/true, /*krt620=*/true);
-    EXPECT_EQ(port.portName, "LPT2:");
-    EXPECT_EQ(port.baudRate, 4800u);
+    EXPECT_EQ(port.PortName(), "LPT2:");
+    EXPECT_EQ(port.GetLineSettings().baudRate, 4800u);
 }
 
 TEST_F(ConnectTest, SilentPrinterIsAPortErrorAndTheWindowStaysOpenUnaccepted) {
@@ -224,7 +224,7 @@ TEST_F(ConnectTest, RefusedParallelPrinterStaysOpenWhenTheLptBoxChanges) {
     EXPECT_NE(platform.OpenLine("LPT2:"), nullptr);
     EXPECT_TRUE(host.IsControlEnabled(1001));
     host.Click(1001);
-    EXPECT_EQ(port.portName, "LPT3:");
+    EXPECT_EQ(port.PortName(), "LPT3:");
     EXPECT_EQ(platform.OpenLine("LPT2:"), nullptr);
 }
 

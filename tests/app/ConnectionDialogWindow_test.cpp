@@ -106,7 +106,7 @@ TEST_F(ConnectionWindowTest, ConnectToAMissingPortWarnsAndStaysIdle) {
     EXPECT_EQ(host.Messages()[0].text, "Can't open port and Printer is disconnected");
     EXPECT_EQ(host.Messages()[0].icon, ui::Icon::Exclamation);
     EXPECT_FALSE(port.IsOpen());
-    EXPECT_EQ(port.portName, "COM5");
+    EXPECT_EQ(port.PortName(), "COM5");
     EXPECT_TRUE(host.IsControlEnabled(id::kConnect));
     EXPECT_FALSE(host.IsControlEnabled(id::kDisconnect));
 }

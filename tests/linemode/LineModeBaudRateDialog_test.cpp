@@ -80,7 +80,7 @@ TEST_F(LineModeBaudRateDialogTest, SpeedSentLeavesTheLinkAtTheWindowsSpeed) {
     Open();
     ASSERT_TRUE(host->Click(78));
     ASSERT_TRUE(host->Click(1003));
-    EXPECT_EQ(port.baudRate, 9600u);
+    EXPECT_EQ(port.GetLineSettings().baudRate, 9600u);
     EXPECT_EQ(platform.OpenLine("COM1")->Config().baudRate, 9600u);
 }
 

@@ -20,7 +20,12 @@ constexpr const char* kRemedies[] = {"adduser $USER dialout", "adduser $USER lp"
 
 PortFailure Refused(const std::string& portName, const std::string& device, ErrorKind kind,
                     int code) {
-    return {PortProblem::DeviceError, PortOperation::Open, {kind, code}, portName, device, {}};
+    return {PortProblem::DeviceError,
+            PortOperation::Open,
+            {kind, code, platform::NativeSource::Errno},
+            portName,
+            device,
+            {}};
 }
 
 // Guards against a permission refusal that leaves the technician guessing which group or rule
@@ -36,7 +41,7 @@ TEST(DescribeFailureTest, AccessRefusalNamesTheDeviceAndWhatGrantsAccess) {
         const std::string text =
             DescribeFailure(Refused(row.portName, row.device, ErrorKind::AccessDenied, 13));
         const std::string head = std::string("cannot open ") + row.portName + " (" + row.device +
-                                 "): access denied (code 13); ";
+                                 "): access denied (errno 13); ";
         EXPECT_EQ(text.substr(0, head.size()), head) << text;
         for (const char* remedy : kRemedies) {
             EXPECT_EQ(text.find(remedy) != std::string::npos, std::string(remedy) == row.remedy)

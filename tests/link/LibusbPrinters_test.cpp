@@ -150,7 +150,7 @@ TEST_P(LibusbSessionTest, KernelDriverIsTakenForTheSessionAndGivenBackAfterIt) {
     const bool boundBefore = printer.Log().driverBound;
     PrinterPort port(machine);
     port.SetUsbAccess(&Finder());
-    port.portName = "USB";
+    port.SetPortName("USB");
 
     ASSERT_TRUE(port.Open()) << DescribeFailure(port.LastFailure());
     auto during = printer.Log();
@@ -179,7 +179,7 @@ TEST_F(LibusbPrintersTest, FailedOpenGivesTheKernelDriverBack) {
     printer.RefuseClaimAfterDetach(EBUSY);
     PrinterPort port(machine);
     port.SetUsbAccess(&Finder());
-    port.portName = "USB";
+    port.SetPortName("USB");
 
     EXPECT_FALSE(port.Open());
 
@@ -196,14 +196,14 @@ TEST_F(LibusbPrintersTest, PrinterHeldByAnotherProgramIsReportedBusy) {
     auto& printer = usb.AddPrinter(kVendor310, 0x0002, Holder::AnotherProgram);
     PrinterPort port(machine);
     port.SetUsbAccess(&Finder());
-    port.portName = "USB";
+    port.SetPortName("USB");
 
     EXPECT_FALSE(port.Open());
 
     EXPECT_EQ(port.LastFailure().problem, PortProblem::DeviceError);
     EXPECT_EQ(DescribeFailure(port.LastFailure()),
               "cannot open USB (" + printer.UsbfsPath() +
-                  "): device in use by another program (code 16)");
+                  "): device in use by another program (errno 16)");
     EXPECT_EQ(reporter.NotesText(), "FAILED to open " + printer.UsbfsPath() + "\n");
     EXPECT_EQ(printer.Log().claims, 0);
 }
@@ -220,15 +220,15 @@ TEST_F(LibusbPrintersTest, EachWriteIsOneTransferAndEachReadReturnsOneReply) {
     });
     PrinterPort port(machine);
     port.SetUsbAccess(&Finder());
-    port.portName = "USB";
+    port.SetPortName("USB");
     ASSERT_TRUE(port.Open()) << DescribeFailure(port.LastFailure());
 
     const std::uint8_t request[] = {0x1d, 0x49, 0x01};
-    ASSERT_TRUE(port.Write(request, sizeof(request)));
+    ASSERT_TRUE(port.Write({request, sizeof(request)}));
     std::uint8_t first[64] = {};
     std::uint8_t second[64] = {};
-    ASSERT_EQ(port.Read(first, sizeof(first)), 4u);
-    ASSERT_EQ(port.Read(second, sizeof(second)), 3u);
+    ASSERT_EQ(port.Read({first, sizeof(first)}), 4u);
+    ASSERT_EQ(port.Read({second, sizeof(second)}), 3u);
 
     EXPECT_EQ(printer.Log().received, (std::vector<Bytes>{{0x1d, 0x49, 0x01}}));
     EXPECT_EQ(Bytes(first, first + 4), (Bytes{0x5f, 0x41, 0x33, 0x00}));

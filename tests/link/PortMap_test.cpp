@@ -116,15 +116,14 @@ TEST_P(PrinterPortThroughTheMap, OpensTheDeviceBehindTheNameAndTracesItsPath) {
     const OpenCase& row = GetParam();
     auto traced = platform::MakeTracingPlatform(simulated, trace);
     PrinterPort port(*traced, ports);
-    port.portName = row.portName;
-    port.baudRate = 9600;
-    port.dataBits = 8;
+    port.SetPortName(row.portName);
+    port.SetLineSettings({.baudRate = 9600, .dataBits = 8});
 
     bool opened = port.Open();
 
     EXPECT_EQ(opened, *row.failure == '\0');
     EXPECT_EQ(DescribeFailure(port.LastFailure()), row.failure);
-    EXPECT_EQ(opened ? port.handle->Name() : port.LastFailure().device, row.device);
+    EXPECT_EQ(opened ? port.Device()->Name() : port.LastFailure().device, row.device);
     if (*row.device != '\0') {
         EXPECT_NE(trace.str().find(std::string(" ms ") + row.device + " open "), std::string::npos)
             << trace.str();

@@ -304,19 +304,19 @@ TEST_F(PosixUsbTest, PrinterPortTalksToTheChosenPrinterEndToEnd) {
     tree.PointNodeAt("lp0", printer.SlavePath());
     PrinterPort port(Platform());
     port.SetUsbAccess(&Finder());
-    port.portName = "USB";
+    port.SetPortName("USB");
 
     ASSERT_TRUE(port.Open());
-    EXPECT_EQ(port.kind, InterfaceKind::Usb);
+    EXPECT_EQ(port.Kind(), InterfaceKind::Usb);
     EXPECT_TRUE(Finder().ChosenDeviceHasVendor(kKrt310FamilyVendorId));
 
     const std::uint8_t request[] = {0x1d, 0x49, 0x01};
-    ASSERT_TRUE(port.Write(request, sizeof(request)));
+    ASSERT_TRUE(port.Write({request, sizeof(request)}));
     EXPECT_EQ(printer.Receive(3), (std::vector<std::uint8_t>{0x1d, 0x49, 0x01}));
 
     printer.Send({0x5f, 0x41, 0x33, 0x00});
     std::uint8_t reply[64] = {};
-    EXPECT_EQ(port.Read(reply, sizeof(reply)), 4u);
+    EXPECT_EQ(port.Read({reply, sizeof(reply)}), 4u);
     EXPECT_EQ(reply[0], 0x5f);
     EXPECT_EQ(reply[3], 0x00);
     port.Close();

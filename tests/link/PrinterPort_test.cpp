@@ -22,14 +22,11 @@ protected:
         platform.AttachSerial("COM3", printer);
         platform.AttachSerial("\\\\.\\COM12", printer);
         platform.AttachParallel("LPT2:", printer);
-        port.baudRate = 9600;
-        port.dataBits = 8;
-        port.parity = 0;
-        port.stopBits = 0;
+        port.SetLineSettings({.baudRate = 9600, .dataBits = 8, .parity = 0, .stopBits = 0});
     }
 
     bool OpenAs(const std::string& name) {
-        port.portName = name;
+        port.SetPortName(name);
         return port.Open();
     }
 
@@ -48,33 +45,30 @@ protected:
 
 TEST_F(PrinterPortTest, ConstructedClosedOnCom1WithZeroLineFields) {
     PrinterPort fresh(platform);
-    EXPECT_EQ(fresh.portName, "COM1");
+    EXPECT_EQ(fresh.PortName(), "COM1");
     EXPECT_FALSE(fresh.IsOpen());
-    EXPECT_EQ(fresh.baudRate, 0u);
-    EXPECT_EQ(fresh.dataBits, 0u);
-    EXPECT_EQ(fresh.parity, 0u);
-    EXPECT_EQ(fresh.stopBits, 0u);
+    EXPECT_EQ(fresh.GetLineSettings(), (LineSettings{0, 0, 0, 0}));
 }
 
 TEST_F(PrinterPortTest, KindFollowsTheName) {
     EXPECT_TRUE(OpenAs("COM3"));
-    EXPECT_EQ(port.kind, InterfaceKind::Serial);
+    EXPECT_EQ(port.Kind(), InterfaceKind::Serial);
     EXPECT_TRUE(OpenAs("\\\\.\\COM12"));
-    EXPECT_EQ(port.kind, InterfaceKind::Serial);
+    EXPECT_EQ(port.Kind(), InterfaceKind::Serial);
     EXPECT_TRUE(OpenAs("LPT2:"));
-    EXPECT_EQ(port.kind, InterfaceKind::Parallel);
+    EXPECT_EQ(port.Kind(), InterfaceKind::Parallel);
     // Without a USB search the USB branch is chosen but cannot open.
     EXPECT_FALSE(OpenAs("USB"));
-    EXPECT_EQ(port.kind, InterfaceKind::Usb);
+    EXPECT_EQ(port.Kind(), InterfaceKind::Usb);
 }
 
 TEST_F(PrinterPortTest, NamesOfNoKindFailWithoutTouchingAnyDevice) {
-    ASSERT_TRUE(OpenAs("COM3"));
-    port.kind = InterfaceKind::Parallel;  // marks that the kind must stay as it was
+    // A parallel port, so that a kind changed to the default one would show.
+    ASSERT_TRUE(OpenAs("LPT2:"));
     std::size_t before = OpenEvents();
     for (const char* name : {"usb", "USB1", "", "com3", "PRN"}) {
         EXPECT_FALSE(OpenAs(name)) << name;
-        EXPECT_EQ(port.kind, InterfaceKind::Parallel) << name;
+        EXPECT_EQ(port.Kind(), InterfaceKind::Parallel) << name;
         // An earlier device stays open when no open sequence began.
         EXPECT_TRUE(port.IsOpen()) << name;
     }
@@ -82,10 +76,7 @@ TEST_F(PrinterPortTest, NamesOfNoKindFailWithoutTouchingAnyDevice) {
 }
 
 TEST_F(PrinterPortTest, SerialOpenConfiguresTheLineAndPurges) {
-    port.baudRate = 19200;
-    port.parity = 2;
-    port.dataBits = 7;
-    port.stopBits = 2;
+    port.SetLineSettings({.baudRate = 19200, .dataBits = 7, .parity = 2, .stopBits = 2});
     ASSERT_TRUE(OpenAs("\\\\.\\COM12"));
     std::vector<EventKind> kinds;
     for (const auto& event : platform.Events()) {
@@ -120,7 +111,8 @@ TEST_F(PrinterPortTest, PrinterSwitchedOffHoldsDsrLowAndOpenFailsClosed) {
 }
 
 TEST_F(PrinterPortTest, SerialSettingTheDriverRefusesFailsClosed) {
-    port.stopBits = 1;  // one and a half stop bits with eight data bits
+    // One and a half stop bits with eight data bits.
+    port.SetLineSettings({.baudRate = 9600, .dataBits = 8, .parity = 0, .stopBits = 1});
     EXPECT_FALSE(OpenAs("COM3"));
     EXPECT_FALSE(port.IsOpen());
     EXPECT_EQ(platform.OpenLine("COM3"), nullptr);
@@ -176,7 +168,7 @@ TEST_F(PrinterPortTest, WriteRetriesTheRemainderOnceAfterHalfASecond) {
     platform.ClearEvents();
     printer.acceptCounts = {3, 4};
     const Bytes command = {1, 2, 3, 4, 5, 6, 7};
-    EXPECT_TRUE(port.Write(command.data(), 7));
+    EXPECT_TRUE(port.Write({command.data(), 7}));
     EXPECT_EQ(printer.received, command);
     EXPECT_EQ(platform.Pauses(), std::vector<std::chrono::milliseconds>{500ms});
 }
@@ -185,7 +177,7 @@ TEST_F(PrinterPortTest, WriteFailsWhenTheRetryIsShortToo) {
     ASSERT_TRUE(OpenAs("COM3"));
     printer.acceptCounts = {3, 2};
     const Bytes command = {1, 2, 3, 4, 5, 6, 7};
-    EXPECT_FALSE(port.Write(command.data(), 7));
+    EXPECT_FALSE(port.Write({command.data(), 7}));
     EXPECT_EQ(printer.received, (Bytes{1, 2, 3, 4, 5}));
 }
 
@@ -193,7 +185,7 @@ TEST_F(PrinterPortTest, WriteToAnUnpluggedPrinterFails) {
     ASSERT_TRUE(OpenAs("COM3"));
     printer.unplugged = true;
     const Bytes command = {0x1B, 0x40};
-    EXPECT_FALSE(port.Write(command.data(), 2));
+    EXPECT_FALSE(port.Write({command.data(), 2}));
 }
 
 TEST_F(PrinterPortTest, ShortSerialReadRetriesOnceAndCountsBothRequests) {
@@ -205,7 +197,7 @@ TEST_F(PrinterPortTest, ShortSerialReadRetriesOnceAndCountsBothRequests) {
     line->Deliver(Bytes{'e', 'f', 'g', 'h', 'i', 'j'}, line->Now() + Ms(2100));
     Bytes buffer(10, 0);
     // The count says what the buffer holds: four bytes at once and six after the pause.
-    EXPECT_EQ(port.Read(buffer.data(), 10), 10u);
+    EXPECT_EQ(port.Read({buffer.data(), 10}), 10u);
     EXPECT_EQ(buffer, (Bytes{'a', 'b', 'c', 'd', 'e', 'f', 'g', 'h', 'i', 'j'}));
     EXPECT_EQ(platform.Pauses(), std::vector<std::chrono::milliseconds>{500ms});
 }
@@ -214,7 +206,7 @@ TEST_F(PrinterPortTest, SilentSerialReadOfOneByteTakesBothDeadlines) {
     ASSERT_TRUE(OpenAs("COM3"));
     auto start = platform.NowMicros();
     std::uint8_t byte = 0;
-    EXPECT_EQ(port.Read(&byte, 1), 0u);
+    EXPECT_EQ(port.Read({&byte, 1}), 0u);
     // 2001 ms, the 500 ms pause, 2001 ms.
     EXPECT_EQ(platform.NowMicros() - start, Ms(4502));
 }
@@ -237,8 +229,8 @@ TEST_F(PrinterPortTest, UsbReadReturnsOneTransferWithoutRetry) {
     ASSERT_TRUE(OpenAs("USB"));
     Bytes buffer(64, 0);
     printer.SendNow(*platform.OpenLine("/dev/usb/lp0"), Bytes{'_', 'K', 'R', 'T', 0});
-    EXPECT_EQ(port.Read(buffer.data(), 64), 5u);
-    EXPECT_EQ(port.Read(buffer.data(), 64), 0u);  // silent: bounded, and no retry pause
+    EXPECT_EQ(port.Read({buffer.data(), 64}), 5u);
+    EXPECT_EQ(port.Read({buffer.data(), 64}), 0u);  // silent: bounded, and no retry pause
     EXPECT_TRUE(platform.Pauses().empty());
 }
 
@@ -268,7 +260,7 @@ TEST_F(PrinterPortTest, CloseOnAClosedPortLeavesItClosed) {
 }
 
 TEST_F(PrinterPortTest, ApplySerialSettingsChangesTheLineButNotTheFields) {
-    port.parity = 1;
+    port.SetLineSettings({.baudRate = 9600, .dataBits = 8, .parity = 1, .stopBits = 0});
     ASSERT_TRUE(OpenAs("COM3"));
     EXPECT_TRUE(port.ApplySerialSettings(19200, 7, 2));
     const auto& config = platform.OpenLine("COM3")->Config();
@@ -276,8 +268,8 @@ TEST_F(PrinterPortTest, ApplySerialSettingsChangesTheLineButNotTheFields) {
     EXPECT_EQ(config.dataBits, 7u);
     EXPECT_EQ(config.parity, 2u);
     EXPECT_TRUE(config.parityCheck);  // kept from the open
-    EXPECT_EQ(port.baudRate, 9600u);
-    EXPECT_EQ(port.parity, 1u);
+    EXPECT_EQ(port.GetLineSettings().baudRate, 9600u);
+    EXPECT_EQ(port.GetLineSettings().parity, 1u);
     // A reconnect opens the line with the fields again.
     ASSERT_TRUE(OpenAs("COM3"));
     EXPECT_EQ(platform.OpenLine("COM3")->Config().baudRate, 9600u);

@@ -209,15 +209,15 @@ TEST_F(UsbPrinterFinderTest, PrinterPortOpensUsbThroughTheFinder) {
     platform.AttachUsb("/dev/usb/lp3", 0x2c9a, 0x0025, first);
     PrinterPort port(platform);
     port.SetUsbAccess(&finder);
-    port.portName = "USB";
+    port.SetPortName("USB");
 
     ASSERT_TRUE(port.Open());
-    EXPECT_EQ(port.kind, InterfaceKind::Usb);
-    EXPECT_EQ(port.handle->Name(), "/dev/usb/lp3");
+    EXPECT_EQ(port.Kind(), InterfaceKind::Usb);
+    EXPECT_EQ(port.Device()->Name(), "/dev/usb/lp3");
     EXPECT_TRUE(finder.ChosenDeviceHasVendor(kKrt310FamilyVendorId));
 
     const std::uint8_t request[] = {0x1d, 0x49, 0x01};
-    EXPECT_TRUE(port.Write(request, sizeof(request)));
+    EXPECT_TRUE(port.Write({request, sizeof(request)}));
     EXPECT_EQ(first.received, (std::vector<std::uint8_t>{0x1d, 0x49, 0x01}));
 }
 
@@ -226,7 +226,7 @@ TEST_F(UsbPrinterFinderTest, PrinterPortRefusesUsbWhileAQueueUsesAUsbPrinter) {
     spooler.queues = {{"Receipts", "usb://Vantora/KRT-620", false}};
     PrinterPort port(platform);
     port.SetUsbAccess(&finder);
-    port.portName = "USB";
+    port.SetPortName("USB");
 
     EXPECT_FALSE(port.Open());
     EXPECT_EQ(warnings.size(), 1u);

@@ -23,9 +23,8 @@ StatusRecord WrittenAndReadBack(sim::Model model, const StatusRecord& values) {
     sim::VirtualPrinter printer(model);
     platform.AttachSerial("COM1", printer);
     link::PrinterPort port(platform);
-    port.portName = "COM1";
-    port.baudRate = 9600;
-    port.dataBits = 8;
+    port.SetPortName("COM1");
+    port.SetLineSettings({.baudRate = 9600, .dataBits = 8});
     EXPECT_TRUE(port.Open());
     NoProgress progress;
     StatusWrite write = StatusToWrite(family, values, CodePageSelection(family, values.switchPage1),

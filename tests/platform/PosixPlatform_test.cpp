@@ -40,6 +40,9 @@ TEST_P(ErrnoMapping, KeepsTheNativeCode) {
     EXPECT_EQ(row.inUse, inUse.kind) << row.errnoValue;
     EXPECT_EQ(row.errnoValue, atOpen.nativeCode);
     EXPECT_EQ(row.errnoValue, inUse.nativeCode);
+    const NativeSource source = row.errnoValue == 0 ? NativeSource::None : NativeSource::Errno;
+    EXPECT_EQ(source, atOpen.nativeSource);
+    EXPECT_EQ(source, inUse.nativeSource);
 }
 
 // ENODEV and EIO: no such device when opening, an unplugged or hung-up device once open.

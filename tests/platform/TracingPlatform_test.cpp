@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
+#include <utility>
 
 #include "platform/sim/SimPlatform.h"
 
@@ -155,11 +156,23 @@ TEST(TraceSink, ShowsTheNativeCodeOfAFailure) {
     entry.operation = TraceOperation::Write;
     entry.count = 1;
     entry.requested = 2;
-    entry.error = {ErrorKind::Disconnected, 5};
+    entry.error = {ErrorKind::Disconnected, 5, NativeSource::Errno};
     entry.elapsed = 7ms;
     entry.bytes = {0x0A};
-    EXPECT_EQ("   12345 ms COM3 write 1 of 2 bytes, device disconnected (code 5), 7 ms | 0A | .",
+    EXPECT_EQ("   12345 ms COM3 write 1 of 2 bytes, device disconnected (errno 5), 7 ms | 0A | .",
               TraceSink::FormatLine(entry));
+    // Each source says what kind of number its code is.
+    const std::pair<Error, std::string> codes[] = {
+        {{ErrorKind::Busy, 16, NativeSource::Errno}, "errno 16"},
+        {{ErrorKind::Busy, 32, NativeSource::Win32}, "Windows error 32"},
+        {{ErrorKind::Other, -99, NativeSource::Libusb}, "libusb error -99"},
+        {{ErrorKind::NotFound, 0x0406, NativeSource::Ipp}, "IPP status 0x0406"},
+        {{ErrorKind::Other, 7, NativeSource::None}, "code 7"},
+        {{ErrorKind::TimedOut, 0, NativeSource::None}, ""},
+    };
+    for (const auto& [error, text] : codes) {
+        EXPECT_EQ(DescribeNativeCode(error), text);
+    }
 }
 
 TEST(TraceSink, WritesToAFileAndReportsAFileItCannotWrite) {

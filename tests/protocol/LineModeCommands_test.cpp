@@ -87,7 +87,7 @@ TEST_F(LineModeCommandsTest, PrinterHoldingDsrLowEndsEachWriteAtItsDeadline) {
 }
 
 TEST_F(LineModeCommandsTest, ParallelPortGetsTheSameBytes) {
-    port.portName = "LPT1:";
+    port.SetPortName("LPT1:");
     ASSERT_TRUE(port.Open());
     platform.ClearEvents();
     LineModeCommands::SendSpeedCommands(port, LineModeSpeed::Bps4800);

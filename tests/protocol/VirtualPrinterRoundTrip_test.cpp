@@ -37,7 +37,7 @@ std::uint8_t FirstCharacter(const std::string& text) {
 
 Krt310Status ReadKrt310Status(link::PrinterPort& port) {
     Krt310Status status;
-    bool usb = port.kind == link::InterfaceKind::Usb;
+    bool usb = port.Kind() == link::InterfaceKind::Usb;
     SendTransmitMemorySwitch(port, kKrt310CodePageSwitch);
     status.codePageSwitch =
         ReadSwitchReply(port, usb ? HeaderSearch::Without : HeaderSearch::With).pins;

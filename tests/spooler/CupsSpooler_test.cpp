@@ -71,7 +71,9 @@ TEST_F(CupsSpoolerTest, NamesNeedingEscapesReachTheirQueue) {
 
 TEST_F(CupsSpoolerTest, UnknownQueueIsNotFound) {
     CupsSpooler spooler(daemon->Socket());
-    EXPECT_EQ(spooler.StopQueue("NoSuchQueue", "busy").kind, ErrorKind::NotFound);
+    const platform::Error stop = spooler.StopQueue("NoSuchQueue", "busy");
+    EXPECT_EQ(stop.kind, ErrorKind::NotFound);
+    EXPECT_EQ(stop.nativeSource, platform::NativeSource::Ipp);
     EXPECT_EQ(spooler.StartQueue("NoSuchQueue").kind, ErrorKind::NotFound);
 }
 

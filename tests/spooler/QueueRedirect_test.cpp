@@ -151,7 +151,7 @@ TEST_F(QueueRedirectTest, UsbConnectIsRefusedNamingTheQueueAndChangesNothing) {
     link::UsbPrinterFinder finder(platform, reporter);
     link::PrinterPort port(platform);
     port.SetUsbAccess(&finder);
-    port.portName = "USB";
+    port.SetPortName("USB");
 
     EXPECT_FALSE(port.Open());
 

@@ -43,9 +43,8 @@ struct SerialLine {
 inline bool OpenSerial(platform::sim::SimPlatform& platform, link::PrinterPort& port,
                        platform::sim::SimPeer& peer, const SerialLine& serial = {}) {
     platform.AttachSerial(serial.name, peer);
-    port.portName = serial.name;
-    port.baudRate = serial.baudRate;
-    port.dataBits = 8;
+    port.SetPortName(serial.name);
+    port.SetLineSettings({.baudRate = serial.baudRate, .dataBits = 8});
     return port.Open();
 }
 
@@ -59,12 +58,12 @@ public:
                 break;
             case Link::Parallel:
                 platform.AttachParallel("LPT1:", far);
-                port.portName = "LPT1:";
+                port.SetPortName("LPT1:");
                 deviceName_ = "LPT1:";
                 break;
             case Link::Usb:
                 platform.AttachUsb(DirectUsbAccess::kUsbPath, 0x2C9A, 0x0001, far);
-                port.portName = "USB";
+                port.SetPortName("USB");
                 deviceName_ = DirectUsbAccess::kUsbPath;
                 break;
         }
@@ -72,8 +71,7 @@ public:
         if (link == Link::Serial) {
             opened = OpenSerial(platform, port, far, serial);
         } else {
-            port.baudRate = serial.baudRate;
-            port.dataBits = 8;
+            port.SetLineSettings({.baudRate = serial.baudRate, .dataBits = 8});
             opened = port.Open();
         }
         platform.ClearEvents();

@@ -42,6 +42,7 @@ TEST(Win32Platform, APortWithoutADeviceIsNotFound) {
     Error error;
     EXPECT_EQ(platform.OpenSerial("\\\\.\\COM77", error), nullptr);
     EXPECT_EQ(error.kind, ErrorKind::NotFound);
+    EXPECT_EQ(error.nativeSource, NativeSource::Win32);
     EXPECT_EQ(platform.OpenParallel("\\\\.\\LPT77", error), nullptr);
     EXPECT_EQ(error.kind, ErrorKind::NotFound);
 }

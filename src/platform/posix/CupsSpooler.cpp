@@ -65,27 +65,27 @@ Error ErrorOfStatus(ipp_status_t status) {
     int code = static_cast<int>(status);
     switch (status) {
         case IPP_STATUS_ERROR_NOT_FOUND:
-            return {ErrorKind::NotFound, code};
+            return {ErrorKind::NotFound, code, NativeSource::Ipp};
         case IPP_STATUS_ERROR_FORBIDDEN:
         case IPP_STATUS_ERROR_NOT_AUTHENTICATED:
         case IPP_STATUS_ERROR_NOT_AUTHORIZED:
         case IPP_STATUS_ERROR_CUPS_AUTHENTICATION_CANCELED:
-            return {ErrorKind::AccessDenied, code};
+            return {ErrorKind::AccessDenied, code, NativeSource::Ipp};
         case IPP_STATUS_ERROR_BUSY:
-            return {ErrorKind::Busy, code};
+            return {ErrorKind::Busy, code, NativeSource::Ipp};
         case IPP_STATUS_ERROR_OPERATION_NOT_SUPPORTED:
-            return {ErrorKind::Unsupported, code};
+            return {ErrorKind::Unsupported, code, NativeSource::Ipp};
         default:
-            return {ErrorKind::Other, code};
+            return {ErrorKind::Other, code, NativeSource::Ipp};
     }
 }
 
 Error ErrorOfFailedConnect() {
     int errnoValue = errno;
     if (errnoValue == ETIMEDOUT) {
-        return {ErrorKind::TimedOut, errnoValue};
+        return {ErrorKind::TimedOut, errnoValue, NativeSource::Errno};
     }
-    return {ErrorKind::NotFound, errnoValue};
+    return {ErrorKind::NotFound, errnoValue, NativeSource::Errno};
 }
 
 std::string AttributeText(ipp_attribute_t* attribute) {

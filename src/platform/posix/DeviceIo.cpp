@@ -26,10 +26,10 @@ Error WaitForDevice(const UniqueFd& fd, short events, const Deadline& deadline,
                     const TransferRules& rules, bool& hungUp) {
     // After a hang-up poll() returns at once, so one more attempt is all there is.
     if (hungUp) {
-        return {ErrorKind::Disconnected, EIO};
+        return {ErrorKind::Disconnected, EIO, NativeSource::Errno};
     }
     if (deadline.Passed()) {
-        return {ErrorKind::TimedOut, ETIMEDOUT};
+        return {ErrorKind::TimedOut, ETIMEDOUT, NativeSource::Errno};
     }
     if (rules.retryStep > milliseconds::zero()) {
         deadline.SleepAtMost(rules.retryStep);
@@ -40,7 +40,7 @@ Error WaitForDevice(const UniqueFd& fd, short events, const Deadline& deadline,
         return ErrorFromErrno(errno, During::Use);
     }
     if (revents == 0) {
-        return {ErrorKind::TimedOut, ETIMEDOUT};
+        return {ErrorKind::TimedOut, ETIMEDOUT, NativeSource::Errno};
     }
     hungUp = (revents & (POLLHUP | POLLERR | POLLNVAL)) != 0;
     return Error::None();
@@ -82,7 +82,7 @@ IoResult Transfer(const UniqueFd& fd, short events, std::size_t size, const Dead
                 // Taking nothing without a reason would only repeat: the device takes no data.
                 result.error = {ErrorKind::Other, 0};
             } else if (HungUpNow(fd)) {
-                result.error = {ErrorKind::Disconnected, EIO};
+                result.error = {ErrorKind::Disconnected, EIO, NativeSource::Errno};
             }
             // Otherwise an empty transfer: it is the whole answer.
             return result;

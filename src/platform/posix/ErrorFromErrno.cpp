@@ -53,7 +53,7 @@ Error ErrorFromErrno(int errnoValue, During when) {
             kind = ErrorKind::Other;
             break;
     }
-    return {kind, errnoValue};
+    return {kind, errnoValue, NativeSource::Errno};
 }
 
 }  // namespace corvane::platform::posix

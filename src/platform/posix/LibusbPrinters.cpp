@@ -68,7 +68,7 @@ Error ErrorFromLibusb(int code, During when) {
             errnoValue = EOPNOTSUPP;
             break;
         default:
-            return {ErrorKind::Other, code};
+            return {ErrorKind::Other, code, NativeSource::Libusb};
     }
     return ErrorFromErrno(errnoValue, when);
 }
@@ -261,7 +261,7 @@ public:
     // One bulk transfer: the printer's reply comes whole, in one transfer.
     IoResult Read(std::span<std::uint8_t> buffer) override {
         if (printer_.inEndpoint == 0) {
-            return {0, {ErrorKind::Unsupported, EOPNOTSUPP}};
+            return {0, {ErrorKind::Unsupported, EOPNOTSUPP, NativeSource::Errno}};
         }
         if (buffer.empty()) {
             return {};
@@ -432,7 +432,7 @@ std::unique_ptr<Device> LibusbPrinters::Open(UsbAddress address, const std::stri
         printer = FindPrinterInterface(device);
     }
     if (!printer) {
-        error = {ErrorKind::NotFound, ENODEV};
+        error = {ErrorKind::NotFound, ENODEV, NativeSource::Errno};
         return nullptr;
     }
     libusb_device_handle* handle = nullptr;

@@ -122,7 +122,7 @@ Error Validate(const SerialConfig& config, speed_t& speed) {
     if (config.stopBits == kStopBitsOneAndHalf && config.dataBits != 5) {
         valid = false;
     }
-    return valid ? Error::None() : Error{ErrorKind::InvalidArgument, EINVAL};
+    return valid ? Error::None() : Error{ErrorKind::InvalidArgument, EINVAL, NativeSource::Errno};
 }
 
 // Raw 8-bit transfer with the asked line settings and no flow control of the driver's own.
@@ -270,7 +270,7 @@ Error PosixSerialDevice::SetConfig(const SerialConfig& config) {
     }
     if (!SameLine(applied, wanted, virtualLine_)) {
         tcsetattr(fd_.Get(), TCSANOW, &previous);
-        return {ErrorKind::InvalidArgument, EINVAL};
+        return {ErrorKind::InvalidArgument, EINVAL, NativeSource::Errno};
     }
     if (Error lines = SetModemLines(config); !lines.Ok()) {
         tcsetattr(fd_.Get(), TCSANOW, &previous);
@@ -336,7 +336,7 @@ Error PosixSerialDevice::WaitForDsr(const Deadline& deadline) {
             return Error::None();
         }
         if (deadline.Passed()) {
-            return {ErrorKind::TimedOut, ETIMEDOUT};
+            return {ErrorKind::TimedOut, ETIMEDOUT, NativeSource::Errno};
         }
         deadline.SleepAtMost(kDsrPollStep);
     }

@@ -67,7 +67,7 @@ Error ErrorFromWin32(std::uint32_t code, During when) {
             kind = ErrorKind::Other;
             break;
     }
-    return {kind, static_cast<int>(code)};
+    return {kind, static_cast<int>(code), NativeSource::Win32};
 }
 
 Error LastError(During when) {

@@ -36,7 +36,7 @@ IoResult Transfer(HANDLE device, bool write, void* buffer, std::size_t size,
         if (!AwaitRequest(done.Get(), timeoutMs, pacer)) {
             // The printer took or gave nothing more in time; what moved before still counts.
             CancelIoEx(device, &request);
-            result.error = {ErrorKind::TimedOut, ERROR_TIMEOUT};
+            result.error = {ErrorKind::TimedOut, ERROR_TIMEOUT, NativeSource::Win32};
         }
     }
     DWORD moved = 0;
@@ -45,7 +45,7 @@ IoResult Transfer(HANDLE device, bool write, void* buffer, std::size_t size,
         if (result.error.Ok() && code != ERROR_OPERATION_ABORTED) {
             result.error = ErrorFromWin32(code);
         } else if (result.error.Ok()) {
-            result.error = {ErrorKind::TimedOut, ERROR_TIMEOUT};
+            result.error = {ErrorKind::TimedOut, ERROR_TIMEOUT, NativeSource::Win32};
         }
     }
     result.count = moved;

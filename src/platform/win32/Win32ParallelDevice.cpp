@@ -78,7 +78,7 @@ Error Win32ParallelDevice::QueryStatus(std::uint8_t& status) {
         return LastError();
     }
     if (returned != sizeof(driverStatus)) {
-        return {ErrorKind::Unsupported, ERROR_INVALID_DATA};
+        return {ErrorKind::Unsupported, ERROR_INVALID_DATA, NativeSource::Win32};
     }
     status = StatusFromQuery(driverStatus);
     return Error::None();

@@ -17,7 +17,8 @@ Error Validate(const SerialConfig& config) {
     if (config.stopBits == kStopBitsOneAndHalf && config.dataBits != 5) {
         valid = false;
     }
-    return valid ? Error::None() : Error{ErrorKind::InvalidArgument, ERROR_INVALID_PARAMETER};
+    return valid ? Error::None()
+                 : Error{ErrorKind::InvalidArgument, ERROR_INVALID_PARAMETER, NativeSource::Win32};
 }
 
 // Takes the settings the link asks for into the driver's record; every flag not named here
@@ -56,7 +57,7 @@ std::uint32_t WaitBound(std::uint32_t constantMs, std::uint32_t multiplierMs, st
 // A request the driver ended before every byte moved ended at its time-out.
 IoResult Whole(IoResult result, std::size_t asked) {
     if (result.error.Ok() && result.count < asked) {
-        result.error = {ErrorKind::TimedOut, ERROR_TIMEOUT};
+        result.error = {ErrorKind::TimedOut, ERROR_TIMEOUT, NativeSource::Win32};
     }
     return result;
 }

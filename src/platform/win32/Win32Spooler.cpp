@@ -42,7 +42,8 @@ PRINTER_INFO_2W* ReadRecord(HANDLE printer, std::vector<std::uint8_t>& buffer, E
     }
     buffer.assign(needed, 0);
     if (needed == 0 || !GetPrinterW(printer, 2, buffer.data(), needed, &needed)) {
-        error = needed == 0 ? Error{ErrorKind::Other, ERROR_INVALID_DATA} : LastError();
+        error = needed == 0 ? Error{ErrorKind::Other, ERROR_INVALID_DATA, NativeSource::Win32}
+                            : LastError();
         return nullptr;
     }
     error = Error::None();

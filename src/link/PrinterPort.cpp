@@ -14,10 +14,6 @@ constexpr std::uint32_t kSerialOpenPauseMs = 100;
 // Waits before retrying a short read or write, giving a slow printer time to catch up.
 constexpr std::uint32_t kRetryPauseMs = 500;
 
-bool StartsWith(const std::string& text, const std::string& prefix) {
-    return text.compare(0, prefix.size(), prefix) == 0;
-}
-
 const char* Verb(PortOperation operation) {
     switch (operation) {
         case PortOperation::Open:
@@ -53,11 +49,11 @@ std::string DescribeParallelStatus(std::uint8_t status) {
 
 // What grants access to the device behind a port name, for the line after an access refusal.
 std::string AccessHint(const std::string& portName) {
-    if (StartsWith(portName, "COM") || StartsWith(portName, "\\\\.\\COM")) {
+    if (portName.starts_with("COM") || portName.starts_with("\\\\.\\COM")) {
         return "; serial ports need the dialout group: sudo adduser $USER dialout, then log in "
                "again";
     }
-    if (StartsWith(portName, "LPT")) {
+    if (portName.starts_with("LPT")) {
         return "; parallel ports need the lp group: sudo adduser $USER lp, then log in again";
     }
     if (portName == "USB") {
@@ -125,11 +121,11 @@ bool PrinterPort::Fail(PortOperation operation, PortProblem problem, platform::E
 
 bool PrinterPort::Open() {
     failure_ = {};
-    if (StartsWith(portName_, "COM") || StartsWith(portName_, "\\\\.\\COM")) {
+    if (portName_.starts_with("COM") || portName_.starts_with("\\\\.\\COM")) {
         kind_ = InterfaceKind::Serial;
         return OpenSerial();
     }
-    if (StartsWith(portName_, "LPT")) {
+    if (portName_.starts_with("LPT")) {
         kind_ = InterfaceKind::Parallel;
         return OpenParallel();
     }

@@ -1,21 +1,13 @@
 #include "service/PortTarget.h"
 
-#include <algorithm>
-#include <cctype>
+#include "base/Text.h"
 
 namespace corvane::service {
 
 namespace {
 
-bool StartsWith(const std::string& text, const std::string& prefix) {
-    return text.rfind(prefix, 0) == 0;
-}
-
 bool IsUsbName(const std::string& text) {
-    std::string upper = text;
-    std::transform(upper.begin(), upper.end(), upper.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
-    return upper == "USB";
+    return base::EqualsIgnoringCase(text, "USB");
 }
 
 constexpr char kPortChoices[] =
@@ -37,15 +29,15 @@ bool ParsePortTarget(const std::string& text, PortTarget& target, std::string& e
     parsed.given = text;
     if (IsUsbName(text)) {
         parsed.portName = "USB";
-    } else if (StartsWith(text, "/")) {
-        if (StartsWith(text, "/dev/usb/")) {
+    } else if (text.starts_with("/")) {
+        if (text.starts_with("/dev/usb/")) {
             error = "\"" + text +
                     "\" is a USB printer; reach it as --port USB, which opens the first "
                     "supported USB printer.";
             return false;
         }
         // Parallel ports keep their kind; every other device path is a serial line.
-        bool parallel = StartsWith(text, "/dev/lp") || StartsWith(text, "/dev/parport");
+        bool parallel = text.starts_with("/dev/lp") || text.starts_with("/dev/parport");
         parsed.portName = parallel ? "LPT1:" : "COM1";
         parsed.device = text;
     } else {

@@ -15,6 +15,7 @@
 #include "operations/CodePages.h"
 #include "operations/StatusValues.h"
 #include "operations/SwitchPages.h"
+#include "product/Models.h"
 
 namespace corvane::service {
 
@@ -25,8 +26,6 @@ using nlohmann::ordered_json;
 using operations::SettingList;
 using operations::StatusRecord;
 using protocol::PrinterModel;
-
-constexpr std::string_view kFamilyNames[] = {"KRT-310/310II", "KRT-620"};
 
 struct ListField {
     const char* key;
@@ -178,13 +177,22 @@ bool LoadPrinterInfo(const json& value, PrinterInfo& info, std::string& error) {
     return true;
 }
 
+// The family names a settings file may give: the connection window's captions.
+std::vector<std::string> FamilyNames() {
+    std::vector<std::string> names;
+    for (const auto& facts : product::kFamilies) {
+        names.emplace_back(facts.caption);
+    }
+    return names;
+}
+
 bool LoadHeader(const json& object, PrinterModel& family, std::string& error) {
     for (const char* key : {"format", "formatVersion", "family"}) {
         if (!object.contains(key)) {
             error = std::string(key) +
                     " is missing; a settings file starts with \"format\": " + Quoted(kFormatName) +
                     ", \"formatVersion\": " + std::to_string(kFormatVersion) +
-                    " and \"family\": one of " + Allowed(kFamilyNames) + ".";
+                    " and \"family\": one of " + Allowed(FamilyNames()) + ".";
             return false;
         }
     }
@@ -201,11 +209,10 @@ bool LoadHeader(const json& object, PrinterModel& family, std::string& error) {
         return false;
     }
     int index = 0;
-    std::vector<std::string> names(std::begin(kFamilyNames), std::end(kFamilyNames));
-    if (!Choose(object.at("family"), names, "family", index, error)) {
+    if (!Choose(object.at("family"), FamilyNames(), "family", index, error)) {
         return false;
     }
-    family = index == 0 ? PrinterModel::Krt310Family : PrinterModel::Krt620;
+    family = product::kFamilies[static_cast<std::size_t>(index)].id;
     return true;
 }
 
@@ -366,7 +373,7 @@ std::string Reason(int errnoValue) {
 }  // namespace
 
 std::string_view FamilyName(PrinterModel family) {
-    return kFamilyNames[family == PrinterModel::Krt620 ? 1 : 0];
+    return product::FamilyFacts(family).caption;
 }
 
 bool LoadSettingsJson(std::string_view text, SettingsDocument& document, std::string& error) {

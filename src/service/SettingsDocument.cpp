@@ -2,19 +2,13 @@
 
 #include <algorithm>
 #include <array>
-#include <cerrno>
-#include <cstring>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <nlohmann/json.hpp>
-#include <set>
 #include <span>
-#include <system_error>
 
 #include "operations/CodePages.h"
 #include "operations/StatusValues.h"
 #include "operations/SwitchPages.h"
+#include "platform/CarefulFile.h"
 #include "product/Models.h"
 
 namespace corvane::service {
@@ -47,6 +41,8 @@ constexpr char kCodePageKey[] = "defaultCodePage";
 constexpr char kUsePowerSaveKey[] = "usePowerSave";
 constexpr char kSecondsKey[] = "powerSaveSeconds";
 constexpr int kHighestSeconds = 255;
+// A settings file has some hundreds of bytes; a far larger one is not read into memory.
+constexpr std::uint64_t kLargestJsonFile = 1 << 20;
 constexpr std::array<const char*, 5> kPrinterFields = {"port", "maker", "model", "firmware",
                                                        "language"};
 
@@ -366,10 +362,6 @@ int NestingDepth(std::string_view text) {
     return deepest;
 }
 
-std::string Reason(int errnoValue) {
-    return errnoValue != 0 ? std::strerror(errnoValue) : "input/output error";
-}
-
 }  // namespace
 
 std::string_view FamilyName(PrinterModel family) {
@@ -477,30 +469,28 @@ SettingsDocument SettingsFile::For(PrinterModel wanted) const {
 }
 
 bool LoadSettingsFile(const std::string& path, SettingsFile& file, std::string& error) {
-    std::error_code kind;
-    if (std::filesystem::is_directory(path, kind)) {
-        error = path + ": " + Reason(EISDIR);
+    const bool statusFile = operations::IsStatusFileName(path);
+    // Both limits are known before the file is read: a status file has its one size.
+    platform::FileRead read = platform::ReadRegularFile(
+        path, statusFile ? operations::kStatusFileSize : kLargestJsonFile);
+    if (statusFile && (read.tooLarge || (read.ok && read.size != operations::kStatusFileSize))) {
+        error = path + ": a status file has " + std::to_string(operations::kStatusFileSize) +
+                " bytes; this one has " + std::to_string(read.size) + ".";
         return false;
     }
-    errno = 0;
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        error = path + ": " + Reason(errno);
+    if (read.tooLarge) {
+        error = path + ": a settings file has at most " + std::to_string(kLargestJsonFile) +
+                " bytes (1 MiB); this one has " + std::to_string(read.size) + ".";
         return false;
     }
-    std::string content((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (in.bad()) {
-        error = path + ": " + Reason(errno);
+    if (!read.ok) {
+        error = read.error;
         return false;
     }
+    const std::string& content = read.content;
     SettingsFile loaded;
     loaded.path = path;
-    if (operations::IsStatusFileName(path)) {
-        if (content.size() != operations::kStatusFileSize) {
-            error = path + ": a status file has " + std::to_string(operations::kStatusFileSize) +
-                    " bytes; this one has " + std::to_string(content.size()) + ".";
-            return false;
-        }
+    if (statusFile) {
         loaded.record = operations::DecodeStatusRecord(std::span<const std::uint8_t>(
             reinterpret_cast<const std::uint8_t*>(content.data()), content.size()));
         if (!CheckStatusRecord(loaded.record, error)) {
@@ -524,12 +514,7 @@ bool SaveSettings(const std::string& path, const SettingsDocument& document, std
     if (operations::IsStatusFileName(path)) {
         return operations::WriteStatusFile(path, document.values, error);
     }
-    std::string content = SettingsJson(document);
-    return operations::WriteFileAtomically(
-        path,
-        std::span<const std::uint8_t>(reinterpret_cast<const std::uint8_t*>(content.data()),
-                                      content.size()),
-        error);
+    return platform::WriteFileWhole(path, SettingsJson(document), error);
 }
 
 }  // namespace corvane::service

@@ -90,7 +90,8 @@ struct SettingsFile {
 };
 
 // Reads and checks a settings file: a status file when its name ends in "sts" (exactly 124
-// bytes), JSON otherwise. False with a message that names the file.
+// bytes), JSON otherwise (at most 1 MiB). Anything else, and what is not a plain file (a FIFO,
+// a device), is refused before it is read. False with a message that names the file.
 bool LoadSettingsFile(const std::string& path, SettingsFile& file, std::string& error);
 
 // Writes a document whole or not at all: a status file when the name ends in "sts", JSON

@@ -3,22 +3,28 @@
 // Printer settings as a file a person can read: one JSON object that reads like the manager's
 // window, with the window's own texts as values, and status files (".sts") beside it. Both load
 // into the manager's values (a StatusRecord), so a file of either kind means the same, and each
-// converts into the other.
+// converts into the other: a status file comes back from JSON byte for byte.
 //
 //     {
 //       "format": "corvane-settings",
 //       "formatVersion": 1,
 //       "family": "KRT-310/310II",
 //       "defaultCodePage": "Code Page PC850 - Multilingual",
+//       "switch1": { "[PIN 1] Reserved": "Switch Off", ... eight pins ... },
 //       "switch2": { "Upside-down Printing": "Turn Off", ... eight pins ... },
 //       "baudRate": "9600", "dataBits": "8", "parity": "None", "flowControl": "DTR/DSR",
 //       "paperWidth": "76mm (3.00\")", "usePowerSave": true, "powerSaveSeconds": 60
 //     }
 //
-// A KRT-620 file has "switch5" (its pins "Special F/W Pin #1" to "#8") and none of the lists or
-// power save. Every setting must be there; "No Change" leaves it as the printer has it. An
-// optional "printer" object (port, maker, model, firmware, language) says where the settings
-// came from and is not written to any printer.
+// A KRT-620 file has "switch5" (its pins "Special F/W Pin #1" to "#8") and none of the lists;
+// it has power save only when its status file held some, which the printer does not use. Every
+// setting must be there; "No Change" leaves it as the printer has it. "switch1" holds every pin
+// of switch page 1 in plain words, the reserved ones too, so that nothing of a status file is
+// lost; files without it (of earlier versions) take the pins from "defaultCodePage", and when
+// the two disagree (the code page was edited) the name decides the code page pins. An optional
+// "printer" object (port, maker, model, firmware, language) says where the settings came from
+// and is not written to any printer. A list with no entry selected, which a status file may
+// hold, is null.
 
 #include <optional>
 #include <string>

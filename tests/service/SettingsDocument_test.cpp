@@ -206,8 +206,8 @@ TEST(SettingsFiles, BadJsonIsRefusedNamingTheKeyAndWhatIsAllowed) {
     EXPECT_NE(error.find("nest deeper than 32"), std::string::npos) << error;
 }
 
-// Guards against a cut or foreign file being taken for settings: the loader names the file and
-// the field.
+// Guards against a cut, foreign or huge file being taken for settings: the loader names the file
+// and the field.
 TEST(SettingsFiles, StatusFilesOfTheWrongSizeOrWithValuesNoListOffersAreRefused) {
     auto dir = std::filesystem::temp_directory_path() / "corvane-cli-settings";
     std::filesystem::create_directories(dir);
@@ -237,6 +237,8 @@ TEST(SettingsFiles, StatusFilesOfTheWrongSizeOrWithValuesNoListOffersAreRefused)
         {write("baud.sts", {badBaud.begin(), badBaud.end()}),
          {"baud.sts: baudRate: 9 is not offered", "5 (\"19200\")"}},
         {write("pin.sts", {badPin.begin(), badPin.end()}), {"switch2 pin 4: 7 is not offered"}},
+        {write("big.json", std::vector<std::uint8_t>((1 << 20) + 1, ' ')),
+         {"big.json: a settings file has at most 1048576 bytes (1 MiB); this one has 1048577"}},
     };
     for (const auto& [path, said] : rows) {
         SettingsFile file;

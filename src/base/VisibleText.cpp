@@ -80,6 +80,10 @@ std::string Walk(std::string_view text, Shown shown) {
 
 }  // namespace
 
+std::string ValidUtf8(std::string_view text) {
+    return Walk(text, [](std::string& out, std::string_view sequence) { out += sequence; });
+}
+
 std::string ShownText(std::string_view bytes) {
     return Walk(bytes, [](std::string& out, std::string_view sequence) {
         out += sequence;

@@ -8,6 +8,11 @@
 
 namespace corvane::base {
 
+// A text made valid UTF-8 for JSON and for people: every byte that is not part of valid UTF-8 is
+// shown as \xA9, and everything else stays as it is. For the program's messages, which may embed
+// a printer's text; a printer's text on its own goes through ShownText.
+std::string ValidUtf8(std::string_view text);
+
 // A printer's text as people and JSON see it: valid UTF-8 stays as it is, every byte that is not
 // part of valid UTF-8 is shown as \xA9 (a backslash, "x" and two upper-case hexadecimal digits),
 // and a backslash of the printer's own is doubled, so that a text holding \xA9 literally shows

@@ -40,7 +40,8 @@ namespace corvane::service {
 inline constexpr std::string_view kFormatName = "corvane-settings";
 inline constexpr int kFormatVersion = 1;
 
-// Where a set of settings came from, for the reader.
+// Where a set of settings came from, for the reader: the printer's texts as base::ShownText shows
+// them.
 struct PrinterInfo {
     std::string port;
     std::string maker;

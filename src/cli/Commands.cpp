@@ -5,6 +5,7 @@
 
 #include "base/VisibleText.h"
 #include "cli/CommandRunners.h"
+#include "service/UnexpectedError.h"
 
 namespace corvane::cli {
 
@@ -65,8 +66,7 @@ const CommandRow* RowOf(CliCommand command) {
 
 // What an exception that escaped a command comes to: told like any failure, with the program's
 // own exit status.
-CommandResult Unexpected(TerminalReporter& reporter, const std::string& what) {
-    std::string why = "stopped by an unexpected error" + what;
+CommandResult Unexpected(TerminalReporter& reporter, const std::string& why) {
     reporter.Message(platform::Severity::Warning, why);
     return Failed(service::kInternalError, why);
 }
@@ -166,10 +166,8 @@ int RunCommand(const CliOptions& options, std::ostream& out, std::ostream& err) 
     try {
         // A printer's session ends, and gives its queues back, before anything is caught.
         result = Dispatch(options, reporter, options.json ? err : out);
-    } catch (const std::exception& failure) {
-        result = Unexpected(reporter, std::string(": ") + failure.what());
     } catch (...) {
-        result = Unexpected(reporter, " of unknown kind");
+        result = Unexpected(reporter, service::UnexpectedError(std::current_exception()));
     }
     if (!options.json) {
         out << base::TerminalText(result.text) << std::flush;

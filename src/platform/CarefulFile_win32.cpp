@@ -2,12 +2,7 @@
 // link included), FlushFileBuffers, and MoveFileExW with MOVEFILE_REPLACE_EXISTING to replace or
 // without it to never replace, with MOVEFILE_WRITE_THROUGH so that the move is on disk when it
 // returns.
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
+// NOMINMAX and WIN32_LEAN_AND_MEAN come from the build, as for the Windows backend.
 #include <windows.h>
 
 #include <algorithm>

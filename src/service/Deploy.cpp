@@ -1,5 +1,7 @@
 #include "service/Deploy.h"
 
+#include "service/UnexpectedError.h"
+
 #include <chrono>
 #include <condition_variable>
 #include <exception>
@@ -14,17 +16,6 @@ namespace corvane::service {
 namespace {
 
 using Clock = std::chrono::steady_clock;
-
-// What escaped a printer's work, for its line and the JSON.
-std::string UnexpectedError(const std::exception_ptr& escaped) {
-    try {
-        std::rethrow_exception(escaped);
-    } catch (const std::exception& failure) {
-        return std::string("stopped by an unexpected error: ") + failure.what();
-    } catch (...) {
-        return "stopped by an unexpected error of unknown kind";
-    }
-}
 
 // The threads of a deploy: at most `jobs` run at once; each one that ends is joined before the
 // next starts, so that no more than that many ever hold a stack.

@@ -10,21 +10,15 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
-#include <sstream>
 #include <thread>
 #include <vector>
+
+#include "support/FileText.h"
 
 namespace corvane::platform {
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string Content(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
 
 void Put(const fs::path& path, const std::string& text) {
     std::ofstream(path, std::ios::binary) << text;
@@ -54,8 +48,8 @@ TEST(CarefulFile, WritesAndReadsKeepTheirRules) {
              fs::create_symlink(dir / "victim", TemporaryNameFor(target.string(), 0));
              std::string error;
              EXPECT_TRUE(WriteFileWhole(target.string(), std::string_view("new"), error)) << error;
-             EXPECT_EQ(Content(target), "new");
-             EXPECT_EQ(Content(dir / "victim"), "keep me");
+             EXPECT_EQ(test::FileText(target), "new");
+             EXPECT_EQ(test::FileText(dir / "victim"), "keep me");
              EXPECT_TRUE(fs::is_symlink(TemporaryNameFor(target.string(), 0)));
          }},
         {"a replaced file keeps its permissions; a new one takes the umask's",
@@ -122,9 +116,9 @@ TEST(CarefulFile, WritesAndReadsKeepTheirRules) {
              for (auto& writer : writers) {
                  writer.join();
              }
-             EXPECT_EQ(Content(dir / "backup-COM1-2.json"), "planted");
+             EXPECT_EQ(test::FileText(dir / "backup-COM1-2.json"), "planted");
              for (std::size_t i = 0; i < created.size(); ++i) {
-                 EXPECT_EQ(Content(created[i]), std::to_string(i));
+                 EXPECT_EQ(test::FileText(created[i]), std::to_string(i));
              }
              EXPECT_EQ(std::distance(fs::directory_iterator(dir), fs::directory_iterator()), 7);
              EXPECT_EQ(NumberedName(wanted, 3), (dir / "backup-COM1-3.json").string());

@@ -8,19 +8,13 @@
 
 #include <filesystem>
 #include <fstream>
-#include <sstream>
+
+#include "support/FileText.h"
 
 namespace corvane::platform {
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string Content(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
 
 // Guards against a Windows write that takes a name that is there, drops a file's attributes or
 // replaces a backup, and a read of what is no plain file or far more than expected.
@@ -34,8 +28,8 @@ TEST(CarefulFile, WritesAndReadsKeepTheirRulesOnWindows) {
     SetFileAttributesW((dir / "settings.json").wstring().c_str(), FILE_ATTRIBUTE_HIDDEN);
     std::string error;
     ASSERT_TRUE(WriteFileWhole(target, std::string_view("new"), error)) << error;
-    EXPECT_EQ(Content(target), "new");
-    EXPECT_EQ(Content(TemporaryNameFor(target, 0)), "planted");
+    EXPECT_EQ(test::FileText(target), "new");
+    EXPECT_EQ(test::FileText(TemporaryNameFor(target, 0)), "planted");
     EXPECT_NE(GetFileAttributesW((dir / "settings.json").wstring().c_str()) & FILE_ATTRIBUTE_HIDDEN,
               0u);
 
@@ -56,8 +50,8 @@ TEST(CarefulFile, WritesAndReadsKeepTheirRulesOnWindows) {
     ASSERT_TRUE(WriteNewFile(wanted, "2", second, error)) << error;
     EXPECT_EQ(first, wanted);
     EXPECT_EQ(second, NumberedName(wanted, 2));
-    EXPECT_EQ(Content(first), "1");
-    EXPECT_EQ(Content(second), "2");
+    EXPECT_EQ(test::FileText(first), "1");
+    EXPECT_EQ(test::FileText(second), "2");
     fs::remove_all(dir);
 }
 

@@ -24,6 +24,7 @@
 #include "platform/ClosedPipes.h"
 #include "service/ExitStatus.h"
 #include "service/QueueRegistry.h"
+#include "service/UnexpectedError.h"
 #include "startup/CliOptions.h"
 
 namespace {
@@ -34,22 +35,11 @@ using namespace corvane;
 // in case what failed was the restoring itself.
 constexpr auto kLastRestoreLimit = std::chrono::seconds(20);
 
-std::string WhatEscaped(const std::exception_ptr& escaped) {
-    if (!escaped) {
-        return {};
-    }
-    try {
-        std::rethrow_exception(escaped);
-    } catch (const std::exception& failure) {
-        return std::string(": ") + failure.what();
-    } catch (...) {
-        return " of unknown kind";
-    }
-}
-
-void SayStopped(const std::string& what) {
-    std::cerr << "corvane-cli: stopped by an unexpected error"
-              << base::TerminalText(base::ValidUtf8(what)) << std::endl;
+void SayStopped(const std::exception_ptr& escaped) {
+    std::cerr << "corvane-cli: "
+              << base::TerminalText(escaped ? service::UnexpectedError(escaped)
+                                            : "stopped by an unexpected error")
+              << std::endl;
 }
 
 // The last resort, for what escaped where nothing catches it (a noexcept function, a thread of
@@ -58,7 +48,7 @@ void SayStopped(const std::string& what) {
 [[noreturn]] void RestoreAndEnd() {
     static std::atomic<bool> restored{false};
     try {
-        SayStopped(WhatEscaped(std::current_exception()));
+        SayStopped(std::current_exception());
         std::thread([] {
             service::QueueRegistry::Instance().RestoreAllBeforeExit();
             restored = true;
@@ -134,7 +124,7 @@ int main(int argc, char** argv) {
         status = Run(argc, argv);
     } catch (...) {
         // The sessions ended on the way here; any session still registered is restored too.
-        SayStopped(WhatEscaped(std::current_exception()));
+        SayStopped(std::current_exception());
         service::QueueRegistry::Instance().RestoreAllBeforeExit();
         status = service::kInternalError;
     }

@@ -1,7 +1,5 @@
 #include "service/Deploy.h"
 
-#include "service/UnexpectedError.h"
-
 #include <chrono>
 #include <condition_variable>
 #include <exception>
@@ -10,6 +8,8 @@
 #include <set>
 #include <system_error>
 #include <thread>
+
+#include "service/UnexpectedError.h"
 
 namespace corvane::service {
 

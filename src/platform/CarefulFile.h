@@ -61,8 +61,8 @@ FileRead ReadRegularFile(const std::string& path, std::uint64_t largest,
                          Oversize oversize = Oversize::Refuse);
 
 // The name of a temporary file beside target, for a writer's attempt (0, 1, ...): a hidden name
-// that holds the target's name, the process id and the attempt. A file or link found there is
-// left alone and the next attempt's name is tried.
+// that holds the target's name, a number drawn once per process and the attempt. A file or link
+// found there is left alone and the next attempt's name is tried.
 std::string TemporaryNameFor(const std::string& target, int attempt);
 
 // The name "stem-n.ext" beside wanted that WriteNewFile tries as its n-th choice (n from 2;

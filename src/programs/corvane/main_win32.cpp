@@ -14,6 +14,7 @@
 #include "programs/corvane/ConsoleOutput.h"
 #include "startup/CommandLine.h"
 #include "startup/ProgramPlatform.h"
+#include "ui/win32/ExchangeWait.h"
 #include "ui/win32/Win32Shell.h"
 
 namespace {
@@ -51,6 +52,8 @@ int main(int argc, char** argv) {
         return 2;
     }
 
+    // The window stays alive while the printer is waited for.
+    programPlatform->Get().SetWaitHook(ui::win32::ExchangeWait::KeepWindowsAlive);
     link::PrinterPort port(programPlatform->Get(), programPlatform->Ports());
     app::CorvaneApp corvane(port,
                             [](ui::Dialog& dialog) { return ui::win32::RunMainDialog(dialog); });

@@ -238,6 +238,10 @@ void Win32DialogHost::EndDialog(int result) {
 }
 
 void Win32DialogHost::QuitProgram(int exitCode) {
+    EndEveryWindow(exitCode);
+}
+
+void Win32DialogHost::EndEveryWindow(int exitCode) {
     RequestProgramEnd(exitCode);
     // Every window ends before any loop is left, so that nothing a closing window does on its
     // way out (losing the focus, a timer due) reaches its logic.

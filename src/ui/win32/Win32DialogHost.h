@@ -51,6 +51,8 @@ public:
     static Win32DialogHost* FromWindow(HWND window);
     // The windows of every host that has one on the calling thread.
     static std::vector<HWND> WindowsOfThisThread();
+    // Ends the program with exitCode: every window ends, then every loop returns.
+    static void EndEveryWindow(int exitCode);
 
     // DialogHost
     void EnableControl(ControlId id, bool enable) override { controls_.Enable(id, enable); }

@@ -24,6 +24,7 @@
 #include "ui/win32/ExchangeWait.h"
 #include "ui/win32/Win32DialogHost.h"
 #include "ui/win32/Win32Shell.h"
+#include "ui/win32/WindowThreadCall.h"
 
 namespace corvane::ui::win32 {
 namespace {
@@ -380,8 +381,9 @@ TEST(Win32DialogHost, QuittingFromANestedWindowEndsEveryLoopAndOpenBox) {
 }
 
 // Guards against a window that Windows takes for hung ("Not Responding") while it waits for the
-// printer, and against a click, a close request or a key made meanwhile reaching the logic then
-// or afterwards, or dismissing the handler's closing message box.
+// printer, against a click, a close request or a key made meanwhile reaching the logic then or
+// afterwards, or dismissing the handler's closing message box, and against a request to end the
+// program cutting into the exchange unless Windows ends the program at once.
 TEST(Win32DialogHost, AWindowWaitingForThePrinterAnswersAndTakesNoInput) {
     ProbeDialog dialog(id145::kTemplateId);
     Win32DialogHost host(dialog, nullptr);
@@ -390,9 +392,13 @@ TEST(Win32DialogHost, AWindowWaitingForThePrinterAnswersAndTakesNoInput) {
     platform.SetWaitHook(ExchangeWait::KeepWindowsAlive);
     HWND window = host.Window();
     HWND exitButton = host.Control(id145::kExit);
+    WindowThreadCall calls;
     std::vector<long long> answerMs;
     int unanswered = 0;
     int boxes = 0;
+    bool urgentRanInWait = false;
+    bool postedRan = false;
+    bool postedRanInExchange = false;
     dialog.onCommand = [&](ControlId id, Notification) {
         if (id != id145::kGetStatus) {
             return;
@@ -409,6 +415,16 @@ TEST(Win32DialogHost, AWindowWaitingForThePrinterAnswersAndTakesNoInput) {
                 answerMs.push_back(std::chrono::duration_cast<std::chrono::milliseconds>(
                                        std::chrono::steady_clock::now() - sent)
                                        .count());
+                if (probe == 5) {
+                    calls.Post(
+                        [&] {
+                            postedRan = true;
+                            postedRanInExchange = ExchangeWait::Running();
+                        },
+                        WindowThreadCall::During::NoExchange);
+                    calls.Run([&] { urgentRanInWait = ExchangeWait::Delivering(); },
+                              WindowThreadCall::During::Anything);
+                }
                 if (probe == 3) {
                     PostMessageW(exitButton, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(4, 4));
                     PostMessageW(exitButton, WM_LBUTTONUP, 0, MAKELPARAM(4, 4));
@@ -436,12 +452,14 @@ TEST(Win32DialogHost, AWindowWaitingForThePrinterAnswersAndTakesNoInput) {
     };
     SendMessageW(host.Control(id145::kGetStatus), BM_CLICK, 0, 0);
     // Whatever is left in the queue now goes through the window's own loop.
-    PostMessageW(window, WM_NULL, 0, 0);
-    MSG message{};
-    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-        if (!IsDialogMessageW(window, &message)) {
-            TranslateMessage(&message);
-            DispatchMessageW(&message);
+    for (int tick = 0; tick < 20; ++tick) {
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+        MSG message{};
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+            if (!IsDialogMessageW(window, &message)) {
+                TranslateMessage(&message);
+                DispatchMessageW(&message);
+            }
         }
     }
 
@@ -456,6 +474,9 @@ TEST(Win32DialogHost, AWindowWaitingForThePrinterAnswersAndTakesNoInput) {
     EXPECT_EQ(boxes, 1);
     EXPECT_FALSE(host.Ended());
     EXPECT_FALSE(ExchangeWait::Running());
+    EXPECT_TRUE(urgentRanInWait);
+    EXPECT_TRUE(postedRan);
+    EXPECT_FALSE(postedRanInExchange);
 }
 
 }  // namespace

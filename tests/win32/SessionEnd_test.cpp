@@ -5,11 +5,9 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <cstdlib>
-#include <functional>
 #include <string>
-#include <thread>
 
+#include "ProgramWindows.h"
 #include "SpoolerPrinter.h"
 #include "platform/win32/WideText.h"
 #include "platform/win32/WinApi.h"
@@ -20,59 +18,6 @@ namespace {
 
 using namespace std::chrono_literals;
 namespace id102 = resources::template102;
-
-std::wstring Environment(const char* name) {
-    const char* value = std::getenv(name);
-    return platform::win32::Widen(value != nullptr ? value : "");
-}
-
-bool WaitFor(const std::function<bool()>& done, std::chrono::milliseconds limit) {
-    const auto end = std::chrono::steady_clock::now() + limit;
-    while (!done()) {
-        if (std::chrono::steady_clock::now() > end) {
-            return false;
-        }
-        std::this_thread::sleep_for(20ms);
-    }
-    return true;
-}
-
-// A top-level window of a process with a class, or null; a dialog only once it shows.
-HWND WindowOf(DWORD process, const wchar_t* className) {
-    struct Search {
-        DWORD process;
-        const wchar_t* className;
-        HWND found;
-    } search{process, className, nullptr};
-    EnumWindows(
-        [](HWND window, LPARAM parameter) -> BOOL {
-            auto& search = *reinterpret_cast<Search*>(parameter);
-            DWORD owner = 0;
-            GetWindowThreadProcessId(window, &owner);
-            wchar_t name[64] = {};
-            GetClassNameW(window, name, 64);
-            const std::wstring found = name;
-            if (owner != search.process || found != search.className ||
-                (found == L"#32770" && !IsWindowVisible(window))) {
-                return TRUE;
-            }
-            search.found = window;
-            return FALSE;
-        },
-        reinterpret_cast<LPARAM>(&search));
-    return search.found;
-}
-
-// Chooses the port in the connection window and presses Connect, as a person would.
-void ConnectOn(HWND window, int comIndex) {
-    SendMessageW(GetDlgItem(window, id102::kSerial), BM_CLICK, 0, 0);
-    HWND ports = GetDlgItem(window, id102::kComBox);
-    SendMessageW(ports, CB_SETCURSEL, static_cast<WPARAM>(comIndex), 0);
-    SendMessageW(window, WM_COMMAND, MAKEWPARAM(id102::kComBox, CBN_SELCHANGE),
-                 reinterpret_cast<LPARAM>(ports));
-    // Posted: the click returns once the exchange has ended.
-    PostMessageW(GetDlgItem(window, id102::kConnect), BM_CLICK, 0, 0);
-}
 
 TEST(SessionEnd, EachProgramGivesThePortBackBeforeItsWindowAnswers) {
     const std::wstring port = Environment("CORVANE_TEST_SLOW_COM");
@@ -101,7 +46,9 @@ TEST(SessionEnd, EachProgramGivesThePortBackBeforeItsWindowAnswers) {
         if (row.window) {
             HWND window = nullptr;
             ASSERT_TRUE(WaitFor(
-                [&] { return (window = WindowOf(started.dwProcessId, L"#32770")) != nullptr; },
+                [&] {
+                    return (window = DialogWith(started.dwProcessId, id102::kConnect)) != nullptr;
+                },
                 20s));
             ConnectOn(window, std::stoi(port.substr(3)) - 1);
         }

@@ -4,7 +4,8 @@
 # corvane-cli.exe connects, reads the settings (Get Status) and writes changed ones (Set Status)
 # through the real Windows serial calls, and the simulated printer's state must show them. A
 # second, slow KRT-310 on COM6 keeps corvane.exe and corvane-cli.exe in an exchange while the
-# test program tells them that the session ends.
+# test program tells them that the session ends; a third on COM7 falls silent in the middle of
+# corvane.exe's session, for its window's answers while it waits.
 #   serial_line_test.sh WINE_RUN TEST_PROGRAM.exe CORVANE_CLI.exe CORVANE_SIM WORK_DIR CORVANE.exe
 set -eu
 wine_run=$(realpath "$1")
@@ -24,7 +25,8 @@ fi
 rm -rf "$work"
 mkdir -p "$work"
 simulator_pids=""
-trap 'for pid in $simulator_pids; do kill "$pid" 2>/dev/null || true; wait "$pid" 2>/dev/null || true; done; rm -f "$WINEPREFIX/dosdevices/com5" "$WINEPREFIX/dosdevices/com6"' EXIT
+# A stopped printer takes the end only once it goes on.
+trap 'for pid in $simulator_pids; do kill "$pid" 2>/dev/null || true; kill -CONT "$pid" 2>/dev/null || true; wait "$pid" 2>/dev/null || true; done; rm -f "$WINEPREFIX"/dosdevices/com[567]' EXIT
 
 # Serves a KRT-310 with corvane-sim's further options on COMn: start_printer n [OPTION...]
 start_printer() {
@@ -52,11 +54,21 @@ start_printer() {
 "$wine_run" --prepare
 start_printer 5
 start_printer 6 --latency-ms 1500
+# COM7's printer falls silent, still holding the line, once the live window's test asks for it.
+start_printer 7
+silence="$work/silence7"
+(
+    while [ ! -e "$silence" ]; do sleep 0.05; done
+    kill -STOP "$pid"
+    : >"$silence.done"
+) &
+simulator_pids="$simulator_pids $!"
 windows_path() {
     printf 'Z:%s' "$1" | tr / '\\'
 }
 
-CORVANE_TEST_COM=COM5 CORVANE_TEST_SLOW_COM=COM6 CORVANE_TEST_CLI=$(windows_path "$cli") \
+CORVANE_TEST_COM=COM5 CORVANE_TEST_SLOW_COM=COM6 CORVANE_TEST_SILENCEABLE_COM=COM7 \
+    CORVANE_TEST_SILENCE=$(windows_path "$silence") CORVANE_TEST_CLI=$(windows_path "$cli") \
     CORVANE_TEST_CORVANE=$(windows_path "$corvane") "$wine_run" "$test_program" --gtest_brief=1
 
 fail() {

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -65,7 +66,10 @@ DWORD EndStatus(PROCESS_INFORMATION& started) {
     return waited == WAIT_OBJECT_0 ? status : STILL_ACTIVE;
 }
 
-TEST(SessionEnd, EachProgramGivesThePortBackBeforeItsWindowAnswers) {
+// Brings each program into an exchange with the slow printer, the till moved off its port, and
+// hands it to endIt, which ends it and checks what it left.
+void EndEachInExchange(const std::function<void(const std::string& port, const SpoolerPrinter& till,
+                                                PROCESS_INFORMATION& started)>& endIt) {
     const std::wstring port = Environment("CORVANE_TEST_SLOW_COM");
     ASSERT_FALSE(port.empty()) << "run by serial_line_test.sh, which sets up a slow printer";
     for (const Row& row : Rows(port)) {
@@ -74,25 +78,31 @@ TEST(SessionEnd, EachProgramGivesThePortBackBeforeItsWindowAnswers) {
         ASSERT_TRUE(till.Made()) << "error " << till.Error();
         PROCESS_INFORMATION started{};
         StartInExchange(row, port, till, started);
-        if (HasFatalFailure()) {
+        if (::testing::Test::HasFatalFailure()) {
             return;
         }
-
-        HWND watch = WindowOf(started.dwProcessId, L"CorvaneSessionEndWatch");
-        ASSERT_NE(watch, nullptr);
-        const auto told = std::chrono::steady_clock::now();
-        DWORD_PTR answer = 0;
-        SendMessageTimeoutW(watch, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF, SMTO_BLOCK, 5000,
-                            &answer);
-        EXPECT_EQ(answer, static_cast<DWORD_PTR>(TRUE));
-        SendMessageTimeoutW(watch, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF, SMTO_BLOCK, 10000,
-                            &answer);
-        EXPECT_EQ(till.Port(), platform::win32::Narrow(port) + ":");
-        // The slow printer's exchange lasts seconds longer: the ports went back from inside it.
-        EXPECT_LT(std::chrono::steady_clock::now() - told, 3s);
-        // Windows would end the program now; left alone, it ends the normal way.
-        EXPECT_EQ(EndStatus(started), 128u + 15);
+        endIt(platform::win32::Narrow(port) + ":", till, started);
     }
+}
+
+TEST(SessionEnd, EachProgramGivesThePortBackBeforeItsWindowAnswers) {
+    EndEachInExchange(
+        [](const std::string& port, const SpoolerPrinter& till, PROCESS_INFORMATION& started) {
+            HWND watch = WindowOf(started.dwProcessId, L"CorvaneSessionEndWatch");
+            ASSERT_NE(watch, nullptr);
+            const auto told = std::chrono::steady_clock::now();
+            DWORD_PTR answer = 0;
+            SendMessageTimeoutW(watch, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF, SMTO_BLOCK, 5000,
+                                &answer);
+            EXPECT_EQ(answer, static_cast<DWORD_PTR>(TRUE));
+            SendMessageTimeoutW(watch, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF, SMTO_BLOCK, 10000,
+                                &answer);
+            EXPECT_EQ(till.Port(), port);
+            // The slow printer's exchange lasts seconds longer: the ports went back from inside it.
+            EXPECT_LT(std::chrono::steady_clock::now() - told, 3s);
+            // Windows would end the program now; left alone, it ends the normal way.
+            EXPECT_EQ(EndStatus(started), 128u + 15);
+        });
 }
 
 // Ctrl+C on the console that the programs share with the test: corvane-cli.exe gives the port
@@ -100,26 +110,15 @@ TEST(SessionEnd, EachProgramGivesThePortBackBeforeItsWindowAnswers) {
 // reports SIGINT. Wine passes console events on only when its console is a terminal:
 // serial_line_test.sh runs this test on a pseudo-terminal.
 TEST(ConsoleEnd, CtrlCGivesThePortBackAndEndsEachProgram) {
-    const std::wstring port = Environment("CORVANE_TEST_SLOW_COM");
-    ASSERT_FALSE(port.empty()) << "run by serial_line_test.sh, which sets up a slow printer";
     // The test itself goes on; its programs have handlers of their own.
     ASSERT_TRUE(SetConsoleCtrlHandler([](DWORD) -> BOOL { return TRUE; }, TRUE));
-    for (const Row& row : Rows(port)) {
-        SCOPED_TRACE(row.name);
-        SpoolerPrinter till(L"Corvane till on " + port, port + L":");
-        ASSERT_TRUE(till.Made()) << "error " << till.Error();
-        PROCESS_INFORMATION started{};
-        StartInExchange(row, port, till, started);
-        if (HasFatalFailure()) {
-            return;
-        }
-        ASSERT_TRUE(GenerateConsoleCtrlEvent(CTRL_C_EVENT, 0))
-            << "error " << GetLastError() << ": the test needs a console on a terminal";
-        EXPECT_TRUE(
-            WaitFor([&] { return till.Port() == platform::win32::Narrow(port) + ":"; }, 20s))
-            << till.Port();
-        EXPECT_EQ(EndStatus(started), 128u + 2);
-    }
+    EndEachInExchange(
+        [](const std::string& port, const SpoolerPrinter& till, PROCESS_INFORMATION& started) {
+            ASSERT_TRUE(GenerateConsoleCtrlEvent(CTRL_C_EVENT, 0))
+                << "error " << GetLastError() << ": the test needs a console on a terminal";
+            EXPECT_TRUE(WaitFor([&] { return till.Port() == port; }, 20s)) << till.Port();
+            EXPECT_EQ(EndStatus(started), 128u + 2);
+        });
 }
 
 }  // namespace

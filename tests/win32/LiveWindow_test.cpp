@@ -1,7 +1,7 @@
-// corvane.exe's manager under Wine while Get Status waits for a printer on a COM port, once while
-// the printer answers and once after it has fallen silent (serial_line_test.sh stops it when
-// asked): the window answers the system's hang check and an assistive tool's question within a
-// second throughout, and a click on "Exit" and a close request made meanwhile leave it open.
+// corvane.exe's manager under Wine while Get Status and Set Status wait for a printer on a COM
+// port, while the printer answers and after it has fallen silent (serial_line_test.sh stops it
+// when asked): the window answers the system's hang check and an assistive tool's question within
+// a second throughout, and a click on "Exit" and a close request made meanwhile leave it open.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -86,7 +86,7 @@ std::string AnswerBox(DWORD process, std::chrono::milliseconds limit) {
     return text;
 }
 
-TEST(LiveWindow, TheManagerAnswersWhileGetStatusWaitsAndTakesNoInput) {
+TEST(LiveWindow, TheManagerAnswersWhileItWaitsForThePrinterAndTakesNoInput) {
     const std::wstring port = Environment("CORVANE_TEST_SILENCEABLE_COM");
     const std::wstring silence = Environment("CORVANE_TEST_SILENCE");
     ASSERT_FALSE(port.empty() || silence.empty())
@@ -116,40 +116,48 @@ TEST(LiveWindow, TheManagerAnswersWhileGetStatusWaitsAndTakesNoInput) {
     std::this_thread::sleep_for(1s);
 
     struct Row {
-        const char* printer;
+        const char* operation;
+        int button;
         bool silent;
     };
-    for (const Row row : {Row{"answering", false}, Row{"silent", true}}) {
-        SCOPED_TRACE(row.printer);
-        if (row.silent) {
+    const Row rows[] = {
+        {"Get Status", id145::kGetStatus, false},
+        {"Set Status", id145::kSetStatus, false},
+        {"Get Status", id145::kGetStatus, true},
+        {"Set Status", id145::kSetStatus, true},
+    };
+    for (const Row& row : rows) {
+        const char* printer = row.silent ? "silent" : "answering";
+        SCOPED_TRACE(std::string(row.operation) + ", " + printer);
+        const std::wstring done = silence + L".done";
+        if (row.silent && GetFileAttributesW(done.c_str()) == INVALID_FILE_ATTRIBUTES) {
             CloseHandle(
                 CreateFileW(silence.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
-            const std::wstring done = silence + L".done";
             ASSERT_TRUE(WaitFor(
                 [&] { return GetFileAttributesW(done.c_str()) != INVALID_FILE_ATTRIBUTES; }, 10s));
         }
         const auto pressed = std::chrono::steady_clock::now();
         Prober prober(manager, GetDlgItem(manager, id145::kModelText));
-        PostMessageW(GetDlgItem(manager, id145::kGetStatus), BM_CLICK, 0, 0);
+        PostMessageW(GetDlgItem(manager, row.button), BM_CLICK, 0, 0);
         if (row.silent) {
             std::this_thread::sleep_for(1s);
             PostMessageW(GetDlgItem(manager, id145::kExit), BM_CLICK, 0, 0);
             PostMessageW(manager, WM_CLOSE, 0, 0);
         }
         std::string said = "(none)";
-        ASSERT_TRUE(WaitFor([&] { return MessageBoxOf(process, &said) != nullptr; }, 30s));
+        ASSERT_TRUE(WaitFor([&] { return MessageBoxOf(process, &said) != nullptr; }, 60s));
         const auto took = std::chrono::steady_clock::now() - pressed;
         prober.Stop();
-        EXPECT_EQ(said.rfind(row.silent ? "Failed to get status of printer" : "Success", 0), 0u)
-            << said;
+        EXPECT_EQ(said.rfind("Success", 0) == 0, !row.silent) << said;
         EXPECT_EQ(prober.Unanswered(), 0);
         EXPECT_LT(prober.WorstMs(), kAnswerLimitMs);
         EXPECT_FALSE(prober.SeenHung());
-        std::cout << "[ measured ] Get Status, " << row.printer << " printer: "
+        std::cout << "[ measured ] " << row.operation << ", " << printer << " printer: "
                   << std::chrono::duration_cast<std::chrono::milliseconds>(took).count() << " ms, "
                   << prober.Probes() << " probes, worst answer " << prober.WorstMs() << " ms\n";
-        AnswerBox(process, 10s);
-        std::this_thread::sleep_for(500ms);
+        // A failure may come with further messages; each is answered.
+        while (AnswerBox(process, 2s) != "(none)") {
+        }
         EXPECT_TRUE(IsWindow(manager) && IsWindowVisible(manager));
     }
 

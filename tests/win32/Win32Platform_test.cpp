@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "SpoolerPrinter.h"
 #include "link/PortMap.h"
 #include "link/PortNames.h"
 #include "link/SpoolerPorts.h"
@@ -100,66 +101,7 @@ TEST(Win32Platform, SleepWaitsAtLeastItsTimeOnTheMonotonicClock) {
     EXPECT_LT(slept.count(), 1000);
 }
 
-// A printer in Wine's own spooler, made for the test and deleted after it.
-class SpoolerPrinter {
-public:
-    SpoolerPrinter(const std::wstring& name, const std::wstring& port) : name_(name) {
-        std::wstring driver = DriverName();
-        PRINTER_INFO_2W info{};
-        info.pPrinterName = name_.data();
-        info.pPortName = const_cast<wchar_t*>(port.c_str());
-        info.pDriverName = driver.data();
-        info.pPrintProcessor = const_cast<wchar_t*>(L"WinPrint");
-        info.pDatatype = const_cast<wchar_t*>(L"RAW");
-        info.Attributes = PRINTER_ATTRIBUTE_LOCAL;
-        handle_ = AddPrinterW(nullptr, 2, reinterpret_cast<LPBYTE>(&info));
-        error_ = handle_ == nullptr ? GetLastError() : 0;
-    }
-    ~SpoolerPrinter() {
-        if (handle_ != nullptr) {
-            DeletePrinter(handle_);
-            ClosePrinter(handle_);
-        }
-    }
-    bool Made() const { return handle_ != nullptr; }
-    DWORD Error() const { return error_; }
-
-    std::string Port() const {
-        HANDLE printer = nullptr;
-        std::wstring name = name_;
-        if (!OpenPrinterW(name.data(), &printer, nullptr)) {
-            return "(gone)";
-        }
-        DWORD needed = 0;
-        GetPrinterW(printer, 2, nullptr, 0, &needed);
-        std::vector<BYTE> buffer(needed);
-        std::string port;
-        if (GetPrinterW(printer, 2, buffer.data(), needed, &needed)) {
-            port = Narrow(reinterpret_cast<PRINTER_INFO_2W*>(buffer.data())->pPortName);
-        }
-        ClosePrinter(printer);
-        return port;
-    }
-
-private:
-    // The first printer driver the spooler has.
-    static std::wstring DriverName() {
-        DWORD needed = 0;
-        DWORD count = 0;
-        EnumPrinterDriversW(nullptr, nullptr, 1, nullptr, 0, &needed, &count);
-        std::vector<BYTE> buffer(needed);
-        if (needed == 0 ||
-            !EnumPrinterDriversW(nullptr, nullptr, 1, buffer.data(), needed, &needed, &count) ||
-            count == 0) {
-            return L"";
-        }
-        return reinterpret_cast<DRIVER_INFO_1W*>(buffer.data())->pName;
-    }
-
-    std::wstring name_;
-    HANDLE handle_ = nullptr;
-    DWORD error_ = 0;
-};
+using testing::SpoolerPrinter;
 
 TEST(Win32Spooler, PrintersOnThePortMoveToFileAndBackAndOthersStay) {
     SpoolerPrinter onCom2(L"Corvane test on COM2", L"COM2:");

@@ -78,6 +78,7 @@ Error SetPort(const std::string& name, const std::string& port, std::string* for
 }  // namespace
 
 Win32Spooler::~Win32Spooler() {
+    std::lock_guard<std::mutex> hold(lock_);
     for (auto it = moved_.begin(); it != moved_.end();) {
         SetPort(it->first, it->second, nullptr);
         it = moved_.erase(it);
@@ -109,7 +110,14 @@ std::vector<QueueInfo> Win32Spooler::ListQueues() {
     return queues;
 }
 
+std::map<std::string, std::string> Win32Spooler::MovedPrinters() const {
+    std::lock_guard<std::mutex> hold(lock_);
+    return moved_;
+}
+
 Error Win32Spooler::StopQueue(const std::string& name, const std::string&) {
+    // The move and its record go together, so that whoever restores sees both or neither.
+    std::lock_guard<std::mutex> hold(lock_);
     std::string formerPort;
     Error error = SetPort(name, kParkingPort, &formerPort);
     if (!error.Ok()) {
@@ -123,6 +131,7 @@ Error Win32Spooler::StopQueue(const std::string& name, const std::string&) {
 }
 
 Error Win32Spooler::StartQueue(const std::string& name) {
+    std::lock_guard<std::mutex> hold(lock_);
     auto found = moved_.find(name);
     if (found == moved_.end()) {
         return Error::None();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <map>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -16,7 +17,8 @@ namespace corvane::platform::win32 {
 // StartQueue gives that port back. Every printer is changed on its own, so a failure on one
 // leaves the others to be moved. Printers still moved when the spooler object goes get their
 // ports back then, so that no way out of the program leaves them on "FILE:". The reason a
-// printer was moved has nowhere to be shown and is not kept.
+// printer was moved has nowhere to be shown and is not kept. Sessions on threads of their own and
+// the thread that restores before the program ends may use one spooler at the same time.
 class Win32Spooler final : public Spooler {
 public:
     Win32Spooler() = default;
@@ -34,9 +36,10 @@ public:
     Error StartQueue(const std::string& name) override;
 
     // The port a printer was moved from, for printers that are still moved.
-    const std::map<std::string, std::string>& MovedPrinters() const { return moved_; }
+    std::map<std::string, std::string> MovedPrinters() const;
 
 private:
+    mutable std::mutex lock_;  // guards moved_ and the changes that go with it
     std::map<std::string, std::string> moved_;
 };
 

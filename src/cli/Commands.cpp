@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "cli/CommandRunners.h"
+#include "platform/LeftHeld.h"
 
 namespace corvane::cli {
 
@@ -154,6 +155,10 @@ std::unique_ptr<service::PrinterSession> OpenPrinter(CommandCall& call, CommandR
 int RunCommand(const CliOptions& options, std::ostream& out, std::ostream& err) {
     TerminalReporter reporter(options.json ? nullptr : &err, options.verbose);
     CommandResult result = Dispatch(options, reporter, options.json ? err : out);
+    // What could not be given back was named as it happened; the status says so too.
+    if (result.exitStatus == service::kSuccess && !platform::LeftHeld::Lines().empty()) {
+        result.exitStatus = service::kLeftHeld;
+    }
     if (!options.json) {
         out << result.text << std::flush;
         return result.exitStatus;

@@ -301,7 +301,7 @@ constexpr char kDescription[] =
     "  linemode      settings of printers in the \"Other\" emulation\n"
     "  convert IN OUT  between status files and JSON\n"
     "Exit status: 0 success, 1 printer error, 2 usage error, 3 verification mismatch,\n"
-    "4 port unavailable.\n";
+    "4 port unavailable, 5 a print queue or USB printer could not be given back.\n";
 
 // The deepest subcommand that the line names.
 const CLI::App* Selected(const CLI::App& app) {

@@ -129,10 +129,11 @@ bool EmulatedPrinter::HandleIoctl(UMockdevIoctlClient* client) {
                 if (claimant_ != nullptr || heldElsewhere_) {
                     return complete(-1, EBUSY);
                 }
-                // Binding probes every driver; usblp takes a printer interface.
+                // Binding probes every driver; usblp takes a printer interface, and the kernel
+                // answers 1 for a driver bound.
                 log_.driverBound = true;
                 ++log_.attaches;
-                return complete(0, 0);
+                return complete(1, 0);
             }
             return complete(-1, ENOTTY);
         }

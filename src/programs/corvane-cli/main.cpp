@@ -8,6 +8,7 @@
 #include "cli/QueueWatch.h"
 #include "service/ExitStatus.h"
 #include "startup/CliOptions.h"
+#include "startup/GiveBackAtStart.h"
 
 int main(int argc, char** argv) {
     using namespace corvane;
@@ -40,6 +41,7 @@ int main(int argc, char** argv) {
         std::cerr << "corvane-cli: cannot watch for termination signals; print queues stopped "
                      "would not be started again if the program were ended by one\n";
     }
+    startup::GiveBackAtStart(nullptr);
 
     return cli::RunCommand(options, std::cout, std::cerr);
 }

@@ -13,6 +13,7 @@
 #include "platform/win32/WinApi.h"
 #include "programs/corvane/ConsoleOutput.h"
 #include "startup/CommandLine.h"
+#include "startup/GiveBackAtStart.h"
 #include "startup/ProgramPlatform.h"
 #include "ui/win32/Win32Shell.h"
 
@@ -50,6 +51,7 @@ int main(int argc, char** argv) {
         ReportStartError(error, consoleSeen);
         return 2;
     }
+    startup::GiveBackAtStart(programPlatform.get());
 
     link::PrinterPort port(programPlatform->Get(), programPlatform->Ports());
     app::CorvaneApp corvane(port,

@@ -77,6 +77,8 @@ public:
         std::optional<uid_t> user;
         std::optional<gid_t> group;
         std::vector<std::string> environment;
+        // Standard output is a pipe that nobody reads, closed before the program starts.
+        bool closedOutput = false;
     };
 
     Process() = default;
@@ -89,8 +91,11 @@ public:
         }
     }
 
+    bool Start(const std::string& binary, const std::vector<std::string>& args) {
+        return Start(binary, args, Options());
+    }
     bool Start(const std::string& binary, const std::vector<std::string>& args,
-               const Options& options = {}) {
+               const Options& options) {
         out_ = dir_ / "out";
         err_ = dir_ / "err";
         started_ = Clock::now();
@@ -100,6 +105,13 @@ public:
             int err = ::open(err_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
             ::dup2(out, STDOUT_FILENO);
             ::dup2(err, STDERR_FILENO);
+            // As a shell starts it: the test's libraries may have ignored SIGPIPE.
+            ::signal(SIGPIPE, SIG_DFL);
+            int unread[2];
+            if (options.closedOutput && ::pipe(unread) == 0) {
+                ::close(unread[0]);
+                ::dup2(unread[1], STDOUT_FILENO);
+            }
             for (const auto& variable : options.environment) {
                 ::putenv(const_cast<char*>(variable.c_str()));
             }
@@ -123,6 +135,9 @@ public:
     }
 
     void Signal(int number) { ::kill(pid_, number); }
+    pid_t Pid() const { return pid_; }
+    // What the program wrote to standard error so far.
+    std::string Err() const { return ReadFile(err_); }
 
     Finished Wait(std::chrono::milliseconds within = 100s) {
         Finished finished;

@@ -1,6 +1,8 @@
 #include "link/EndedRuns.h"
 
 #include <algorithm>
+#include <optional>
+#include <string>
 #include <vector>
 
 #include "link/HeldQueues.h"
@@ -80,7 +82,18 @@ int GiveBackAfterEndedRuns(platform::Platform& platform) {
     if (record == nullptr) {
         return 0;
     }
-    std::vector<Holding> orphans = record->AdoptOrphans();
+    // The spooler is asked where it is only when an entry of a queue needs it.
+    std::optional<std::string> location;
+    auto mine = [&](const Holding& holding) {
+        if (holding.kind == platform::HoldingKind::Driver) {
+            return true;
+        }
+        if (!location) {
+            location = platform.GetSpooler().Location();
+        }
+        return holding.place == *location;
+    };
+    std::vector<Holding> orphans = record->AdoptOrphans(mine);
     if (orphans.empty()) {
         return 0;
     }
@@ -91,7 +104,7 @@ int GiveBackAfterEndedRuns(platform::Platform& platform) {
         bool done = false;
         if (holding.kind == platform::HoldingKind::Driver) {
             done = GiveBackDriver(platform, holding, *record, givenBack);
-        } else if (holding.place == platform.GetSpooler().Location()) {
+        } else {
             if (!listed) {
                 listing = platform.GetSpooler().ListQueues();
                 listed = true;
@@ -99,7 +112,6 @@ int GiveBackAfterEndedRuns(platform::Platform& platform) {
             // A spooler that does not answer now is asked again at the next start or Connect.
             done = listing.Ok() && GiveBackQueue(platform, holding, listing, *record, givenBack);
         }
-        // A queue of another spooler waits for a start that reaches that one.
         if (done) {
             record->Remove(holding);
         }

@@ -154,7 +154,7 @@ void Holdings::Remove(const Holding& thing) {
         why);
 }
 
-std::vector<Holding> Holdings::AdoptOrphans() {
+std::vector<Holding> Holdings::AdoptOrphans(const std::function<bool(const Holding&)>& mine) {
     const ProcessStamp self = ThisProcess();
     std::vector<Holding> adopted;
     std::string why;
@@ -162,7 +162,7 @@ std::vector<Holding> Holdings::AdoptOrphans() {
         [&](std::vector<Holding>& entries) {
             std::vector<Holding> kept;
             for (auto& entry : entries) {
-                if (entry.owner == self || Running(entry.owner)) {
+                if (entry.owner == self || !mine(entry) || Running(entry.owner)) {
                     kept.push_back(std::move(entry));
                     continue;
                 }

@@ -14,6 +14,7 @@
 // how a process is known, locking and replacing a file) comes from the backend the build chose:
 // PosixHoldings on Linux, Win32Holdings on Windows.
 
+#include <functional>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -64,7 +65,9 @@ public:
     // process from here on, so that two programs starting at once never give back the same
     // thing twice; this process removes each once it is given back, or leaves it to the next
     // start when it ends first.
-    std::vector<Holding> AdoptOrphans();
+    // Only entries that mine accepts are taken; the others wait for a process that can give
+    // them back (one that reaches their spooler).
+    std::vector<Holding> AdoptOrphans(const std::function<bool(const Holding&)>& mine);
     // Whether a running process other than this one holds the thing.
     bool HeldElsewhere(const Holding& thing);
     // Every entry, as the file has it now.

@@ -20,6 +20,10 @@ namespace {
 using platform::Holding;
 using platform::HoldingKind;
 
+bool Everything(const Holding&) {
+    return true;
+}
+
 Holding Queue(const std::string& name) {
     return {HoldingKind::Queue, "/run/cups/cups.sock", name, "serial:/dev/ttyS1", {}};
 }
@@ -72,11 +76,11 @@ TEST_F(PosixHoldingsTest, AnEndedProcessesEntryIsAdoptedOnceAndARunningOnesNever
     ASSERT_EQ(::read(ready[0], &byte, 1), 1);
 
     PosixHoldings record(Folder());
-    auto adopted = record.AdoptOrphans();
+    auto adopted = record.AdoptOrphans(Everything);
     ASSERT_EQ(adopted.size(), 1u);
     EXPECT_EQ(adopted[0].name, "Receipts");
     EXPECT_EQ(adopted[0].owner.pid, ended);
-    EXPECT_TRUE(record.AdoptOrphans().empty());
+    EXPECT_TRUE(record.AdoptOrphans(Everything).empty());
     EXPECT_TRUE(record.HeldElsewhere(Queue("Tickets")));
     EXPECT_FALSE(record.HeldElsewhere(Queue("Receipts")));
 
@@ -99,7 +103,7 @@ TEST_F(PosixHoldingsTest, AProcessWithTheOwnersIdButAnotherStartIsNotTheOwner) {
     reused.owner = {::getpid(), record.ThisProcess().started + "0"};
     std::ofstream(record.Path(), std::ios::app) << platform::FormatHoldings({reused}).substr(19);
 
-    auto adopted = record.AdoptOrphans();
+    auto adopted = record.AdoptOrphans(Everything);
     ASSERT_EQ(adopted.size(), 1u);
     EXPECT_EQ(adopted[0].name, "Tickets");
 }

@@ -80,10 +80,7 @@ void HeldQueues::Redirect(platform::Platform& platform, const PortMap& ports,
     }
     platform::QueueListing listing = spooler.ListQueues();
     if (!listing.Ok()) {
-        platform::TellHoldings(&platform,
-                               "could not ask the print spooler which queues use this port; jobs "
-                               "may reach the printer during the session (" +
-                                   DescribeSpoolerError(listing.error) + ")");
+        TellListingFailed(platform, listing.error);
     }
     for (const auto& queue : listing.queues) {
         if (QueueUsesDevice(queue, devicePath)) {

@@ -99,6 +99,13 @@ std::string DescribeSpoolerError(const platform::Error& error) {
     return code.empty() ? text : text + " (" + code + ")";
 }
 
+void TellListingFailed(platform::Platform& platform, const platform::Error& error) {
+    platform::TellHoldings(&platform,
+                           "could not ask the print spooler which queues use this port; jobs may "
+                           "reach the printer during the session (" +
+                               DescribeSpoolerError(error) + ")");
+}
+
 void RedirectPrintersOnPort(platform::Platform& platform, const PortMap& ports,
                             const std::string& portName, RedirectedPrinters& redirected,
                             HeldQueues& table) {
@@ -114,10 +121,7 @@ bool CheckUsbPortConflict(platform::Platform& platform, const std::string& portN
                           platform::Reporter& reporter) {
     platform::QueueListing listing = platform.GetSpooler().ListQueues();
     if (!listing.Ok()) {
-        platform::TellHoldings(&platform,
-                               "could not ask the print spooler which queues use this port; jobs "
-                               "may reach the printer during the session (" +
-                                   DescribeSpoolerError(listing.error) + ")");
+        TellListingFailed(platform, listing.error);
     }
     for (const auto& queue : listing.queues) {
         if (!QueueUsesUsb(queue)) {

@@ -40,6 +40,10 @@ bool QueueUsesUsb(const platform::QueueInfo& queue);
 // Why a spooler request failed, in words for the user.
 std::string DescribeSpoolerError(const platform::Error& error);
 
+// Tells that the spooler could not be asked for its queues, which is not the same as a spooler
+// without queues: those on the port are unknown and stay as they are.
+void TellListingFailed(platform::Platform& platform, const platform::Error& error);
+
 // Stops every queue on the device that the port map puts behind portName and records it in the
 // session's table. Each queue is recorded before it is changed, also when the change fails, and
 // a failure on one queue does not keep the queues after it from being stopped.

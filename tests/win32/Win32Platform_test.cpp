@@ -223,9 +223,9 @@ TEST(Win32Spooler, APrinterAnEndedRunMovedToFileGetsItsPortBackAtTheNextStart) {
     // This process's id with another start: a process that ended, whose id came again.
     Holding left{HoldingKind::Queue, "", "Corvane test moved from COM4", "COM4:", {}};
     left.owner = {record.ThisProcess().pid, record.ThisProcess().started + "0"};
-    // Reading the record makes its folder.
-    ASSERT_TRUE(record.Entries().empty());
-    std::ofstream(record.Path(), std::ios::binary) << FormatHoldings({left});
+    // Reading the record makes its folder; the test's entry is all it holds then.
+    record.Entries();
+    std::ofstream(record.Path(), std::ios::binary | std::ios::trunc) << FormatHoldings({left});
 
     EXPECT_EQ(link::GiveBackAfterEndedRuns(platform), 1);
 

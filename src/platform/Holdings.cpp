@@ -2,13 +2,19 @@
 
 #include <algorithm>
 #include <charconv>
+#include <filesystem>
 #include <sstream>
+#include <system_error>
+
+#include "platform/CarefulFile.h"
 
 namespace corvane::platform {
 
 namespace {
 
 constexpr char kFirstLine[] = "corvane holdings 1";
+// A record of a few entries; anything larger is not one of ours.
+constexpr std::uint64_t kLargestRecord = 1 << 20;
 
 const char* KindName(HoldingKind kind) {
     return kind == HoldingKind::Driver ? "driver" : "queue";
@@ -102,6 +108,26 @@ std::vector<Holding> ParseHoldings(const std::string& text) {
         entries.push_back(std::move(entry));
     }
     return entries;
+}
+
+bool Holdings::ReadRecord(std::string& text, std::string& why) {
+    text.clear();
+    std::error_code absent;
+    if (std::filesystem::symlink_status(Path(), absent).type() ==
+        std::filesystem::file_type::not_found) {
+        return true;
+    }
+    FileRead read = ReadRegularFile(Path(), kLargestRecord);
+    if (!read.ok) {
+        why = read.error;
+        return false;
+    }
+    text = std::move(read.content);
+    return true;
+}
+
+bool Holdings::WriteRecord(const std::string& text, std::string& why) {
+    return WriteFileWhole(Path(), text, why);
 }
 
 bool Holdings::Load(std::vector<Holding>& entries, std::string& why) {

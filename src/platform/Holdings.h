@@ -11,8 +11,8 @@
 // lose each other's entries.
 //
 // This class is the format and the rules; the operating system's half (where the file lives,
-// how a process is known, locking and replacing a file) comes from the backend the build chose:
-// PosixHoldings on Linux, Win32Holdings on Windows.
+// how a process is known, locking) comes from the backend the build chose: PosixHoldings on
+// Linux, Win32Holdings on Windows. The file itself is read and written through CarefulFile.
 
 #include <functional>
 #include <mutex>
@@ -86,10 +86,12 @@ protected:
     // Takes the lock that other programs honour, waiting a bounded time; false with why.
     virtual bool LockRecord(std::string& why) = 0;
     virtual void UnlockRecord() = 0;
-    // The file's text; an absent file reads as empty. False with why.
-    virtual bool ReadRecord(std::string& text, std::string& why) = 0;
-    // Replaces the file with text at once, so that a reader sees the old text or the new one.
-    virtual bool WriteRecord(const std::string& text, std::string& why) = 0;
+    // The file's text; an absent file reads as empty. False with why. The file at Path() is
+    // read through ReadRegularFile unless a backend keeps the record elsewhere.
+    virtual bool ReadRecord(std::string& text, std::string& why);
+    // Replaces the file with text at once, so that a reader sees the old text or the new one:
+    // WriteFileWhole unless a backend keeps the record elsewhere.
+    virtual bool WriteRecord(const std::string& text, std::string& why);
 
 private:
     // Reads the entries under the lock, lets change alter them and writes them back when it

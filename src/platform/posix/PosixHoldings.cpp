@@ -12,7 +12,6 @@
 #include <fstream>
 #include <sstream>
 #include <thread>
-#include <vector>
 
 namespace corvane::platform::posix {
 
@@ -22,8 +21,6 @@ constexpr char kRecordName[] = "holdings";
 constexpr char kLockName[] = "holdings.lock";
 // Another program holds the lock only while it rewrites a few lines.
 constexpr auto kLockWait = std::chrono::seconds(3);
-// A record of a few entries; anything larger is not one of ours.
-constexpr off_t kLargestRecord = 1 << 20;
 
 std::string Why(const std::string& what, int errnoValue) {
     return what + ": " + std::strerror(errnoValue);
@@ -78,53 +75,6 @@ std::string StartTicks(long long pid) {
         }
     }
     return field;
-}
-
-// Replaces path with text at once: a new file beside it, made only by this call, written and
-// flushed to the disk, then renamed over the old one, and the rename flushed with the folder.
-bool ReplaceFile(const std::string& folder, const std::string& path, const std::string& text,
-                 std::string& why) {
-    std::string temporary = path + ".XXXXXX";
-    int fd = ::mkostemp(temporary.data(), O_CLOEXEC);
-    if (fd < 0) {
-        why = Why("cannot write " + path, errno);
-        return false;
-    }
-    const char* data = text.data();
-    std::size_t left = text.size();
-    bool written = true;
-    while (left > 0) {
-        ssize_t count = ::write(fd, data, left);
-        if (count < 0 && errno == EINTR) {
-            continue;
-        }
-        if (count <= 0) {
-            written = false;
-            break;
-        }
-        data += count;
-        left -= static_cast<std::size_t>(count);
-    }
-    int error = written ? 0 : errno;
-    if (written && ::fsync(fd) != 0) {
-        written = false;
-        error = errno;
-    }
-    if (::close(fd) != 0 && written) {
-        written = false;
-        error = errno;
-    }
-    if (!written || ::rename(temporary.c_str(), path.c_str()) != 0) {
-        why = Why("cannot write " + path, written ? errno : error);
-        ::unlink(temporary.c_str());
-        return false;
-    }
-    int folderFd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (folderFd >= 0) {
-        ::fsync(folderFd);
-        ::close(folderFd);
-    }
-    return true;
 }
 
 }  // namespace
@@ -193,42 +143,6 @@ bool PosixHoldings::LockRecord(std::string& why) {
 
 void PosixHoldings::UnlockRecord() {
     lockFile_.Reset();
-}
-
-bool PosixHoldings::ReadRecord(std::string& text, std::string& why) {
-    text.clear();
-    UniqueFd fd(::open(Path().c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW));
-    if (!fd.Valid()) {
-        if (errno == ENOENT) {
-            return true;
-        }
-        why = Why("cannot read " + Path(), errno);
-        return false;
-    }
-    struct stat info {};
-    if (::fstat(fd.Get(), &info) != 0 || !S_ISREG(info.st_mode) || info.st_size > kLargestRecord) {
-        why = Path() + " is not a record of this program";
-        return false;
-    }
-    char chunk[4096];
-    while (true) {
-        ssize_t count = ::read(fd.Get(), chunk, sizeof(chunk));
-        if (count < 0 && errno == EINTR) {
-            continue;
-        }
-        if (count < 0) {
-            why = Why("cannot read " + Path(), errno);
-            return false;
-        }
-        if (count == 0) {
-            return true;
-        }
-        text.append(chunk, static_cast<std::size_t>(count));
-    }
-}
-
-bool PosixHoldings::WriteRecord(const std::string& text, std::string& why) {
-    return ReplaceFile(folder_, Path(), text, why);
 }
 
 }  // namespace corvane::platform::posix

@@ -30,8 +30,6 @@ protected:
     bool Running(const ProcessStamp& process) override;
     bool LockRecord(std::string& why) override;
     void UnlockRecord() override;
-    bool ReadRecord(std::string& text, std::string& why) override;
-    bool WriteRecord(const std::string& text, std::string& why) override;
 
 private:
     PosixHoldings() = default;

@@ -18,8 +18,6 @@ constexpr char kRecordName[] = "holdings";
 constexpr char kLockName[] = "holdings.lock";
 // Another program holds the lock only while it rewrites a few lines.
 constexpr auto kLockWait = std::chrono::seconds(3);
-// A record of a few entries; anything larger is not one of ours.
-constexpr LONGLONG kLargestRecord = 1 << 20;
 
 std::string Why(const std::string& what) {
     return what + ": Windows error " + std::to_string(GetLastError());
@@ -48,35 +46,6 @@ std::string CreationTime(HANDLE process) {
     value.LowPart = created.dwLowDateTime;
     value.HighPart = created.dwHighDateTime;
     return std::to_string(value.QuadPart);
-}
-
-// Replaces path with text at once: a new file beside it, made only by this call and flushed to
-// the disk, then moved over the old one.
-bool ReplaceFile(const std::string& path, const std::string& text, std::string& why) {
-    std::wstring temporary = Widen(path + ".new-" + std::to_string(GetCurrentProcessId()));
-    UniqueHandle file(CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                  FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file.Valid()) {
-        why = Why("cannot write " + path);
-        return false;
-    }
-    DWORD written = 0;
-    bool done =
-        WriteFile(file.Get(), text.data(), static_cast<DWORD>(text.size()), &written, nullptr) &&
-        written == text.size() && FlushFileBuffers(file.Get());
-    if (!done) {
-        why = Why("cannot write " + path);
-    }
-    file.Reset();
-    if (done && !MoveFileExW(temporary.c_str(), Widen(path).c_str(),
-                             MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-        why = Why("cannot write " + path);
-        done = false;
-    }
-    if (!done) {
-        DeleteFileW(temporary.c_str());
-    }
-    return done;
 }
 
 }  // namespace
@@ -144,41 +113,6 @@ bool Win32Holdings::LockRecord(std::string& why) {
 void Win32Holdings::UnlockRecord() {
     // Closing the handle lets go of its lock.
     lockFile_.Reset();
-}
-
-bool Win32Holdings::ReadRecord(std::string& text, std::string& why) {
-    text.clear();
-    UniqueHandle file(CreateFileW(Widen(Path()).c_str(), GENERIC_READ,
-                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file.Valid()) {
-        DWORD code = GetLastError();
-        if (code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND) {
-            return true;
-        }
-        why = Why("cannot read " + Path());
-        return false;
-    }
-    LARGE_INTEGER size{};
-    if (GetFileType(file.Get()) != FILE_TYPE_DISK || !GetFileSizeEx(file.Get(), &size) ||
-        size.QuadPart > kLargestRecord) {
-        why = Path() + " is not a record of this program";
-        return false;
-    }
-    text.resize(static_cast<std::size_t>(size.QuadPart));
-    DWORD read = 0;
-    if (!text.empty() &&
-        (!ReadFile(file.Get(), text.data(), static_cast<DWORD>(text.size()), &read, nullptr) ||
-         read != text.size())) {
-        why = Why("cannot read " + Path());
-        text.clear();
-        return false;
-    }
-    return true;
-}
-
-bool Win32Holdings::WriteRecord(const std::string& text, std::string& why) {
-    return ReplaceFile(Path(), text, why);
 }
 
 }  // namespace corvane::platform::win32

@@ -316,8 +316,9 @@ constexpr char kDescription[] =
     "  linemode      settings of printers in the \"Other\" emulation\n"
     "  convert IN OUT  between status files and JSON\n"
     "Exit status: 0 success, 1 printer error, 2 usage error, 3 verification mismatch,\n"
-    "4 port unavailable, 70 stopped by an unexpected error, 74 the result could not\n"
-    "be written to standard output.\n";
+    "4 port unavailable, 5 a print queue or USB printer could not be given back,\n"
+    "70 stopped by an unexpected error, 74 the result could not be written to\n"
+    "standard output.\n";
 
 // The deepest subcommand that the line names.
 const CLI::App* Selected(const CLI::App& app) {

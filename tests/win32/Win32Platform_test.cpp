@@ -10,12 +10,17 @@
 #include <string>
 #include <vector>
 
+#include <fstream>
+
 #include "SpoolerPrinter.h"
+#include "link/EndedRuns.h"
 #include "link/PortMap.h"
 #include "link/PortNames.h"
 #include "link/SpoolerPorts.h"
+#include "platform/Holdings.h"
 #include "platform/win32/UsbIds.h"
 #include "platform/win32/WideText.h"
+#include "platform/win32/Win32Holdings.h"
 #include "platform/win32/Win32ParallelDevice.h"
 #include "platform/win32/Win32Platform.h"
 #include "platform/win32/Win32Spooler.h"
@@ -120,10 +125,16 @@ TEST(Win32Spooler, PrintersOnThePortMoveToFileAndBackAndOthersStay) {
     EXPECT_EQ(onLpt1.Port(), "LPT1:");
     ASSERT_EQ(redirected.count("Corvane test on COM2"), 1u);
     EXPECT_EQ(redirected.at("Corvane test on COM2").formerPort, "COM2:");
+    // The move is in the record of held things until the printer has its port back.
+    auto held = platform.GetHoldings()->Entries();
+    ASSERT_EQ(held.size(), 1u);
+    EXPECT_EQ(held[0].name, "Corvane test on COM2");
+    EXPECT_EQ(held[0].detail, "COM2:");
 
     link::RestoreRedirectedPrinters(platform, redirected);
     EXPECT_EQ(onCom2.Port(), "COM2:");
     EXPECT_TRUE(redirected.empty());
+    EXPECT_TRUE(platform.GetHoldings()->Entries().empty());
 
     link::RedirectPrintersOnPort(platform, ports, "LPT1:", redirected);
     EXPECT_EQ(onLpt1.Port(), "FILE:");
@@ -141,6 +152,28 @@ TEST(Win32Spooler, PrintersStillMovedGetTheirPortsBackWhenTheSpoolerGoes) {
         EXPECT_EQ(spooler.MovedPrinters().at("Corvane test on COM3"), "COM3:");
     }
     EXPECT_EQ(printer.Port(), "COM3:");
+}
+
+// Guards against a printer left on "FILE:" for good by a run that was ended without its
+// teardown, and against the next start moving back a printer that someone else put there.
+TEST(Win32Spooler, APrinterAnEndedRunMovedToFileGetsItsPortBackAtTheNextStart) {
+    SpoolerPrinter moved(L"Corvane test moved from COM4", L"FILE:");
+    SpoolerPrinter filed(L"Corvane test on FILE", L"FILE:");
+    ASSERT_TRUE(moved.Made() && filed.Made()) << "error " << moved.Error();
+    Win32Platform platform;
+    Holdings& record = *platform.GetHoldings();
+    // This process's id with another start: a process that ended, whose id came again.
+    Holding left{HoldingKind::Queue, "", "Corvane test moved from COM4", "COM4:", {}};
+    left.owner = {record.ThisProcess().pid, record.ThisProcess().started + "0"};
+    // Reading the record makes its folder; the test's entry is all it holds then.
+    record.Entries();
+    std::ofstream(record.Path(), std::ios::binary | std::ios::trunc) << FormatHoldings({left});
+
+    EXPECT_EQ(link::GiveBackAfterEndedRuns(platform), 1);
+
+    EXPECT_EQ(moved.Port(), "COM4:");
+    EXPECT_EQ(filed.Port(), "FILE:");
+    EXPECT_TRUE(record.Entries().empty());
 }
 
 TEST(Win32Spooler, AUsbPrinterPortRefusesTheUsbConnection) {

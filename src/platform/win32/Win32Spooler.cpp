@@ -85,20 +85,23 @@ Win32Spooler::~Win32Spooler() {
     }
 }
 
-std::vector<QueueInfo> Win32Spooler::ListQueues() {
-    std::vector<QueueInfo> queues;
+QueueListing Win32Spooler::ListQueues() {
+    QueueListing listing;
+    std::vector<QueueInfo>& queues = listing.queues;
     DWORD needed = 0;
     DWORD count = 0;
     if (!EnumPrintersW(PRINTER_ENUM_LOCAL, nullptr, 2, nullptr, 0, &needed, &count) &&
         GetLastError() != ERROR_INSUFFICIENT_BUFFER) {
-        return queues;
+        listing.error = LastError();
+        return listing;
     }
     if (needed == 0) {
-        return queues;
+        return listing;
     }
     std::vector<std::uint8_t> buffer(needed);
     if (!EnumPrintersW(PRINTER_ENUM_LOCAL, nullptr, 2, buffer.data(), needed, &needed, &count)) {
-        return queues;
+        listing.error = LastError();
+        return listing;
     }
     const auto* records = reinterpret_cast<const PRINTER_INFO_2W*>(buffer.data());
     for (DWORD i = 0; i < count; ++i) {
@@ -107,7 +110,7 @@ std::vector<QueueInfo> Win32Spooler::ListQueues() {
         queue.deviceUri = records[i].pPortName != nullptr ? Narrow(records[i].pPortName) : "";
         queues.push_back(std::move(queue));
     }
-    return queues;
+    return listing;
 }
 
 std::map<std::string, std::string> Win32Spooler::MovedPrinters() const {
@@ -128,6 +131,19 @@ Error Win32Spooler::StopQueue(const std::string& name, const std::string&) {
         moved_[name] = formerPort;
     }
     return Error::None();
+}
+
+bool Win32Spooler::IsStoppedFor(const QueueInfo& queue, const std::string&) {
+    return queue.deviceUri == kParkingPort;
+}
+
+Error Win32Spooler::StartQueueOf(const std::string& name, const std::string& formerDevice) {
+    std::lock_guard<std::mutex> hold(lock_);
+    Error error = SetPort(name, formerDevice, nullptr);
+    if (error.Ok()) {
+        moved_.erase(name);
+    }
+    return error;
 }
 
 Error Win32Spooler::StartQueue(const std::string& name) {

@@ -29,11 +29,15 @@ public:
 
     // The local printers in the spooler's order; none counts as stopped, since moving a printer
     // aside has nothing to do with pausing it.
-    std::vector<QueueInfo> ListQueues() override;
+    QueueListing ListQueues() override;
     Error StopQueue(const std::string& name, const std::string& reason) override;
     // Gives a printer moved by StopQueue its port back; a printer this object did not move is
     // left as it is.
     Error StartQueue(const std::string& name) override;
+    // A printer on "FILE:" is as StopQueue leaves it, whatever the reason was.
+    bool IsStoppedFor(const QueueInfo& queue, const std::string& reason) override;
+    // Moves a printer that an ended run moved to "FILE:" back to formerDevice, its port before.
+    Error StartQueueOf(const std::string& name, const std::string& formerDevice) override;
 
     // The port a printer was moved from, for printers that are still moved.
     std::map<std::string, std::string> MovedPrinters() const;

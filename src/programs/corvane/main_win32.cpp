@@ -13,6 +13,7 @@
 #include "platform/win32/WinApi.h"
 #include "programs/corvane/ConsoleOutput.h"
 #include "startup/CommandLine.h"
+#include "startup/GiveBackAtStart.h"
 #include "startup/ProgramPlatform.h"
 #include "ui/win32/ExchangeWait.h"
 #include "ui/win32/Win32Shell.h"
@@ -52,6 +53,7 @@ int main(int argc, char** argv) {
         ReportStartError(error, consoleSeen);
         return 2;
     }
+    startup::GiveBackAtStart(programPlatform.get());
 
     // The window stays alive while the printer is waited for.
     programPlatform->Get().SetWaitHook(ui::win32::ExchangeWait::KeepWindowsAlive);

@@ -4,12 +4,27 @@
 #include <cctype>
 
 #include "base/Text.h"
+#include "link/NetworkAddress.h"
 
 namespace corvane::link {
 
 bool QueueUsesDevice(const platform::QueueInfo& queue, const std::string& devicePath) {
     // An empty path would be found in every URI.
     return !devicePath.empty() && queue.deviceUri.find(devicePath) != std::string::npos;
+}
+
+bool QueueUsesNetworkAddress(const platform::QueueInfo& queue, const std::string& host,
+                             std::uint16_t port) {
+    constexpr std::string_view kSocketScheme = "socket://";
+    const std::string& uri = queue.deviceUri;
+    if (!base::StartsWithIgnoringCase(uri, kSocketScheme)) {
+        return false;
+    }
+    // The authority ends where the path or the options begin.
+    std::string authority = uri.substr(kSocketScheme.size());
+    authority = authority.substr(0, authority.find_first_of("/?"));
+    auto named = ParseNetworkAddress("tcp:" + authority);
+    return named && named->port == port && base::EqualsIgnoringCase(named->host, host);
 }
 
 bool QueueUsesUsb(const platform::QueueInfo& queue) {
@@ -25,9 +40,11 @@ bool QueueUsesUsb(const platform::QueueInfo& queue) {
 void RedirectPrintersOnPort(platform::Platform& platform, const PortMap& ports,
                             const std::string& portName, RedirectedPrinters& redirected) {
     std::string devicePath = ports.DevicePath(platform, portName);
+    auto network = ParseNetworkAddress(devicePath);
     platform::Spooler& spooler = platform.GetSpooler();
     for (const auto& queue : spooler.ListQueues()) {
-        if (!QueueUsesDevice(queue, devicePath)) {
+        if (network ? !QueueUsesNetworkAddress(queue, network->host, network->port)
+                    : !QueueUsesDevice(queue, devicePath)) {
             continue;
         }
         auto known = redirected.find(queue.name);

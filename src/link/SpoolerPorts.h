@@ -10,6 +10,7 @@
 // A USB connection changes nothing: a queue on a USB printer refuses the connection with a
 // message, because the program cannot tell whether that queue's printer is the one it wants.
 
+#include <cstdint>
 #include <map>
 #include <string>
 
@@ -36,12 +37,19 @@ inline constexpr char kPortInUseReason[] = "The port is in use by Corvane Manage
 // /dev/ttyS1 also catches /dev/ttyS10 to /dev/ttyS13.
 bool QueueUsesDevice(const platform::QueueInfo& queue, const std::string& devicePath);
 
+// Whether a queue prints to the printer at host and TCP port through the spooler's raw socket
+// backend: its device URI is socket://HOST[:PORT] (9100 when left out), with the host in any
+// letter case and an IPv6 address in brackets.
+bool QueueUsesNetworkAddress(const platform::QueueInfo& queue, const std::string& host,
+                             std::uint16_t port);
+
 // Whether a queue prints to a USB printer.
 bool QueueUsesUsb(const platform::QueueInfo& queue);
 
-// Stops every queue on the device that the port map puts behind portName and records it in the
-// table. Each queue is recorded before it is changed, also when the change fails, and a failure
-// on one queue does not keep the queues after it from being stopped.
+// Stops every queue on the device that the port map puts behind portName (for a network address,
+// every queue whose socket URI names it) and records it in the table. Each queue is recorded before
+// it is changed, also when the change fails, and a failure on one queue does not keep the queues
+// after it from being stopped.
 void RedirectPrintersOnPort(platform::Platform& platform, const PortMap& ports,
                             const std::string& portName, RedirectedPrinters& redirected);
 

@@ -8,8 +8,9 @@
 namespace corvane::service {
 
 // A printer's place as the user names it: a port name of the window ("COM3", "\\.\COM12",
-// "LPT1:", "USB"), a device path, or NAME=DEVICE. A device path is opened as the port name of
-// its kind would be, so that queues and traces treat it alike.
+// "LPT1:", "USB"), a device path, a printer on the network (tcp:HOST[:PORT]), or NAME=DEVICE. A
+// device path is opened as the port name of its kind would be, and a network address as a
+// serial port, so that queues and traces treat them alike.
 struct PortTarget {
     std::string given;     // as written, for messages
     std::string portName;  // what the printer port opens

@@ -1,6 +1,7 @@
 #include "platform/win32/Win32Platform.h"
 
 #include "platform/MachinePlatform.h"
+#include "platform/win32/Win32NetworkDevice.h"
 #include "platform/win32/Win32ParallelDevice.h"
 #include "platform/win32/Win32SerialDevice.h"
 #include "platform/win32/Win32Spooler.h"
@@ -41,6 +42,11 @@ std::unique_ptr<SerialDevice> Win32Platform::OpenSerial(const std::string& devic
 std::unique_ptr<ParallelDevice> Win32Platform::OpenParallel(const std::string& devicePath,
                                                             Error& error) {
     return Win32ParallelDevice::Open(devicePath, error, pacer_);
+}
+
+std::unique_ptr<NetworkDevice> Win32Platform::OpenNetwork(const std::string& host,
+                                                          std::uint16_t port, Error& error) {
+    return Win32NetworkDevice::Open(host, port, error, pacer_);
 }
 
 Spooler& Win32Platform::GetSpooler() {

@@ -16,12 +16,11 @@
 #include <cstring>
 #include <filesystem>
 
+#include "platform/sim/SerialWire.h"
+
 namespace corvane::programs {
 
 namespace {
-
-// A printer whose host never reads must not make the server grow without bound.
-constexpr std::size_t kMaxOutgoing = 64 * 1024;
 
 std::string ErrnoText(const char* what) {
     return std::string(what) + ": " + std::strerror(errno);
@@ -125,7 +124,6 @@ bool PtyServer::Open(std::string& error) {
         return false;
     }
     start_ = Clock::now();
-    lineFreeAt_ = start_;
     return true;
 }
 
@@ -197,19 +195,24 @@ int PtyServer::PollTimeoutMs() const {
     if (unplugged_) {
         return -1;
     }
-    std::optional<Clock::time_point> wake;
-    if (!scheduled_.empty()) {
-        wake = scheduled_.front().due;
-    }
+    std::optional<Clock::time_point> unplug;
     if (printer_.GetFaults().unplugAt) {
-        Clock::time_point at = start_ + *printer_.GetFaults().unplugAt;
-        wake = wake ? std::min(*wake, at) : at;
+        unplug = start_ + *printer_.GetFaults().unplugAt;
     }
-    if (!wake) {
-        return -1;
+    return programs::PollTimeoutMs(replies_.NextDue(), unplug);
+}
+
+std::optional<platform::SerialConfig> PtyServer::MismatchedHostLine() const {
+    const auto& printerLine = printer_.GetSerialLine();
+    if (!printerLine) {
+        return std::nullopt;
     }
-    auto left = std::chrono::ceil<std::chrono::milliseconds>(*wake - Clock::now()).count();
-    return static_cast<int>(std::clamp<long long>(left, 0, 60'000));
+    platform::SerialConfig host = *printerLine;
+    host.baudRate = LineSpeed();
+    if (platform::sim::SameFraming(host, *printerLine)) {
+        return std::nullopt;
+    }
+    return host;
 }
 
 void PtyServer::TakeInput(std::ostream& out) {
@@ -218,42 +221,29 @@ void PtyServer::TakeInput(std::ostream& out) {
     if (count <= 0) {
         return;
     }
-    Schedule(printer_.Feed(
-        std::span<const std::uint8_t>(buffer.data(), static_cast<std::size_t>(count))));
+    std::span<const std::uint8_t> input(buffer.data(), static_cast<std::size_t>(count));
+    auto host = MismatchedHostLine();
+    std::vector<sim::VirtualPrinter::Reply> replies;
+    if (!host) {
+        replies = printer_.Feed(input);
+    } else {
+        replies = printer_.Feed(platform::sim::Reframe(input, *host, *printer_.GetSerialLine()));
+        for (auto& reply : replies) {
+            reply = platform::sim::Reframe(reply, *printer_.GetSerialLine(), *host);
+        }
+    }
+    std::uint32_t speed =
+        printer_.GetSerialLine() ? printer_.GetSerialLine()->baudRate : LineSpeed();
+    replies_.Schedule(std::move(replies), printer_.GetFaults(), speed);
     SendDue();
     report_.Report(out);
-}
-
-void PtyServer::Schedule(std::vector<sim::VirtualPrinter::Reply> replies) {
-    const sim::Faults& faults = printer_.GetFaults();
-    auto byteTime = faults.ByteTime(LineSpeed());
-    Clock::time_point start = std::max(Clock::now() + faults.latency, lineFreeAt_);
-    for (auto& reply : replies) {
-        if (byteTime.count() == 0) {
-            scheduled_.push_back({start, std::move(reply)});
-            continue;
-        }
-        for (std::size_t i = 0; i < reply.size(); ++i) {
-            scheduled_.push_back(
-                {start + byteTime * static_cast<long>(i + 1), std::vector<std::uint8_t>{reply[i]}});
-        }
-        start += byteTime * static_cast<long>(reply.size());
-    }
-    lineFreeAt_ = start;
 }
 
 void PtyServer::SendDue() {
     if (unplugged_) {
         return;
     }
-    Clock::time_point now = Clock::now();
-    while (!scheduled_.empty() && scheduled_.front().due <= now) {
-        auto& bytes = scheduled_.front().bytes;
-        if (outgoing_.size() + bytes.size() <= kMaxOutgoing) {
-            outgoing_.insert(outgoing_.end(), bytes.begin(), bytes.end());
-        }
-        scheduled_.pop_front();
-    }
+    replies_.TakeDue(outgoing_);
     while (!outgoing_.empty()) {
         ssize_t written = write(master_, outgoing_.data(), outgoing_.size());
         if (written <= 0) {
@@ -290,7 +280,7 @@ void PtyServer::WatchOpens() {
 
 void PtyServer::Hangup(std::ostream& out) {
     unplugged_ = true;
-    scheduled_.clear();
+    replies_.Clear();
     outgoing_.clear();
     for (int* fd : {&master_, &keeper_, &inotify_}) {
         if (*fd >= 0) {

@@ -33,6 +33,7 @@ enum class CliCommand {
     LineModeSpeed,
     LineModeList,
     Convert,
+    Scan,
 };
 
 struct CliOptions {

@@ -1,5 +1,8 @@
 #include "service/PortTarget.h"
 
+#include <set>
+#include <utility>
+
 #include "base/Text.h"
 #include "link/NetworkAddress.h"
 
@@ -80,6 +83,23 @@ bool ParsePortTarget(const std::string& text, PortTarget& target, std::string& e
         }
     }
     target = std::move(parsed);
+    return true;
+}
+
+bool ParsePortTargets(const std::vector<std::string>& texts, std::vector<PortTarget>& targets,
+                      std::string& error) {
+    std::vector<PortTarget> parsed(texts.size());
+    std::set<std::pair<std::string, std::string>> seen;
+    for (std::size_t i = 0; i < texts.size(); ++i) {
+        if (!ParsePortTarget(texts[i], parsed[i], error)) {
+            return false;
+        }
+        if (!seen.insert({parsed[i].portName, parsed[i].device.value_or("")}).second) {
+            error = parsed[i].given + " is given twice";
+            return false;
+        }
+    }
+    targets = std::move(parsed);
     return true;
 }
 

@@ -2,6 +2,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "link/PortMap.h"
 
@@ -22,6 +23,11 @@ struct PortTarget {
 
 // False with a message for the user when the text names no port.
 bool ParsePortTarget(const std::string& text, PortTarget& target, std::string& error);
+
+// Reads every text as ParsePortTarget does, in order; false with a message for the user when one
+// names no port or two name the same port and device.
+bool ParsePortTargets(const std::vector<std::string>& texts, std::vector<PortTarget>& targets,
+                      std::string& error);
 
 // The target as a part of a file name: "COM3", "dev-ttyUSB0".
 std::string FileNamePart(const PortTarget& target);

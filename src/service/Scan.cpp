@@ -4,7 +4,6 @@
 #include <array>
 #include <atomic>
 #include <mutex>
-#include <set>
 #include <thread>
 
 #include "link/NetworkAddress.h"
@@ -246,16 +245,14 @@ ScanOutcome Scan(const ScanRequest& request, const ScanProgress& progress) {
     if (names.empty() && !PortsOfTheMachine(request, names, error)) {
         return refuse(error);
     }
-    std::set<std::pair<std::string, std::string>> seen;
-    for (const auto& name : names) {
+    std::vector<PortTarget> targets;
+    if (!ParsePortTargets(names, targets, error)) {
+        return refuse(error);
+    }
+    for (auto& target : targets) {
         ScanPort port;
-        if (!ParsePortTarget(name, port.target, error)) {
-            return refuse(error);
-        }
-        if (!seen.insert({port.target.portName, port.target.device.value_or("")}).second) {
-            return refuse(port.target.given + " is given twice");
-        }
-        port.kind = KindOf(port.target);
+        port.kind = KindOf(target);
+        port.target = std::move(target);
         outcome.ports.push_back(std::move(port));
     }
     auto platforms = PrinterPlatforms::Make(request.platform, error);

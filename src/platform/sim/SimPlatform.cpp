@@ -204,10 +204,13 @@ private:
 
 namespace {
 
-class SimSerialDevice final : public SerialDevice, private SimDeviceBase {
+// The transfers every kind of virtual device has, on the interface of its kind.
+template <typename Kind>
+class SimDevice : public Kind, protected SimDeviceBase {
 public:
-    SimSerialDevice(SimPlatform& platform, SimPlatform::Slot& slot, const std::string& name)
-        : SimDeviceBase(platform, slot, DeviceKind::Serial, name) {}
+    SimDevice(SimPlatform& platform, SimPlatform::Slot& slot, DeviceKind kind,
+              const std::string& name)
+        : SimDeviceBase(platform, slot, kind, name) {}
 
     IoResult Write(std::span<const std::uint8_t> data) override { return DoWrite(data); }
     IoResult Read(std::span<std::uint8_t> buffer) override { return DoRead(buffer); }
@@ -216,6 +219,19 @@ public:
     }
     Error Purge() override { return DoPurge(); }
     std::string Name() const override { return Line().Name(); }
+
+protected:
+    Error DoSetTimeouts(const SerialTimeouts& timeouts) {
+        Record({EventKind::SetTimeouts, Line().Name(), PlatformRef().NowMicros()});
+        SetLineTimeouts(timeouts);
+        return {};
+    }
+};
+
+class SimSerialDevice final : public SimDevice<SerialDevice> {
+public:
+    SimSerialDevice(SimPlatform& platform, SimPlatform::Slot& slot, const std::string& name)
+        : SimDevice(platform, slot, DeviceKind::Serial, name) {}
 
     Error GetConfig(SerialConfig& config) override {
         config = Line().Config();
@@ -237,11 +253,7 @@ public:
         SetLineConfig(config);
         return {};
     }
-    Error SetTimeouts(const SerialTimeouts& timeouts) override {
-        Record({EventKind::SetTimeouts, Line().Name(), PlatformRef().NowMicros()});
-        SetLineTimeouts(timeouts);
-        return {};
-    }
+    Error SetTimeouts(const SerialTimeouts& timeouts) override { return DoSetTimeouts(timeouts); }
     Error GetDsr(bool& dsrOn) override {
         if (Peer().Unplugged(Line())) {
             return {ErrorKind::Disconnected, 0};
@@ -252,18 +264,11 @@ public:
     Error ClearEventMask() override { return {}; }
 };
 
-class SimParallelDevice final : public ParallelDevice, private SimDeviceBase {
+class SimParallelDevice final : public SimDevice<ParallelDevice> {
 public:
     SimParallelDevice(SimPlatform& platform, SimPlatform::Slot& slot, const std::string& name)
-        : SimDeviceBase(platform, slot, DeviceKind::Parallel, name) {}
+        : SimDevice(platform, slot, DeviceKind::Parallel, name) {}
 
-    IoResult Write(std::span<const std::uint8_t> data) override { return DoWrite(data); }
-    IoResult Read(std::span<std::uint8_t> buffer) override { return DoRead(buffer); }
-    IoResult ReadReply(std::span<std::uint8_t> buffer, const ReplyComplete& complete) override {
-        return DoRead(buffer, complete);
-    }
-    Error Purge() override { return DoPurge(); }
-    std::string Name() const override { return Line().Name(); }
     Error QueryStatus(std::uint8_t& status) override {
         if (Peer().Unplugged(Line())) {
             status = kParallelNotConnected;
@@ -274,34 +279,19 @@ public:
     }
 };
 
-class SimNetworkDevice final : public NetworkDevice, private SimDeviceBase {
+class SimNetworkDevice final : public SimDevice<NetworkDevice> {
 public:
     SimNetworkDevice(SimPlatform& platform, SimPlatform::Slot& slot, const std::string& name)
-        : SimDeviceBase(platform, slot, DeviceKind::Network, name) {}
+        : SimDevice(platform, slot, DeviceKind::Network, name) {}
 
-    IoResult Write(std::span<const std::uint8_t> data) override { return DoWrite(data); }
-    IoResult Read(std::span<std::uint8_t> buffer) override { return DoRead(buffer); }
-    IoResult ReadReply(std::span<std::uint8_t> buffer, const ReplyComplete& complete) override {
-        return DoRead(buffer, complete);
-    }
-    Error Purge() override { return DoPurge(); }
-    std::string Name() const override { return Line().Name(); }
-    Error SetTimeouts(const SerialTimeouts& timeouts) override {
-        Record({EventKind::SetTimeouts, Line().Name(), PlatformRef().NowMicros()});
-        SetLineTimeouts(timeouts);
-        return {};
-    }
+    Error SetTimeouts(const SerialTimeouts& timeouts) override { return DoSetTimeouts(timeouts); }
 };
 
-class SimUsbDevice final : public Device, private SimDeviceBase {
+// A USB read takes one transfer whether or not it is whole, so a reply read is a plain read.
+class SimUsbDevice final : public SimDevice<Device> {
 public:
     SimUsbDevice(SimPlatform& platform, SimPlatform::Slot& slot, const std::string& name)
-        : SimDeviceBase(platform, slot, DeviceKind::Usb, name) {}
-
-    IoResult Write(std::span<const std::uint8_t> data) override { return DoWrite(data); }
-    IoResult Read(std::span<std::uint8_t> buffer) override { return DoRead(buffer); }
-    Error Purge() override { return DoPurge(); }
-    std::string Name() const override { return Line().Name(); }
+        : SimDevice(platform, slot, DeviceKind::Usb, name) {}
 };
 
 }  // namespace

@@ -65,6 +65,16 @@ int WaitFor(SOCKET socket, bool write, Clock::time_point end, WaitPacer* pacer) 
     }
 }
 
+// Waits as WaitFor does: None when the socket is ready, else why the request ends.
+Error AwaitSocket(SOCKET socket, bool write, Clock::time_point end, WaitPacer* pacer) {
+    int ready = WaitFor(socket, write, end, pacer);
+    if (ready > 0) {
+        return Error::None();
+    }
+    return ready == 0 ? Error{ErrorKind::TimedOut, WSAETIMEDOUT, NativeSource::Win32}
+                      : LastSocketError();
+}
+
 // What a lookup found; shared with its thread, which may outlive a caller that gave up.
 struct Resolution {
     int status = 0;
@@ -93,12 +103,8 @@ SOCKET ConnectTo(const addrinfo& address, Clock::time_point end, WaitPacer* pace
         if (WSAGetLastError() != WSAEWOULDBLOCK) {
             return fail(LastSocketError(During::Open));
         }
-        int ready = WaitFor(socket, true, end, pacer);
-        if (ready < 0) {
-            return fail(LastSocketError(During::Open));
-        }
-        if (ready == 0) {
-            return fail({ErrorKind::TimedOut, WSAETIMEDOUT, NativeSource::Win32});
+        if (Error waited = AwaitSocket(socket, true, end, pacer); !waited.Ok()) {
+            return fail(waited);
         }
         int failure = 0;
         int length = sizeof failure;
@@ -188,11 +194,7 @@ IoResult Win32NetworkDevice::Write(std::span<const std::uint8_t> data) {
             result.error = LastSocketError();
             return result;
         }
-        int ready = WaitFor(socket, true, end, pacer_.get());
-        if (ready <= 0) {
-            result.error = ready == 0
-                               ? Error{ErrorKind::TimedOut, WSAETIMEDOUT, NativeSource::Win32}
-                               : LastSocketError();
+        if (result.error = AwaitSocket(socket, true, end, pacer_.get()); !result.error.Ok()) {
             return result;
         }
     }
@@ -228,11 +230,7 @@ IoResult Win32NetworkDevice::ReadReply(std::span<std::uint8_t> buffer,
         if (complete && complete(buffer.first(result.count))) {
             return result;
         }
-        int ready = WaitFor(socket, false, end, pacer_.get());
-        if (ready <= 0) {
-            result.error = ready == 0
-                               ? Error{ErrorKind::TimedOut, WSAETIMEDOUT, NativeSource::Win32}
-                               : LastSocketError();
+        if (result.error = AwaitSocket(socket, false, end, pacer_.get()); !result.error.Ok()) {
             return result;
         }
     }

@@ -4,11 +4,9 @@
 #include <poll.h>
 #include <sys/inotify.h>
 #include <sys/ioctl.h>
-#include <sys/signalfd.h>
 #include <termios.h>
 #include <unistd.h>
 
-#include <signal.h>
 #include <algorithm>
 #include <array>
 #include <cerrno>
@@ -17,6 +15,7 @@
 #include <filesystem>
 
 #include "platform/sim/SerialWire.h"
+#include "programs/corvane-sim/ServerPoll.h"
 
 namespace corvane::programs {
 
@@ -158,23 +157,8 @@ int PtyServer::Serve(int signalFd, std::ostream& out) {
                 fds.push_back({inotify_, POLLIN, 0});
             }
         }
-        int ready = poll(fds.data(), fds.size(), PollTimeoutMs());
-        if (ready < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            out << "poll failed: " << std::strerror(errno) << std::endl;
-            return 1;
-        }
-        if (fds[0].revents & POLLIN) {
-            signalfd_siginfo info{};
-            if (read(signalFd, &info, sizeof info) == static_cast<ssize_t>(sizeof info)) {
-                if (info.ssi_signo == SIGUSR1) {
-                    out << printer_.Describe() << std::flush;
-                } else {
-                    return 0;
-                }
-            }
+        if (auto ended = PollOrEnd(fds, PollTimeoutMs(), printer_, out)) {
+            return *ended;
         }
         if (unplugged_) {
             continue;
@@ -195,11 +179,7 @@ int PtyServer::PollTimeoutMs() const {
     if (unplugged_) {
         return -1;
     }
-    std::optional<Clock::time_point> unplug;
-    if (printer_.GetFaults().unplugAt) {
-        unplug = start_ + *printer_.GetFaults().unplugAt;
-    }
-    return programs::PollTimeoutMs(replies_.NextDue(), unplug);
+    return programs::PollTimeoutMs(replies_.NextDue(), UnplugMoment(printer_, start_));
 }
 
 std::optional<platform::SerialConfig> PtyServer::MismatchedHostLine() const {

@@ -3,15 +3,14 @@
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
-#include <poll.h>
-#include <sys/signalfd.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
-#include <signal.h>
 #include <array>
 #include <cerrno>
 #include <cstring>
+
+#include "programs/corvane-sim/ServerPoll.h"
 
 namespace corvane::programs {
 
@@ -89,26 +88,11 @@ int TcpServer::Serve(int signalFd, std::ostream& out) {
             }
         }
         std::optional<Clock::time_point> unplug;
-        if (!unplugged_ && printer_.GetFaults().unplugAt) {
-            unplug = start_ + *printer_.GetFaults().unplugAt;
+        if (!unplugged_) {
+            unplug = UnplugMoment(printer_, start_);
         }
-        int ready = poll(fds.data(), fds.size(), PollTimeoutMs(replies_.NextDue(), unplug));
-        if (ready < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            out << "poll failed: " << std::strerror(errno) << std::endl;
-            return 1;
-        }
-        if (fds[0].revents & POLLIN) {
-            signalfd_siginfo info{};
-            if (read(signalFd, &info, sizeof info) == static_cast<ssize_t>(sizeof info)) {
-                if (info.ssi_signo == SIGUSR1) {
-                    out << printer_.Describe() << std::flush;
-                } else {
-                    return 0;
-                }
-            }
+        if (auto ended = PollOrEnd(fds, PollTimeoutMs(replies_.NextDue(), unplug), printer_, out)) {
+            return *ended;
         }
         if (fds.size() < 2) {
             continue;

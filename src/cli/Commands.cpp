@@ -3,7 +3,9 @@
 #include <array>
 #include <string_view>
 
+#include "base/VisibleText.h"
 #include "cli/CommandRunners.h"
+#include "service/UnexpectedError.h"
 
 namespace corvane::cli {
 
@@ -61,6 +63,13 @@ const CommandRow* RowOf(CliCommand command) {
         }
     }
     return nullptr;
+}
+
+// What an exception that escaped a command comes to: told like any failure, with the program's
+// own exit status.
+CommandResult Unexpected(TerminalReporter& reporter, const std::string& why) {
+    reporter.Message(platform::Severity::Warning, why);
+    return Failed(service::kInternalError, why);
 }
 
 // The one start of every command: the inputs checked, then the printer opened and started.
@@ -158,9 +167,15 @@ std::unique_ptr<service::PrinterSession> OpenPrinter(CommandCall& call, CommandR
 
 int RunCommand(const CliOptions& options, std::ostream& out, std::ostream& err) {
     TerminalReporter reporter(options.json ? nullptr : &err, options.verbose);
-    CommandResult result = Dispatch(options, reporter, options.json ? err : out);
+    CommandResult result;
+    try {
+        // A printer's session ends, and gives its queues back, before anything is caught.
+        result = Dispatch(options, reporter, options.json ? err : out);
+    } catch (...) {
+        result = Unexpected(reporter, service::UnexpectedError(std::current_exception()));
+    }
     if (!options.json) {
-        out << result.text << std::flush;
+        out << base::TerminalText(result.text) << std::flush;
         return result.exitStatus;
     }
     const CommandRow* row = RowOf(options.command);
@@ -172,7 +187,10 @@ int RunCommand(const CliOptions& options, std::ostream& out, std::ostream& err) 
     if (!reporter.Problems().empty()) {
         output["problems"] = reporter.Problems();
     }
-    out << output.dump(2) << std::endl;
+    // Every text in it is valid UTF-8 already; a path given in some other encoding shows its
+    // stray bytes as U+FFFD rather than ending the program.
+    out << output.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace)
+        << std::endl;
     return result.exitStatus;
 }
 

@@ -39,15 +39,15 @@ CommandResult RunIdentify(CommandCall& call) {
          << "Family:    " << service::FamilyName(printer.Family()) << "\n"
          << "Emulation: " << EmulationText(printer) << "\n";
     if (printer.Emulation() == protocol::Emulation::Native) {
-        const operations::PrinterIdentity& identity = printer.Identity();
-        result.json["maker"] = identity.makerText;
-        result.json["model"] = identity.modelText;
-        result.json["firmware"] = identity.firmwareText;
-        result.json["language"] = identity.languageText;
-        text << "Maker:     " << identity.makerText << "\n"
-             << "Model:     " << identity.modelText << "\n"
-             << "Firmware:  " << identity.firmwareText << "\n"
-             << "Language:  " << identity.languageText << "\n";
+        const service::PrinterInfo info = printer.Info();
+        result.json["maker"] = info.maker;
+        result.json["model"] = info.model;
+        result.json["firmware"] = info.firmware;
+        result.json["language"] = info.language;
+        text << "Maker:     " << info.maker << "\n"
+             << "Model:     " << info.model << "\n"
+             << "Firmware:  " << info.firmware << "\n"
+             << "Language:  " << info.language << "\n";
     }
     result.text = text.str();
     return result;

@@ -5,6 +5,7 @@
 #include <optional>
 #include <sstream>
 
+#include "base/VisibleText.h"
 #include "cli/CommandRunners.h"
 #include "operations/StatusValues.h"
 #include "platform/Trace.h"
@@ -231,9 +232,10 @@ CommandResult RunDeploy(CommandCall& call) {
     request.ports = call.options.ports;
     request.platform = PlatformOf(call.options);
     request.set = SetRequestOf(call.options, std::move(*file));
+    request.jobs = call.options.jobs;
     service::DeployOutcome outcome =
         service::Deploy(request, [&call](const service::DeployRun& run, int done, int total) {
-            call.progress << ProgressLine(run, done, total) << std::endl;
+            call.progress << base::TerminalText(ProgressLine(run, done, total)) << std::endl;
         });
     if (!outcome.refusal.empty()) {
         return Refused(call.reporter, outcome.refusal);

@@ -1,5 +1,7 @@
 #include "cli/TerminalReporter.h"
 
+#include "base/VisibleText.h"
+
 namespace corvane::cli {
 
 TerminalReporter::TerminalReporter(std::ostream* err, bool verbose)
@@ -9,14 +11,14 @@ void TerminalReporter::Message(platform::Severity severity, const std::string& t
                                const std::string& caption) {
     RecordingReporter::Message(severity, text, caption);
     if (err_ != nullptr) {
-        *err_ << Format(Messages().back()) << std::endl;
+        *err_ << base::TerminalText(Format(Messages().back())) << std::endl;
     }
 }
 
 void TerminalReporter::Diagnostic(const std::string& line, platform::DiagnosticKind kind) {
     RecordingReporter::Diagnostic(line, kind);
     if (err_ != nullptr && (kind == platform::DiagnosticKind::Problem || verbose_)) {
-        *err_ << line << std::endl;
+        *err_ << base::TerminalText(line) << std::endl;
     }
 }
 

@@ -10,7 +10,8 @@ namespace corvane::cli {
 // The reporter of a program without a window: every message the window would show in a box goes
 // to standard error as it comes, so that standard output carries nothing but the result.
 // Diagnostic lines that say why something failed are shown too; notes only when asked for.
-// Everything is kept as well, for --json.
+// Everything is kept as well, for --json. What reaches the terminal has its control characters
+// escaped (base::TerminalText), so that a printer's text cannot drive it.
 class TerminalReporter final : public service::RecordingReporter {
 public:
     // Null err keeps everything without printing it.

@@ -49,7 +49,7 @@ std::string DescribeParallelStatus(std::uint8_t status) {
 }
 
 // What grants access to the device behind a port name, for the line after an access refusal.
-std::string AccessHint(const std::string& portName) {
+std::string AccessHint(const std::string& portName, const std::string& device) {
     if (portName.starts_with("COM") || portName.starts_with("\\\\.\\COM")) {
         return "; serial ports need the dialout group: sudo adduser $USER dialout, then log in "
                "again";
@@ -58,14 +58,23 @@ std::string AccessHint(const std::string& portName) {
         return "; parallel ports need the lp group: sudo adduser $USER lp, then log in again";
     }
     if (portName == "USB") {
-        return "; the udev rule of the corvane-manager package gives the logged-in user access to "
-               "the supported USB printers: install or reinstall the package and plug the "
-               "printer in again (or join the lp group)";
+        return "; " + UsbAccessRemedy(device);
     }
     return {};
 }
 
 }  // namespace
+
+std::string UsbAccessRemedy(const std::string& device) {
+    std::string remedy =
+        "the udev rule of the corvane-manager package gives the logged-in user access to the "
+        "supported USB printers: install or reinstall the package and plug the printer in again";
+    // The lp group owns the kernel driver's /dev/usb/lpN, never the USB device itself.
+    if (!device.starts_with(kUsbDeviceFolder)) {
+        remedy += " (or join the lp group)";
+    }
+    return remedy;
+}
 
 std::string DescribeFailure(const PortFailure& failure) {
     std::string where = failure.portName;
@@ -88,7 +97,7 @@ std::string DescribeFailure(const PortFailure& failure) {
                 text += " (" + platform::DescribeNativeCode(failure.error) + ")";
             }
             if (failure.error.kind == platform::ErrorKind::AccessDenied && !network) {
-                text += AccessHint(failure.portName);
+                text += AccessHint(failure.portName, failure.device);
             }
             return text;
         }

@@ -5,6 +5,7 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <string_view>
 #include <utility>
 
 #include "link/PortMap.h"
@@ -42,6 +43,13 @@ struct PortFailure {
 // "cannot open COM1 (/dev/ttyUSB0): access denied"; a refused access also says what grants it
 // (the dialout group for serial ports, lp for parallel ones, the package's udev rule for USB).
 std::string DescribeFailure(const PortFailure& failure);
+
+// Where the USB devices themselves are, which the program opens through libusb.
+inline constexpr std::string_view kUsbDeviceFolder = "/dev/bus/usb/";
+
+// What gives this user access to a USB printer's device: the package's udev rule, and for the
+// kernel driver's /dev/usb/lpN also the lp group.
+std::string UsbAccessRemedy(const std::string& device);
 
 // The serial line the next Open sets up, in the codes platform::SerialConfig holds.
 struct LineSettings {

@@ -1,13 +1,8 @@
 #include "operations/StatusFile.h"
 
 #include <algorithm>
-#include <cerrno>
-#include <cstring>
-#include <filesystem>
-#include <fstream>
-#include <random>
-#include <system_error>
-#include <vector>
+
+#include "platform/CarefulFile.h"
 
 namespace corvane::operations {
 
@@ -31,10 +26,6 @@ std::array<int, kFieldCount> Fields(const StatusRecord& record) {
         fields[at++] = value;
     }
     return fields;
-}
-
-std::string Reason(int errnoValue) {
-    return errnoValue != 0 ? std::strerror(errnoValue) : "input/output error";
 }
 
 }  // namespace
@@ -96,68 +87,20 @@ bool IsStatusFileName(const std::string& path) {
            name.substr(name.size() - kExtension.size()) == kExtension;
 }
 
-bool WriteFileAtomically(const std::string& path, std::span<const std::uint8_t> bytes,
-                         std::string& error) {
-    namespace fs = std::filesystem;
-    const fs::path target(path);
-    std::random_device random;
-    const fs::path temporary = target.parent_path() / ("." + target.filename().string() + ".tmp" +
-                                                       std::to_string(random() % 1000000));
-    errno = 0;
-    {
-        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-        if (!out) {
-            error = "can't create " + temporary.string() + ": " + Reason(errno);
-            return false;
-        }
-        out.write(reinterpret_cast<const char*>(bytes.data()),
-                  static_cast<std::streamsize>(bytes.size()));
-        out.flush();
-        if (!out) {
-            int reason = errno;
-            out.close();
-            std::error_code ignored;
-            fs::remove(temporary, ignored);
-            error = "can't write " + path + ": " + Reason(reason);
-            return false;
-        }
-    }
-    std::error_code renamed;
-    fs::rename(temporary, target, renamed);
-    if (renamed) {
-        std::error_code ignored;
-        fs::remove(temporary, ignored);
-        error = "can't replace " + path + ": " + renamed.message();
-        return false;
-    }
-    return true;
-}
-
 bool WriteStatusFile(const std::string& path, const StatusRecord& record, std::string& error) {
-    const auto bytes = EncodeStatusRecord(record);
-    return WriteFileAtomically(path, bytes, error);
+    return platform::WriteFileWhole(path, EncodeStatusRecord(record), error);
 }
 
 bool ReadStatusFile(const std::string& path, StatusRecord& record, std::string& error) {
-    std::error_code kind;
-    if (std::filesystem::is_directory(path, kind)) {
-        error = "can't read " + path + ": " + Reason(EISDIR);
+    // A longer file is read as far as the record goes, as the window always read it.
+    platform::FileRead read =
+        platform::ReadRegularFile(path, kStatusFileSize, platform::Oversize::ReadStart);
+    if (!read.ok) {
+        error = read.error;
         return false;
     }
-    errno = 0;
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        error = "can't open " + path + ": " + Reason(errno);
-        return false;
-    }
-    std::vector<std::uint8_t> bytes(kStatusFileSize, 0);
-    in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-    if (in.bad() || (in.fail() && !in.eof())) {
-        error = "can't read " + path + ": " + Reason(errno);
-        return false;
-    }
-    bytes.resize(static_cast<std::size_t>(in.gcount()));
-    record = DecodeStatusRecord(bytes);
+    record = DecodeStatusRecord(std::span<const std::uint8_t>(
+        reinterpret_cast<const std::uint8_t*>(read.content.data()), read.content.size()));
     return true;
 }
 

@@ -47,15 +47,11 @@ StatusRecord DecodeStatusRecord(std::span<const std::uint8_t> bytes);
 // only the last three characters).
 bool IsStatusFileName(const std::string& path);
 
-// Writes the bytes next to the file first and then puts them in the file's place, so that a
-// failure never leaves a cut or empty file where a good one was. False with the reason.
-bool WriteFileAtomically(const std::string& path, std::span<const std::uint8_t> bytes,
-                         std::string& error);
-
-// Writes the record next to the file first and then puts it in the file's place, so that a
-// failure never leaves a cut or empty file where a good one was. False with the reason.
+// Writes the record whole or not at all (platform/CarefulFile.h), so that a failure never leaves
+// a cut or empty file where a good one was. False with the reason.
 bool WriteStatusFile(const std::string& path, const StatusRecord& record, std::string& error);
-// Reads a record; false with the reason when the file cannot be opened or read.
+// Reads a record from the first 124 bytes of a file; false with the reason when the file cannot
+// be opened or read, or is no plain file (a FIFO or a device is refused without waiting on it).
 bool ReadStatusFile(const std::string& path, StatusRecord& record, std::string& error);
 
 }  // namespace corvane::operations

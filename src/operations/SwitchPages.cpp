@@ -47,4 +47,8 @@ std::array<PinRow, 8> PageRows(protocol::PrinterModel model, int page) {
     return rows;
 }
 
+const std::array<std::string, 3>& PlainPinChoices() {
+    return kOnOff;
+}
+
 }  // namespace corvane::operations

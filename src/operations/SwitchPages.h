@@ -19,4 +19,8 @@ struct PinRow {
 // Pins 1 to 8 of a page (1, 2 or 5) as its family labels them.
 std::array<PinRow, 8> PageRows(protocol::PrinterModel model, int page);
 
+// The choices of a pin in plain words, "No Change", "Switch On" and "Switch Off", for a pin whose
+// own words do not tell on from off (the KRT-310 family's reserved pins say "Reserved" for both).
+const std::array<std::string, 3>& PlainPinChoices();
+
 }  // namespace corvane::operations

@@ -8,6 +8,7 @@
 #include "service/PrinterPlatforms.h"
 #include "service/RecordingReporter.h"
 #include "service/SetOperation.h"
+#include "startup/CliOptions.h"
 
 namespace corvane::service {
 
@@ -16,6 +17,8 @@ struct DeployRequest {
     std::vector<std::string> ports;
     PlatformRequest platform;
     SetRequest set;
+    // Printers worked on at once, from 1.
+    int jobs = startup::kDefaultDeployJobs;
 };
 
 // How Set Status went on one printer.
@@ -39,8 +42,10 @@ struct DeployOutcome {
 // Told of each printer as it ends, one at a time, with how many have ended of how many.
 using DeployProgress = std::function<void(const DeployRun& run, int done, int total)>;
 
-// Set on every port at once: each printer on a thread of its own with its own platform, port and
-// connector.
+// Set on every port, on at most request.jobs printers at once: each printer on a thread of its
+// own with its own platform, port and connector, started in the order given as others end. A
+// printer whose thread cannot be started, or whose thread meets an unexpected error, fails with
+// why; the others go on, and its print queues are started again as its session ends.
 DeployOutcome Deploy(const DeployRequest& request, const DeployProgress& progress);
 
 }  // namespace corvane::service

@@ -1,5 +1,7 @@
 #include "service/PrinterSession.h"
 
+#include "base/VisibleText.h"
+
 namespace corvane::service {
 
 namespace {
@@ -60,6 +62,8 @@ std::unique_ptr<PrinterSession> PrinterSession::Open(const std::string& port,
 
 void PrinterSession::RestoreQueuesNow() {
     std::lock_guard<std::mutex> hold(queueLock_);
+    // The program is ending: a connect that comes later stops no queue it would leave behind.
+    ending_ = true;
     if (connector_) {
         connector_->RestoreRedirectedPrinters();
     }
@@ -67,7 +71,7 @@ void PrinterSession::RestoreQueuesNow() {
 
 bool PrinterSession::OpenPort(const ConnectChoice& choice, operations::ConnectResult& refusal) {
     std::lock_guard<std::mutex> hold(queueLock_);
-    return connector_->OpenPort(RequestOf(target_.portName, choice), refusal);
+    return !ending_ && connector_->OpenPort(RequestOf(target_.portName, choice), refusal);
 }
 
 operations::ConnectResult PrinterSession::Connect(const ConnectChoice& choice) {
@@ -81,7 +85,8 @@ operations::ConnectResult PrinterSession::Connect(const ConnectChoice& choice) {
     if (!choice.family && choice.emulation == protocol::Emulation::Native) {
         operations::ModelNameAnswer answer = operations::AskModelName(port_);
         request.model = answer.family;
-        reporter_.Diagnostic("The printer names its model \"" + answer.modelText + "\".");
+        reporter_.Diagnostic("The printer names its model \"" + base::ShownText(answer.modelText) +
+                             "\".");
     }
     family_ = request.model;
     operations::ConnectResult result = connector_->Identify(request);
@@ -128,8 +133,9 @@ LineModeWindow PrinterSession::LineModeWindowFor() const {
 }
 
 PrinterInfo PrinterSession::Info() const {
-    return {target_.given, identity_.makerText, identity_.modelText, identity_.firmwareText,
-            identity_.languageText};
+    return {target_.given, base::ShownText(identity_.makerText),
+            base::ShownText(identity_.modelText), base::ShownText(identity_.firmwareText),
+            base::ShownText(identity_.languageText)};
 }
 
 }  // namespace corvane::service

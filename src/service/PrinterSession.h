@@ -92,7 +92,8 @@ public:
     const PortTarget& Target() const { return target_; }
     // What the last identification read.
     const operations::PrinterIdentity& Identity() const { return identity_; }
-    // The port and the texts of the last identification, for a settings document.
+    // The port and the texts of the last identification, for a settings document, as people and
+    // JSON see them (base::ShownText).
     PrinterInfo Info() const;
 
     void RestoreQueuesNow() override;
@@ -107,6 +108,8 @@ private:
     link::PrinterPort port_;
     // Held while the connector's table of stopped queues may change.
     std::mutex queueLock_;
+    // Set once the queues were given back for a program that ends; no queue is stopped after.
+    bool ending_ = false;
     std::unique_ptr<operations::PrinterConnector> connector_;
     protocol::PrinterModel family_ = protocol::PrinterModel::Krt310Family;
     protocol::Emulation emulation_ = protocol::Emulation::Native;

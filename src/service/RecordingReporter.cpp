@@ -1,15 +1,18 @@
 #include "service/RecordingReporter.h"
 
+#include "base/VisibleText.h"
+
 namespace corvane::service {
 
 void RecordingReporter::Message(platform::Severity severity, const std::string& text,
                                 const std::string& caption) {
-    messages_.push_back({severity, text, caption});
+    // Kept as valid UTF-8, as they end up in JSON; a printer's text in them may hold any byte.
+    messages_.push_back({severity, base::ValidUtf8(text), base::ValidUtf8(caption)});
 }
 
 void RecordingReporter::Diagnostic(const std::string& line, platform::DiagnosticKind kind) {
     if (kind == platform::DiagnosticKind::Problem) {
-        problems_.push_back(line);
+        problems_.push_back(base::ValidUtf8(line));
     }
 }
 

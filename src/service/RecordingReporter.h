@@ -8,7 +8,8 @@
 namespace corvane::service {
 
 // A reporter that keeps every message the window would show in a box and every diagnostic line
-// that says why something failed, for a front end to show when and how it likes.
+// that says why something failed, for a front end to show when and how it likes. It keeps them
+// as valid UTF-8 (base::ValidUtf8), so that a printer's text in a message never breaks JSON.
 class RecordingReporter : public platform::Reporter {
 public:
     struct Entry {

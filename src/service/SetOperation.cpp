@@ -6,6 +6,7 @@
 
 #include "operations/Identity.h"
 #include "operations/StatusValues.h"
+#include "platform/CarefulFile.h"
 #include "platform/sim/SimPlatform.h"
 #include "service/ExitStatus.h"
 
@@ -22,18 +23,6 @@ std::string Stamp() {
     char text[32];
     std::strftime(text, sizeof text, "%Y%m%d-%H%M%S", &local);
     return text;
-}
-
-// A file name in the directory that no file has yet.
-std::string FreeName(const std::string& dir, const std::string& stem, const std::string& ext) {
-    namespace fs = std::filesystem;
-    for (int n = 1;; ++n) {
-        fs::path path = fs::path(dir) / (stem + (n == 1 ? "" : "-" + std::to_string(n)) + ext);
-        std::error_code ignored;
-        if (!fs::exists(path, ignored)) {
-            return path.string();
-        }
-    }
 }
 
 }  // namespace
@@ -107,14 +96,16 @@ SetReport SetPrinter(PrinterSession& session, const SetRequest& request,
         report.changes = Differences(wanted, current, before.status.powerSave.has_value());
         if (request.backup && !request.dryRun) {
             current.printer = report.printer;
-            std::string path =
-                FreeName(request.backupDir,
-                         "backup-" + FileNamePart(session.Target()) + "-" + Stamp(), ".json");
+            // A backup never replaces another, also not one that another program or thread
+            // makes in the same second.
+            std::string wanted =
+                (std::filesystem::path(request.backupDir) /
+                 ("backup-" + FileNamePart(session.Target()) + "-" + Stamp() + ".json"))
+                    .string();
             std::string error;
-            if (!SaveSettings(path, current, error)) {
+            if (!platform::WriteNewFile(wanted, SettingsJson(current), report.backupPath, error)) {
                 return fail(kUsageError, "no backup, so nothing written: " + error);
             }
-            report.backupPath = path;
         }
     }
 

@@ -2,19 +2,13 @@
 
 #include <algorithm>
 #include <array>
-#include <cerrno>
-#include <cstring>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <nlohmann/json.hpp>
-#include <set>
 #include <span>
-#include <system_error>
 
 #include "operations/CodePages.h"
 #include "operations/StatusValues.h"
 #include "operations/SwitchPages.h"
+#include "platform/CarefulFile.h"
 #include "product/Models.h"
 
 namespace corvane::service {
@@ -44,9 +38,14 @@ constexpr std::array<ListField, 5> kListFields = {{
 
 constexpr char kPrinterKey[] = "printer";
 constexpr char kCodePageKey[] = "defaultCodePage";
+// Every pin of switch page 1 as read or loaded, reserved pins included; the code page is also
+// given by name in kCodePageKey, which a person edits.
+constexpr char kSwitch1Key[] = "switch1";
 constexpr char kUsePowerSaveKey[] = "usePowerSave";
 constexpr char kSecondsKey[] = "powerSaveSeconds";
 constexpr int kHighestSeconds = 255;
+// A settings file has some hundreds of bytes; a far larger one is not read into memory.
+constexpr std::uint64_t kLargestJsonFile = 1 << 20;
 constexpr std::array<const char*, 5> kPrinterFields = {"port", "maker", "model", "firmware",
                                                        "language"};
 
@@ -73,16 +72,36 @@ std::vector<std::string> CodePageChoices(PrinterModel family) {
 }
 
 std::vector<std::string> KeysOf(PrinterModel family) {
-    std::vector<std::string> keys = {"format",    "formatVersion", "family",
-                                     kPrinterKey, kCodePageKey,    SecondSwitchKey(family)};
+    std::vector<std::string> keys = {
+        "format",    "formatVersion",        "family", kPrinterKey, kCodePageKey,
+        kSwitch1Key, SecondSwitchKey(family)};
     if (family == PrinterModel::Krt310Family) {
         for (const auto& field : kListFields) {
             keys.emplace_back(field.key);
         }
-        keys.emplace_back(kUsePowerSaveKey);
-        keys.emplace_back(kSecondsKey);
     }
+    // A KRT-620 status file keeps the power save fields too, though the printer has none.
+    keys.emplace_back(kUsePowerSaveKey);
+    keys.emplace_back(kSecondsKey);
     return keys;
+}
+
+// Keys a file may leave out: files of earlier versions have no switch1, and a KRT-620 file has
+// power save only when its status file held some.
+bool MayBeLeftOut(PrinterModel family, const std::string& key) {
+    return key == kPrinterKey || key == kSwitch1Key ||
+           (family == PrinterModel::Krt620 && (key == kUsePowerSaveKey || key == kSecondsKey));
+}
+
+// The rows of a switch page as a settings file names them: switch page 1 in plain words.
+std::array<operations::PinRow, 8> FileRows(PrinterModel family, int page) {
+    auto rows = operations::PageRows(family, page);
+    if (page == 1) {
+        for (auto& row : rows) {
+            row.choices = operations::PlainPinChoices();
+        }
+    }
+    return rows;
 }
 
 std::string Quoted(std::string_view text) {
@@ -116,10 +135,9 @@ bool Choose(const json& value, std::span<const std::string> choices, const std::
     return false;
 }
 
-bool LoadPins(const json& value, PrinterModel family, protocol::SwitchPins& pins,
+bool LoadPins(const json& value, const std::string& key,
+              const std::array<operations::PinRow, 8>& rows, protocol::SwitchPins& pins,
               std::string& error) {
-    const std::string key = SecondSwitchKey(family);
-    auto rows = operations::PageRows(family, SecondPage(family));
     std::vector<std::string> labels;
     for (const auto& row : rows) {
         labels.push_back(row.label);
@@ -149,6 +167,64 @@ bool LoadPins(const json& value, PrinterModel family, protocol::SwitchPins& pins
         }
         pins[static_cast<std::size_t>(pin)] = index;
     }
+    return true;
+}
+
+// Switch page 1 from the code page's name and, when the file has it, the exact pins: these stand
+// as they are while they spell the named code page, and otherwise (the name was edited) the code
+// page pins follow the name and only the other pins are taken.
+bool LoadSwitch1(const json& object, PrinterModel family, int codePage, protocol::SwitchPins& pins,
+                 std::string& error) {
+    pins = operations::SwitchPage1ForSelection(family, codePage);
+    if (!object.contains(kSwitch1Key)) {
+        return true;
+    }
+    protocol::SwitchPins given{};
+    if (!LoadPins(object.at(kSwitch1Key), kSwitch1Key, FileRows(family, 1), given, error)) {
+        return false;
+    }
+    if (std::max(operations::CodePageSelection(family, given), 0) == codePage) {
+        pins = given;
+        return true;
+    }
+    auto codePagePins = protocol::CodePagePins(family);
+    for (int pin = 1; pin <= 8; ++pin) {
+        if (std::find(codePagePins.begin(), codePagePins.end(), pin) == codePagePins.end()) {
+            pins[static_cast<std::size_t>(pin)] = given[static_cast<std::size_t>(pin)];
+        }
+    }
+    return true;
+}
+
+// Power save as the lists' family keeps it; a KRT-620 file may leave it out (off, 0 seconds).
+bool LoadPowerSave(const json& object, StatusRecord& values, std::string& error) {
+    if (!object.contains(kUsePowerSaveKey) && !object.contains(kSecondsKey)) {
+        values.usePowerSave = values.powerSaveSeconds = 0;
+        return true;
+    }
+    for (const char* key : {kUsePowerSaveKey, kSecondsKey}) {
+        if (!object.contains(key)) {
+            error = std::string(key) + " is missing; " + kUsePowerSaveKey + " and " + kSecondsKey +
+                    " come together.";
+            return false;
+        }
+    }
+    const json& use = object.at(kUsePowerSaveKey);
+    if (!use.is_boolean()) {
+        error = std::string(kUsePowerSaveKey) + ": " + Shown(use) +
+                " is not offered; allowed: true, false.";
+        return false;
+    }
+    values.usePowerSave = use.get<bool>() ? 1 : 0;
+    const json& seconds = object.at(kSecondsKey);
+    if (!seconds.is_number_integer() || seconds.get<std::int64_t>() < 0 ||
+        seconds.get<std::int64_t>() > kHighestSeconds) {
+        error = std::string(kSecondsKey) + ": " + Shown(seconds) +
+                " is not offered; allowed: a whole number from 0 to " +
+                std::to_string(kHighestSeconds) + " (the printer takes 6 to 254).";
+        return false;
+    }
+    values.powerSaveSeconds = static_cast<int>(seconds.get<std::int64_t>());
     return true;
 }
 
@@ -235,7 +311,7 @@ bool LoadSettings(const json& object, SettingsDocument& document, std::string& e
         }
     }
     for (const auto& key : keys) {
-        if (key != kPrinterKey && !object.contains(key)) {
+        if (!MayBeLeftOut(family, key) && !object.contains(key)) {
             error = key +
                     " is missing; every setting must be given (\"No Change\" leaves one as "
                     "the printer has it).";
@@ -256,40 +332,51 @@ bool LoadSettings(const json& object, SettingsDocument& document, std::string& e
     if (!Choose(object.at(kCodePageKey), CodePageChoices(family), kCodePageKey, codePage, error)) {
         return false;
     }
-    values.switchPage1 = operations::SwitchPage1ForSelection(family, codePage);
-    if (!LoadPins(object.at(SecondSwitchKey(family)), family, SecondPins(family, values), error)) {
+    if (!LoadSwitch1(object, family, codePage, values.switchPage1, error)) {
+        return false;
+    }
+    if (!LoadPins(object.at(SecondSwitchKey(family)), SecondSwitchKey(family),
+                  FileRows(family, SecondPage(family)), SecondPins(family, values), error)) {
         return false;
     }
     if (family == PrinterModel::Krt310Family) {
         for (const auto& field : kListFields) {
-            if (!Choose(object.at(field.key), operations::ListItems(field.list), field.key,
-                        values.*field.field, error)) {
+            // null is a list with no entry selected, which a status file may hold.
+            const json& value = object.at(field.key);
+            if (value.is_null()) {
+                values.*field.field = -1;
+            } else if (!Choose(value, operations::ListItems(field.list), field.key,
+                               values.*field.field, error)) {
                 return false;
             }
         }
-        const json& use = object.at(kUsePowerSaveKey);
-        if (!use.is_boolean()) {
-            error = std::string(kUsePowerSaveKey) + ": " + Shown(use) +
-                    " is not offered; allowed: true, false.";
-            return false;
-        }
-        values.usePowerSave = use.get<bool>() ? 1 : 0;
-        const json& seconds = object.at(kSecondsKey);
-        if (!seconds.is_number_integer() || seconds.get<std::int64_t>() < 0 ||
-            seconds.get<std::int64_t>() > kHighestSeconds) {
-            error = std::string(kSecondsKey) + ": " + Shown(seconds) +
-                    " is not offered; allowed: a whole number from 0 to " +
-                    std::to_string(kHighestSeconds) + " (the printer takes 6 to 254).";
-            return false;
-        }
-        values.powerSaveSeconds = static_cast<int>(seconds.get<std::int64_t>());
+    }
+    if (!LoadPowerSave(object, values, error)) {
+        return false;
     }
     loaded.values = operations::RecordForModel(family, values);
     document = std::move(loaded);
     return true;
 }
 
-ordered_json SettingsObject(const SettingsDocument& document) {
+// What a settings object carries: everything a status file holds, or only what Set Status writes
+// (for comparing settings).
+enum class Carried { Everything, Written };
+
+ordered_json PinsObject(const std::array<operations::PinRow, 8>& rows,
+                        const protocol::SwitchPins& pins) {
+    ordered_json object = ordered_json::object();
+    for (int pin = 1; pin <= 8; ++pin) {
+        const auto& row = rows[static_cast<std::size_t>(pin - 1)];
+        int choice = pins[static_cast<std::size_t>(pin)];
+        // A value no list offers is left alone by Set Status, as "No Change" is.
+        object[row.label] =
+            row.choices[choice >= 0 && choice <= 2 ? static_cast<std::size_t>(choice) : 0];
+    }
+    return object;
+}
+
+ordered_json SettingsObject(const SettingsDocument& document, Carried carried) {
     const PrinterModel family = document.family;
     const StatusRecord& values = document.values;
     ordered_json object;
@@ -310,25 +397,28 @@ ordered_json SettingsObject(const SettingsDocument& document) {
     }
     int codePage = operations::CodePageSelection(family, values.switchPage1);
     object[kCodePageKey] = CodePageChoices(family)[static_cast<std::size_t>(std::max(codePage, 0))];
-    ordered_json pins = ordered_json::object();
-    auto rows = operations::PageRows(family, SecondPage(family));
-    const auto& second = family == PrinterModel::Krt620 ? values.switchPage5 : values.switchPage2;
-    for (int pin = 1; pin <= 8; ++pin) {
-        const auto& row = rows[static_cast<std::size_t>(pin - 1)];
-        int choice = second[static_cast<std::size_t>(pin)];
-        // A value no list offers is left alone by Set Status, as "No Change" is.
-        pins[row.label] =
-            row.choices[choice >= 0 && choice <= 2 ? static_cast<std::size_t>(choice) : 0];
+    if (carried == Carried::Everything) {
+        object[kSwitch1Key] = PinsObject(FileRows(family, 1), values.switchPage1);
     }
-    object[SecondSwitchKey(family)] = pins;
+    object[SecondSwitchKey(family)] =
+        PinsObject(FileRows(family, SecondPage(family)),
+                   family == PrinterModel::Krt620 ? values.switchPage5 : values.switchPage2);
     if (family == PrinterModel::Krt310Family) {
         for (const auto& field : kListFields) {
             auto items = operations::ListItems(field.list);
             int index = values.*field.field;
+            if (index == -1 && carried == Carried::Everything) {
+                object[field.key] = nullptr;
+                continue;
+            }
+            // No selection, like a value no list offers, is left alone by Set Status.
             object[field.key] = items[index >= 0 && static_cast<std::size_t>(index) < items.size()
                                           ? static_cast<std::size_t>(index)
                                           : 0];
         }
+    }
+    const bool powerSaveHeld = values.usePowerSave != 0 || values.powerSaveSeconds != 0;
+    if (family == PrinterModel::Krt310Family || (carried == Carried::Everything && powerSaveHeld)) {
         object[kUsePowerSaveKey] = values.usePowerSave != 0;
         object[kSecondsKey] = values.powerSaveSeconds;
     }
@@ -366,10 +456,6 @@ int NestingDepth(std::string_view text) {
     return deepest;
 }
 
-std::string Reason(int errnoValue) {
-    return errnoValue != 0 ? std::strerror(errnoValue) : "input/output error";
-}
-
 }  // namespace
 
 std::string_view FamilyName(PrinterModel family) {
@@ -397,7 +483,7 @@ bool LoadSettingsJson(std::string_view text, SettingsDocument& document, std::st
 }
 
 std::string SettingsJson(const SettingsDocument& document) {
-    return SettingsObject(document).dump(2) + "\n";
+    return SettingsObject(document, Carried::Everything).dump(2) + "\n";
 }
 
 bool CheckStatusRecord(const StatusRecord& record, std::string& error) {
@@ -453,7 +539,7 @@ std::vector<std::pair<std::string, std::string>> SettingTexts(const SettingsDocu
     SettingsDocument settingsOnly = document;
     settingsOnly.printer.reset();
     std::vector<std::pair<std::string, std::string>> texts;
-    const ordered_json object = SettingsObject(settingsOnly);
+    const ordered_json object = SettingsObject(settingsOnly, Carried::Written);
     for (const auto& [key, value] : object.items()) {
         if (key == "format" || key == "formatVersion" || key == "family") {
             continue;
@@ -477,30 +563,28 @@ SettingsDocument SettingsFile::For(PrinterModel wanted) const {
 }
 
 bool LoadSettingsFile(const std::string& path, SettingsFile& file, std::string& error) {
-    std::error_code kind;
-    if (std::filesystem::is_directory(path, kind)) {
-        error = path + ": " + Reason(EISDIR);
+    const bool statusFile = operations::IsStatusFileName(path);
+    // Both limits are known before the file is read: a status file has its one size.
+    platform::FileRead read = platform::ReadRegularFile(
+        path, statusFile ? operations::kStatusFileSize : kLargestJsonFile);
+    if (statusFile && (read.tooLarge || (read.ok && read.size != operations::kStatusFileSize))) {
+        error = path + ": a status file has " + std::to_string(operations::kStatusFileSize) +
+                " bytes; this one has " + std::to_string(read.size) + ".";
         return false;
     }
-    errno = 0;
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        error = path + ": " + Reason(errno);
+    if (read.tooLarge) {
+        error = path + ": a settings file has at most " + std::to_string(kLargestJsonFile) +
+                " bytes (1 MiB); this one has " + std::to_string(read.size) + ".";
         return false;
     }
-    std::string content((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (in.bad()) {
-        error = path + ": " + Reason(errno);
+    if (!read.ok) {
+        error = read.error;
         return false;
     }
+    const std::string& content = read.content;
     SettingsFile loaded;
     loaded.path = path;
-    if (operations::IsStatusFileName(path)) {
-        if (content.size() != operations::kStatusFileSize) {
-            error = path + ": a status file has " + std::to_string(operations::kStatusFileSize) +
-                    " bytes; this one has " + std::to_string(content.size()) + ".";
-            return false;
-        }
+    if (statusFile) {
         loaded.record = operations::DecodeStatusRecord(std::span<const std::uint8_t>(
             reinterpret_cast<const std::uint8_t*>(content.data()), content.size()));
         if (!CheckStatusRecord(loaded.record, error)) {
@@ -524,12 +608,7 @@ bool SaveSettings(const std::string& path, const SettingsDocument& document, std
     if (operations::IsStatusFileName(path)) {
         return operations::WriteStatusFile(path, document.values, error);
     }
-    std::string content = SettingsJson(document);
-    return operations::WriteFileAtomically(
-        path,
-        std::span<const std::uint8_t>(reinterpret_cast<const std::uint8_t*>(content.data()),
-                                      content.size()),
-        error);
+    return platform::WriteFileWhole(path, SettingsJson(document), error);
 }
 
 }  // namespace corvane::service

@@ -3,22 +3,28 @@
 // Printer settings as a file a person can read: one JSON object that reads like the manager's
 // window, with the window's own texts as values, and status files (".sts") beside it. Both load
 // into the manager's values (a StatusRecord), so a file of either kind means the same, and each
-// converts into the other.
+// converts into the other: a status file comes back from JSON byte for byte.
 //
 //     {
 //       "format": "corvane-settings",
 //       "formatVersion": 1,
 //       "family": "KRT-310/310II",
 //       "defaultCodePage": "Code Page PC850 - Multilingual",
+//       "switch1": { "[PIN 1] Reserved": "Switch Off", ... eight pins ... },
 //       "switch2": { "Upside-down Printing": "Turn Off", ... eight pins ... },
 //       "baudRate": "9600", "dataBits": "8", "parity": "None", "flowControl": "DTR/DSR",
 //       "paperWidth": "76mm (3.00\")", "usePowerSave": true, "powerSaveSeconds": 60
 //     }
 //
-// A KRT-620 file has "switch5" (its pins "Special F/W Pin #1" to "#8") and none of the lists or
-// power save. Every setting must be there; "No Change" leaves it as the printer has it. An
-// optional "printer" object (port, maker, model, firmware, language) says where the settings
-// came from and is not written to any printer.
+// A KRT-620 file has "switch5" (its pins "Special F/W Pin #1" to "#8") and none of the lists;
+// it has power save only when its status file held some, which the printer does not use. Every
+// setting must be there; "No Change" leaves it as the printer has it. "switch1" holds every pin
+// of switch page 1 in plain words, the reserved ones too, so that nothing of a status file is
+// lost; files without it (of earlier versions) take the pins from "defaultCodePage", and when
+// the two disagree (the code page was edited) the name decides the code page pins. An optional
+// "printer" object (port, maker, model, firmware, language) says where the settings came from
+// and is not written to any printer. A list with no entry selected, which a status file may
+// hold, is null.
 
 #include <optional>
 #include <string>
@@ -34,7 +40,8 @@ namespace corvane::service {
 inline constexpr std::string_view kFormatName = "corvane-settings";
 inline constexpr int kFormatVersion = 1;
 
-// Where a set of settings came from, for the reader.
+// Where a set of settings came from, for the reader: the printer's texts as base::ShownText shows
+// them.
 struct PrinterInfo {
     std::string port;
     std::string maker;
@@ -90,7 +97,8 @@ struct SettingsFile {
 };
 
 // Reads and checks a settings file: a status file when its name ends in "sts" (exactly 124
-// bytes), JSON otherwise. False with a message that names the file.
+// bytes), JSON otherwise (at most 1 MiB). Anything else, and what is not a plain file (a FIFO,
+// a device), is refused before it is read. False with a message that names the file.
 bool LoadSettingsFile(const std::string& path, SettingsFile& file, std::string& error);
 
 // Writes a document whole or not at all: a status file when the name ends in "sts", JSON

@@ -192,8 +192,8 @@ void Define(OptionParser& parser, CliOptions& options, CommandKinds& kinds,
     set->add_option("file", options.settingsFile, "The settings to write.")->type_name("FILE");
     DefineWriting(*set, options);
     CLI::App* deploy = add(parser, "deploy",
-                           "Runs set on every PORT at once, each on its own thread, and\n"
-                           "sums up which printers succeeded.",
+                           "Runs set on every PORT, several at once (--jobs), each on its\n"
+                           "own thread, and sums up which printers succeeded.",
                            CliCommand::Deploy);
     deploy->add_option("file", options.settingsFile, "The settings to write.")->type_name("FILE");
     deploy
@@ -204,6 +204,21 @@ void Define(OptionParser& parser, CliOptions& options, CommandKinds& kinds,
             },
             "The printers' ports.")
         ->type_name("PORT...");
+    deploy
+        ->add_option_function<std::string>(
+            "-j,--jobs",
+            [&options](const std::string& text) {
+                int jobs = 0;
+                if (!ParseInt(text, jobs) || jobs < 1 || jobs > kMostDeployJobs) {
+                    throw CLI::ValidationError("--jobs", "\"" + text +
+                                                             "\" is not a number from 1 to " +
+                                                             std::to_string(kMostDeployJobs) + ".");
+                }
+                options.jobs = jobs;
+            },
+            "Work on at most N printers at once (default " + std::to_string(kDefaultDeployJobs) +
+                ", at most " + std::to_string(kMostDeployJobs) + ").")
+        ->type_name("N");
     DefineWriting(*deploy, options);
     add(parser, "print-status",
         "Makes the printer print its settings (Print Status; in the\n"
@@ -313,7 +328,8 @@ constexpr char kDescription[] =
     "  convert IN OUT  between status files and JSON\n"
     "  scan          find printers and the line settings they answer at\n"
     "Exit status: 0 success, 1 printer error, 2 usage error, 3 verification mismatch,\n"
-    "4 port unavailable.\n";
+    "4 port unavailable, 70 stopped by an unexpected error, 74 the result could not\n"
+    "be written to standard output.\n";
 
 // The deepest subcommand that the line names.
 const CLI::App* Selected(const CLI::App& app) {

@@ -36,6 +36,11 @@ enum class CliCommand {
     Scan,
 };
 
+// How many printers deploy works on at once unless told, and at most: enough to keep a fleet
+// busy while each waits on its printer, few enough for the print spooler's client limit.
+inline constexpr int kDefaultDeployJobs = 16;
+inline constexpr int kMostDeployJobs = 64;
+
 struct CliOptions {
     CliCommand command = CliCommand::None;
 
@@ -70,6 +75,8 @@ struct CliOptions {
     // Switch On" does.
     bool retuneLine = false;
     std::string backupDir = ".";
+    // deploy: printers worked on at once.
+    int jobs = kDefaultDeployJobs;
     // convert: the file to write.
     std::string convertOutput;
 

@@ -18,7 +18,9 @@ using spooler_test::CupsDaemon;
 class CliQueues : public spooler_test::CupsDaemonTest {
 protected:
     Process::Options Scheduler() const {
-        return {std::nullopt, std::nullopt, {"CUPS_SERVER=" + daemon->Socket()}};
+        Process::Options options;
+        options.environment = {"CUPS_SERVER=" + daemon->Socket()};
+        return options;
     }
 };
 
@@ -60,6 +62,37 @@ TEST_F(CliQueues, TheQueueOnThePrintersNetworkAddressIsStoppedWhileTheCommandRun
     EXPECT_EQ(ended.status, 1) << ended.err;
     EXPECT_FALSE(daemon->State("Bar").stopped);
     daemon->DeleteAllQueues();
+}
+
+// Guards against a printer's text or a closed output ending the program on the spot with the
+// queue stopped: bytes that are no UTF-8 give valid JSON, an escape sequence never reaches the
+// terminal, and a reader that went away is told with its own status after the queue runs again.
+TEST_F(CliQueues, PrinterTextsAndAClosedOutputEndInTurnWithTheQueueRunning) {
+    SimPrinter printer;
+    ASSERT_TRUE(printer.Start({"--firmware", "V1.0\xA9\x1B[31m", "--language", "ENG\\xA9"}));
+    AddQueue("Receipts", "serial:" + printer.Path());
+
+    Finished asJson = RunCli({"identify", "--json", "--port", printer.Port()}, Scheduler());
+    EXPECT_EQ(asJson.status, 0) << asJson.err;
+    json identity;
+    ASSERT_NO_THROW(identity = json::parse(asJson.out)) << asJson.out;
+    EXPECT_EQ(identity["firmware"], "V1.0\\xA9\u001b[31m");
+    // The printer's own backslash is doubled, so that it never reads as a byte.
+    EXPECT_EQ(identity["language"], "ENG\\\\xA9");
+
+    Finished plain = RunCli({"identify", "--port", printer.Port()}, Scheduler());
+    EXPECT_EQ(plain.status, 0) << plain.err;
+    EXPECT_NE(plain.out.find("Firmware:  V1.0\\xA9\\x1B[31m\n"), std::string::npos) << plain.out;
+    EXPECT_EQ((plain.out + plain.err).find('\x1B'), std::string::npos);
+
+    Process::Options closed = Scheduler();
+    closed.closedOutput = true;
+    Finished piped = RunCli({"get", "--json", "--port", printer.Port()}, closed);
+    EXPECT_EQ(piped.status, 74) << piped.err;
+    EXPECT_NE(piped.err.find("the result could not be written to standard output: Broken pipe"),
+              std::string::npos)
+        << piped.err;
+    EXPECT_FALSE(daemon->State("Receipts").stopped);
 }
 
 // Guards against ports sending the user away without saying why a device cannot be used: a

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <nlohmann/json.hpp>
+#include <set>
 
 #include "Programs.h"
 #include "operations/StatusValues.h"
@@ -222,6 +223,57 @@ TEST(CorvaneCli, DeployToEightPrintersReportsTheSilentOneAndTakesAboutAsLongAsOn
     std::cout << "set to one printer: " << one.seconds << " s, deploy to eight: " << deploy.seconds
               << " s, ratio " << ratio << "\n";
     EXPECT_LE(ratio, 1.3);
+}
+
+// Guards against a deploy that starts a thread per printer and runs the system out of them: 64
+// simulated printers, 16 at a time, succeed within a limit of threads that 17 at once would
+// pass, and still all succeed when the limit allows only four at once; when not one thread can
+// start, each printer fails on its own and the program says why. The limit holds for a user
+// other than root, so root runs it as another one.
+TEST(CorvaneCli, DeployTo64PrintersSixteenAtATimeStaysWithinItsThreads) {
+    TempDir dir;
+    Finished got = RunCli({"get", "--simulate", "KRT-310", "-o", dir / "fleet.json"});
+    ASSERT_EQ(got.status, 0) << got.err;
+    std::vector<std::string> args = {"deploy",  dir / "fleet.json", "--simulate",
+                                     "KRT-310", "--jobs",           "16",
+                                     "--json",  "--backup-dir",     dir.Path()};
+    for (int i = 1; i <= 64; ++i) {
+        args.push_back("COM1=/dev/printer" + std::to_string(i));
+    }
+    Process::Options nobody;
+    if (::geteuid() == 0) {
+        nobody.user = 65533;  // a user of its own, so that no other test counts against it
+        nobody.group = 65534;
+    }
+    // The main thread, the signal watch and sixteen printers.
+    nobody.threadLimit = 18;
+    Finished deploy = RunCli(args, nobody);
+    ASSERT_EQ(deploy.status, 0) << deploy.err;
+    json outcome = Json(deploy.out);
+    EXPECT_EQ(outcome["succeeded"], 64);
+    std::set<std::string> backups;
+    for (const auto& printer : outcome["printers"]) {
+        backups.insert(printer["backup"].get<std::string>());
+    }
+    EXPECT_EQ(backups.size(), 64u);
+
+    nobody.threadLimit = 6;
+    Finished fewer = RunCli(args, nobody);
+    ASSERT_EQ(fewer.status, 0) << fewer.err;
+    EXPECT_EQ(Json(fewer.out)["succeeded"], 64);
+
+    // The main thread and the signal watch leave none for a printer.
+    nobody.threadLimit = 2;
+    args.resize(args.size() - 61);
+    Finished starved = RunCli(args, nobody);
+    EXPECT_EQ(starved.status, 70) << starved.err;
+    outcome = Json(starved.out);
+    EXPECT_EQ(outcome["failed"], 3);
+    for (const auto& printer : outcome["printers"]) {
+        EXPECT_EQ(
+            printer["error"].get<std::string>().rfind("no thread could be started for it: ", 0), 0u)
+            << printer.dump();
+    }
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include <grp.h>
 #include <poll.h>
 #include <signal.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -69,15 +70,22 @@ struct Finished {
     double seconds = 0;
 };
 
+// How a program is started: another user to run as (root may drop to it), variables to add to
+// the environment, and what its output and threads come to.
+struct ProcessOptions {
+    std::optional<uid_t> user;
+    std::optional<gid_t> group;
+    std::vector<std::string> environment;
+    // Standard output is a pipe that nobody reads any more, as after "| head -c1".
+    bool closedOutput = false;
+    // The most processes and threads the user may have (RLIMIT_NPROC; root has no limit).
+    std::optional<rlim_t> threadLimit;
+};
+
 // A program running with its standard output and error in files.
 class Process {
 public:
-    // Another user to run as (root may drop to it), and variables to add to the environment.
-    struct Options {
-        std::optional<uid_t> user;
-        std::optional<gid_t> group;
-        std::vector<std::string> environment;
-    };
+    using Options = ProcessOptions;
 
     Process() = default;
     Process(const Process&) = delete;
@@ -100,8 +108,18 @@ public:
             int err = ::open(err_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
             ::dup2(out, STDOUT_FILENO);
             ::dup2(err, STDERR_FILENO);
+            int pipeEnds[2];
+            if (options.closedOutput && ::pipe(pipeEnds) == 0) {
+                ::dup2(pipeEnds[1], STDOUT_FILENO);
+                ::close(pipeEnds[0]);
+            }
             for (const auto& variable : options.environment) {
                 ::putenv(const_cast<char*>(variable.c_str()));
+            }
+            rlimit threads{options.threadLimit.value_or(RLIM_INFINITY),
+                           options.threadLimit.value_or(RLIM_INFINITY)};
+            if (options.threadLimit && ::setrlimit(RLIMIT_NPROC, &threads) != 0) {
+                ::_exit(126);
             }
             if (options.group && (::setgroups(0, nullptr) != 0 || ::setgid(*options.group) != 0)) {
                 ::_exit(126);

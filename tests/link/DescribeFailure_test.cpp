@@ -36,6 +36,7 @@ TEST(DescribeFailureTest, AccessRefusalNamesTheDeviceAndWhatGrantsAccess) {
         {"\\\\.\\COM12", "/dev/ttyS11", "adduser $USER dialout"},
         {"LPT2:", "/dev/lp1", "adduser $USER lp"},
         {"USB", "/dev/usb/lp0", "udev rule"},
+        {"USB", "/dev/bus/usb/001/004", "udev rule"},
     };
     for (const auto& row : cases) {
         const std::string text =
@@ -46,6 +47,12 @@ TEST(DescribeFailureTest, AccessRefusalNamesTheDeviceAndWhatGrantsAccess) {
         for (const char* remedy : kRemedies) {
             EXPECT_EQ(text.find(remedy) != std::string::npos, std::string(remedy) == row.remedy)
                 << row.portName << ": " << text;
+        }
+        // No group opens the USB device itself; only the kernel driver's node is lp's.
+        if (std::string(row.portName) == "USB") {
+            EXPECT_EQ(text.find("lp group") != std::string::npos,
+                      std::string(row.device).starts_with("/dev/usb/"))
+                << text;
         }
     }
 }

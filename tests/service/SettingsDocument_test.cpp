@@ -37,9 +37,11 @@ StatusRecord Initialized(PrinterModel family) {
     return operations::RecordForModel(family, values);
 }
 
-// A document with something other than the defaults in every kind of setting.
+// A document with something other than the defaults in every kind of setting, as a person
+// writes one: without the exact pins of switch page 1.
 json Varied(PrinterModel family) {
     json object = json::parse(SettingsJson(DocumentFromRecord(family, Initialized(family))));
+    object.erase("switch1");
     std::string second = family == PrinterModel::Krt620 ? "switch5" : "switch2";
     if (family == PrinterModel::Krt620) {
         object["defaultCodePage"] = "Code Page PC928 - Greek";
@@ -59,11 +61,25 @@ json Varied(PrinterModel family) {
 }
 
 // Guards against a file of either kind losing or changing a setting on its way through the
-// other: the window's own files come back byte for byte, and JSON comes back as it was.
+// other: status files come back byte for byte, reserved pins, pins that spell no code page and a
+// KRT-620's power save fields included, and JSON comes back as it was.
 TEST(SettingsFiles, RoundTripBetweenJsonAndStatusFilesOfBothFamilies) {
-    for (PrinterModel family : {PrinterModel::Krt310Family, PrinterModel::Krt620}) {
+    StatusRecord odd310 = Initialized(PrinterModel::Krt310Family);
+    odd310.switchPage1 = {0, 1, 0, 1, 1, 0, 2, 1, 0};  // reserved pins on and "No Change"
+    odd310.baudIndex = -1;
+    StatusRecord odd620 = Initialized(PrinterModel::Krt620);
+    odd620.switchPage1 = {0, 1, 1, 1, 1, 1, 1, 0, 2};
+    odd620.usePowerSave = 1;
+    odd620.powerSaveSeconds = 6;
+    const std::vector<std::pair<PrinterModel, StatusRecord>> records = {
+        {PrinterModel::Krt310Family, Initialized(PrinterModel::Krt310Family)},
+        {PrinterModel::Krt620, Initialized(PrinterModel::Krt620)},
+        {PrinterModel::Krt310Family, odd310},
+        {PrinterModel::Krt620, operations::RecordForModel(PrinterModel::Krt620, odd620)},
+    };
+    for (const auto& [family, record] : records) {
         SCOPED_TRACE(std::string(FamilyName(family)));
-        auto bytes = operations::EncodeStatusRecord(Initialized(family));
+        auto bytes = operations::EncodeStatusRecord(record);
         SettingsDocument fromFile =
             DocumentFromRecord(family, operations::DecodeStatusRecord(bytes));
         SettingsDocument loaded;
@@ -74,8 +90,20 @@ TEST(SettingsFiles, RoundTripBetweenJsonAndStatusFilesOfBothFamilies) {
         std::string text = Varied(family).dump(2) + "\n";
         ASSERT_TRUE(LoadSettingsJson(text, loaded, error)) << error;
         auto again = operations::DecodeStatusRecord(operations::EncodeStatusRecord(loaded.values));
-        EXPECT_EQ(json::parse(SettingsJson(DocumentFromRecord(family, again))), json::parse(text));
+        json back = json::parse(SettingsJson(DocumentFromRecord(family, again)));
+        back.erase("switch1");
+        EXPECT_EQ(back, json::parse(text));
     }
+    // An edited code page name wins over the exact pins, whose reserved pins stay.
+    json edited = json::parse(SettingsJson(DocumentFromRecord(PrinterModel::Krt310Family, odd310)));
+    edited["defaultCodePage"] = "Code Page PC850 - Multilingual";
+    SettingsDocument loaded;
+    std::string error;
+    ASSERT_TRUE(LoadSettingsJson(edited.dump(), loaded, error)) << error;
+    EXPECT_EQ(operations::CodePageSelection(PrinterModel::Krt310Family, loaded.values.switchPage1),
+              3);
+    EXPECT_EQ(loaded.values.switchPage1[1], 1);
+    EXPECT_EQ(loaded.values.switchPage1[2], 0);
 }
 
 // Guards against "No Change" for the code page becoming the code page numbered 0, which a
@@ -178,8 +206,8 @@ TEST(SettingsFiles, BadJsonIsRefusedNamingTheKeyAndWhatIsAllowed) {
     EXPECT_NE(error.find("nest deeper than 32"), std::string::npos) << error;
 }
 
-// Guards against a cut or foreign file being taken for settings: the loader names the file and
-// the field.
+// Guards against a cut, foreign or huge file being taken for settings: the loader names the file
+// and the field.
 TEST(SettingsFiles, StatusFilesOfTheWrongSizeOrWithValuesNoListOffersAreRefused) {
     auto dir = std::filesystem::temp_directory_path() / "corvane-cli-settings";
     std::filesystem::create_directories(dir);
@@ -209,6 +237,8 @@ TEST(SettingsFiles, StatusFilesOfTheWrongSizeOrWithValuesNoListOffersAreRefused)
         {write("baud.sts", {badBaud.begin(), badBaud.end()}),
          {"baud.sts: baudRate: 9 is not offered", "5 (\"19200\")"}},
         {write("pin.sts", {badPin.begin(), badPin.end()}), {"switch2 pin 4: 7 is not offered"}},
+        {write("big.json", std::vector<std::uint8_t>((1 << 20) + 1, ' ')),
+         {"big.json: a settings file has at most 1048576 bytes (1 MiB); this one has 1048577"}},
     };
     for (const auto& [path, said] : rows) {
         SettingsFile file;

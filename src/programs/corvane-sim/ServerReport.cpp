@@ -2,7 +2,7 @@
 
 #include <utility>
 
-#include "programs/corvane-sim/MoveOver.h"
+#include "platform/CarefulFile.h"
 
 namespace corvane::programs {
 
@@ -60,17 +60,10 @@ void ServerReport::WriteStateFile() {
     if (state == lastState_) {
         return;
     }
-    // Written aside in the same folder and moved over the file, so that a reader never sees half
-    // a file.
-    const std::string temporary = output_.stateFile + ".tmp";
-    {
-        std::ofstream file(temporary, std::ios::trunc);
-        file << state;
-        if (!file.flush()) {
-            return;
-        }
-    }
-    if (MoveOver(temporary, output_.stateFile)) {
+    // Whole or not at all, so that a reader never sees half a file; a test reads it, nobody
+    // keeps it, so it is not waited onto the disk.
+    std::string error;
+    if (platform::WriteFileWhole(output_.stateFile, state, error, platform::FileSync::Skip)) {
         lastState_ = state;
     }
 }

@@ -12,6 +12,7 @@
 #include <iomanip>
 #include <sstream>
 
+#include "link/PrinterPort.h"
 #include "platform/posix/PosixPlatform.h"
 #include "service/DeviceAccess.h"
 
@@ -138,7 +139,13 @@ DeviceState LookAt(const std::string& device, const DeviceRoots& roots) {
         std::string why = "no permission to read and write it (owner " +
                           std::to_string(info.st_uid) + ", group " + group + ", mode " +
                           Mode(info.st_mode) + ")";
-        if (!InGroup(info.st_gid) && (info.st_mode & S_IRWXG) == (S_IRGRP | S_IWGRP)) {
+        // A USB device (/dev/bus/usb) is opened to the user at the machine by the package's
+        // udev rule; no group of the system grants it.
+        const std::string asSystemNamesIt =
+            device.starts_with(roots.dev + "/") ? "/dev" + device.substr(roots.dev.size()) : device;
+        if (asSystemNamesIt.starts_with(link::kUsbDeviceFolder)) {
+            state.problems.push_back({why, link::UsbAccessRemedy(asSystemNamesIt)});
+        } else if (!InGroup(info.st_gid) && (info.st_mode & S_IRWXG) == (S_IRGRP | S_IWGRP)) {
             state.problems.push_back(
                 {why + "; " + UserName() + " is not in the " + group + " group",
                  "sudo usermod -aG " + group + " " + UserName() + ", then log in again"});

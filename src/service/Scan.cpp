@@ -4,8 +4,10 @@
 #include <array>
 #include <atomic>
 #include <mutex>
+#include <system_error>
 #include <thread>
 
+#include "base/VisibleText.h"
 #include "link/NetworkAddress.h"
 #include "product/Models.h"
 #include "product/SettingLists.h"
@@ -13,6 +15,7 @@
 #include "service/PortListing.h"
 #include "service/PrinterSession.h"
 #include "service/RecordingReporter.h"
+#include "service/UnexpectedError.h"
 
 namespace corvane::service {
 
@@ -132,9 +135,9 @@ private:
             return std::nullopt;
         }
         protocol::TextReply model = text(protocol::InfoRequest::Model);
-        found.firmware = firmware.text;
-        found.maker = maker.text;
-        found.model = model.text;
+        found.firmware = base::ShownText(firmware.text);
+        found.maker = base::ShownText(maker.text);
+        found.model = base::ShownText(model.text);
         return found;
     }
 
@@ -264,24 +267,47 @@ ScanOutcome Scan(const ScanRequest& request, const ScanProgress& progress) {
         platformOf.push_back(platforms->Next());
     }
 
-    std::atomic<std::size_t> next{0};
     std::mutex progressLock;
-    int done = 0;
-    const int total = static_cast<int>(outcome.ports.size());
-    auto work = [&] {
-        for (std::size_t i = next++; i < outcome.ports.size(); i = next++) {
-            ScanOne(platformOf[i]->Get(), request.emulation, outcome.ports[i]);
-            std::lock_guard<std::mutex> hold(progressLock);
-            ++done;
-            if (progress) {
-                progress(outcome.ports[i], done, total);
+    ScanCounts counts;
+    counts.left = static_cast<int>(outcome.ports.size());
+    auto tell = [&](const ScanPort* port) {
+        if (progress) {
+            try {
+                progress(port, counts);
+            } catch (...) {
             }
         }
     };
+    tell(nullptr);
+    std::atomic<std::size_t> next{0};
+    auto work = [&] {
+        for (std::size_t i = next++; i < outcome.ports.size(); i = next++) {
+            ScanPort& port = outcome.ports[i];
+            // Nothing that escapes one port may end the scan of the others with their queues
+            // stopped; the session has given its queues back before anything is caught.
+            try {
+                ScanOne(platformOf[i]->Get(), request.emulation, port);
+            } catch (...) {
+                port.printer.reset();
+                port.problem = UnexpectedError(std::current_exception());
+            }
+            std::lock_guard<std::mutex> hold(progressLock);
+            --counts.left;
+            ++(port.printer ? counts.done : counts.failed);
+            tell(&port);
+        }
+    };
     std::vector<std::thread> threads;
-    const int count = std::min(kScanThreads, total);
-    for (int i = 0; i < count; ++i) {
-        threads.emplace_back(work);
+    const std::size_t count = std::min<std::size_t>(kScanThreads, outcome.ports.size());
+    try {
+        while (threads.size() < count) {
+            threads.emplace_back(work);
+        }
+    } catch (const std::system_error&) {
+        // The threads that did start take the other ports in turn.
+        if (threads.empty()) {
+            work();
+        }
     }
     for (auto& thread : threads) {
         thread.join();

@@ -81,8 +81,16 @@ struct ScanOutcome {
     std::vector<ScanPort> ports;  // in the order given, else in the window's order
 };
 
-// Told of each port as it ends, one at a time, with how many have ended of how many.
-using ScanProgress = std::function<void(const ScanPort& port, int done, int total)>;
+// How far a scan has come, for a display of it.
+struct ScanCounts {
+    int done = 0;    // ports ended with a printer found
+    int failed = 0;  // ports ended without one: not opened, or nothing answered
+    int left = 0;    // ports not ended yet
+};
+
+// Told once before the first port is tried (port null), then of each port as it ends, one at a
+// time, with the counts after it. What it throws is dropped.
+using ScanProgress = std::function<void(const ScanPort* port, const ScanCounts& counts)>;
 
 ScanOutcome Scan(const ScanRequest& request, const ScanProgress& progress = {});
 

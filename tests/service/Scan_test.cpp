@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <tuple>
 
 #include "service/ExitStatus.h"
 #include "sim/VirtualPrinter.h"
@@ -43,9 +44,17 @@ ScanRequest OnSimulatedPrinters(std::vector<std::string> ports) {
 // Guards against a scan that reports a printer at a line it does not run at, misses it at its
 // own, or takes longer than every line's question allows.
 TEST(Scan, FindsEachPrinterAtItsOwnLineAndTellsTheSilentPortWithinTheBound) {
-    ScanOutcome outcome = Scan(OnSimulatedPrinters({"COM1", "COM2", "/dev/ttyUSB4"}));
+    std::vector<std::tuple<bool, int, int, int>> told;
+    ScanOutcome outcome =
+        Scan(OnSimulatedPrinters({"COM1", "COM2", "/dev/ttyUSB4"}),
+             [&](const ScanPort* port, const ScanCounts& counts) {
+                 told.emplace_back(port != nullptr, counts.done, counts.failed, counts.left);
+             });
     ASSERT_EQ(outcome.exitStatus, kSuccess) << outcome.refusal;
     ASSERT_EQ(outcome.ports.size(), 3u);
+    ASSERT_EQ(told.size(), 4u);
+    EXPECT_EQ(told.front(), std::make_tuple(false, 0, 0, 3));
+    EXPECT_EQ(told.back(), std::make_tuple(true, 2, 1, 0));
 
     const ScanPort& silent = outcome.ports[0];
     EXPECT_FALSE(silent.printer.has_value());

@@ -9,7 +9,7 @@
 #include "platform/Reporter.h"
 #include "service/Differences.h"
 #include "service/PrinterSession.h"
-#include "service/SettingsDocument.h"
+#include "service/SettingsFile.h"
 
 namespace corvane::service {
 

@@ -57,6 +57,7 @@ CommandResult RunLineModeSet(CommandCall& call);
 CommandResult RunLineModeSpeed(CommandCall& call);
 CommandResult RunLineModeList(CommandCall& call);
 CommandResult RunConvert(CommandCall& call);
+CommandResult RunScan(CommandCall& call);
 
 inline constexpr char kOnlyLineModeSpeed[] =
     "a KRT-310 family printer that answers 03 takes only linemode speed";

@@ -48,6 +48,7 @@ constexpr std::array kCommands = {
     CommandRow{LineModeSpeed, "linemode speed", Printer::Connected, nullptr, RunLineModeSpeed},
     CommandRow{LineModeList, "linemode list", Printer::None, nullptr, RunLineModeList},
     CommandRow{Convert, "convert", Printer::None, nullptr, RunConvert},
+    CommandRow{Scan, "scan", Printer::None, nullptr, RunScan},
 };
 
 service::PrinterNeeds NeedsOf(Printer printer) {
@@ -134,7 +135,11 @@ service::ConnectChoice ChoiceOf(const CliOptions& options) {
 }
 
 service::PlatformRequest PlatformOf(const CliOptions& options) {
-    return {options.simulate, options.emulation, options.traceFile};
+    service::PlatformRequest request;
+    request.simulate = options.simulate;
+    request.emulation = options.emulation;
+    request.traceFile = options.traceFile;
+    return request;
 }
 
 std::unique_ptr<service::PrinterSession> OpenPrinter(CommandCall& call, CommandResult& refusal) {

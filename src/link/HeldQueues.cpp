@@ -73,7 +73,7 @@ void HeldQueues::Redirect(platform::Platform& platform, const PortMap& ports,
     // Queues that another session holds on this device count this one too, also where the
     // spooler no longer shows them on it (a Windows printer moved to "FILE:").
     for (auto& [key, entry] : entries_) {
-        if (key.first == &spooler && SameDevice(QueueDevice(entry.former.formerPort), devicePath)) {
+        if (key.first == &spooler && DeviceUriUses(entry.former.formerPort, devicePath)) {
             entry.sessions[&session] = &platform;
             session[key.second] = entry.former;
         }

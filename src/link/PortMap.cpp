@@ -2,6 +2,9 @@
 
 #include <utility>
 
+#include "base/Text.h"
+#include "link/NetworkAddress.h"
+
 namespace corvane::link {
 
 PortMap::PortMap(const std::map<std::string, std::string>& overrides) {
@@ -14,6 +17,13 @@ bool PortMap::Override(std::string_view portName, std::string devicePath) {
     auto port = ParsePortName(portName);
     if (!port) {
         return false;
+    }
+    if (base::StartsWithIgnoringCase(devicePath, "tcp:")) {
+        auto address = ParseNetworkAddress(devicePath);
+        if (!address) {
+            return false;
+        }
+        devicePath = FormatNetworkAddress(*address);
     }
     overrides_[*port] = std::move(devicePath);
     return true;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <utility>
 
+#include "link/NetworkAddress.h"
 #include "link/UsbAccess.h"
 
 namespace corvane::link {
@@ -87,11 +88,15 @@ std::string DescribeFailure(const PortFailure& failure) {
         case PortProblem::UnknownPortName:
             return "\"" + failure.portName + "\" is no COM, LPT or USB port";
         case PortProblem::DeviceError: {
-            std::string text = head + platform::ToString(failure.error.kind);
+            // A printer on the network says what its connection met, not what a device would.
+            const bool network = ParseNetworkAddress(failure.device).has_value();
+            std::string reason = network ? platform::DescribeNetworkError(failure.error) : "";
+            std::string text =
+                head + (reason.empty() ? platform::ToString(failure.error.kind) : reason);
             if (failure.error.nativeCode != 0) {
                 text += " (" + platform::DescribeNativeCode(failure.error) + ")";
             }
-            if (failure.error.kind == platform::ErrorKind::AccessDenied) {
+            if (failure.error.kind == platform::ErrorKind::AccessDenied && !network) {
                 text += AccessHint(failure.portName, failure.device);
             }
             return text;
@@ -148,6 +153,9 @@ bool PrinterPort::Open() {
 bool PrinterPort::OpenSerial() {
     Close();
     const std::string path = DevicePath(portName_);
+    if (ParseNetworkAddress(path)) {
+        return OpenNetwork(path);
+    }
     auto refused = [&](platform::Error error) {
         return Fail(PortOperation::Open, PortProblem::DeviceError, error, path);
     };
@@ -191,6 +199,26 @@ bool PrinterPort::OpenSerial() {
     }
     device->Purge();
     serial_ = device.get();
+    handle_ = std::move(device);
+    return true;
+}
+
+bool PrinterPort::OpenNetwork(const std::string& address) {
+    auto where = ParseNetworkAddress(address);
+    platform::Error error;
+    auto device = platform_.OpenNetwork(where->host, where->port, error);
+    auto refused = [&](platform::Error why) {
+        return Fail(PortOperation::Open, PortProblem::DeviceError, why, address);
+    };
+    if (!device) {
+        return refused(error);
+    }
+    // The serial deadlines: a printer behind a network board answers as it would on its line.
+    if (error = device->SetTimeouts(platform::SerialTimeouts{}); !error.Ok()) {
+        return refused(error);
+    }
+    device->Purge();
+    network_ = device.get();
     handle_ = std::move(device);
     return true;
 }
@@ -254,6 +282,7 @@ void PrinterPort::Close() {
         handle_->Purge();
     }
     serial_ = nullptr;
+    network_ = nullptr;
     handle_.reset();
 }
 
@@ -280,6 +309,15 @@ bool PrinterPort::Write(std::span<const std::uint8_t> bytes) {
 
 std::uint32_t PrinterPort::Read(std::span<std::uint8_t> buffer) {
     return ReadReply(buffer, {});
+}
+
+std::uint32_t PrinterPort::ReadOnce(std::span<std::uint8_t> buffer) {
+    if (!handle_) {
+        return 0;
+    }
+    platform::IoResult result = handle_->Read(buffer);
+    NoteReadError(result.error);
+    return static_cast<std::uint32_t>(result.count);
 }
 
 std::uint32_t PrinterPort::ReadReply(std::span<std::uint8_t> buffer,
@@ -325,6 +363,13 @@ std::optional<platform::SerialConfig> PrinterPort::LineConfig() {
         return std::nullopt;
     }
     return config;
+}
+
+bool PrinterPort::SetTimeouts(const platform::SerialTimeouts& timeouts) {
+    if (serial_ != nullptr) {
+        return serial_->SetTimeouts(timeouts).Ok();
+    }
+    return network_ != nullptr && network_->SetTimeouts(timeouts).Ok();
 }
 
 bool PrinterPort::ApplySerialSettings(std::uint32_t newBaudRate, std::uint32_t newDataBits,

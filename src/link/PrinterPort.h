@@ -65,6 +65,11 @@ struct LineSettings {
 // connection window alone fills in its settings, opens and closes it. The kind of device comes
 // from the port name: "COMn" and "\\.\COMnn" are serial, "LPTn:" parallel, "USB" the USB printer;
 // the device a serial or parallel name opens comes from the port map.
+//
+// A serial port name may stand for a printer on the network ("tcp:HOST:PORT" in the port map).
+// Its kind stays Serial: it is read byte by byte with the serial deadlines, retries and pauses,
+// as every exchange of a serial printer is, and only the open differs: no line settings apply,
+// there is no DSR to test and no pause for DTR to rise.
 class PrinterPort {
 public:
     explicit PrinterPort(platform::Platform& platform, PortMap ports = {});
@@ -88,6 +93,9 @@ public:
     void Close();
     bool Write(std::span<const std::uint8_t> bytes);
     std::uint32_t Read(std::span<std::uint8_t> buffer);
+    // One read request as Read makes its first, without the retry and its pause: for a question
+    // whose answer comes within the deadline or not at all.
+    std::uint32_t ReadOnce(std::span<std::uint8_t> buffer);
     // Reads as Read does, but neither request waits for more once complete holds for the bytes
     // the buffer holds from its start; the retry and its pause stay as they are.
     std::uint32_t ReadReply(std::span<std::uint8_t> buffer,
@@ -98,8 +106,15 @@ public:
     bool ApplySerialSettings(std::uint32_t newBaudRate, std::uint32_t newDataBits,
                              std::uint32_t newParity);
     bool IsOpen() const { return handle_ != nullptr; }
-    // The settings the open serial line runs at now; nothing for other kinds of port.
+    // The settings the open serial line runs at now; nothing for other kinds of port, nor for a
+    // printer on the network.
     std::optional<platform::SerialConfig> LineConfig();
+    // Sets the deadlines of the open serial or network link's requests (Open sets the serial
+    // ones, 2000 ms plus 1 ms per byte); false for other kinds of port. A search for a printer
+    // asks its questions with much shorter ones.
+    bool SetTimeouts(const platform::SerialTimeouts& timeouts);
+    // Whether the open link reaches a printer on the network.
+    bool IsNetwork() const { return network_ != nullptr; }
 
     // Whether the system can reach USB printers at all.
     bool UsbSupported();
@@ -119,6 +134,7 @@ public:
 
 private:
     bool OpenSerial();
+    bool OpenNetwork(const std::string& address);
     bool OpenParallel();
     bool OpenUsb();
     // Records why an operation failed and returns false.
@@ -135,6 +151,8 @@ private:
     UsbAccess* usb_ = nullptr;
     // The open serial device behind handle_, for its line settings; null for other kinds.
     platform::SerialDevice* serial_ = nullptr;
+    // The open network device behind handle_, for its deadlines; null for other kinds.
+    platform::NetworkDevice* network_ = nullptr;
     PortFailure failure_;
 };
 

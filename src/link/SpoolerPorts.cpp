@@ -5,6 +5,7 @@
 #include <system_error>
 
 #include "base/Text.h"
+#include "link/NetworkAddress.h"
 #include "platform/LeftHeld.h"
 
 namespace corvane::link {
@@ -28,6 +29,19 @@ std::string PortKey(std::string name) {
         name.pop_back();
     }
     return base::Upper(name);
+}
+
+// Whether a device URI is the spooler's raw socket to host and port (9100 when left out).
+bool SocketUriNames(const std::string& uri, const std::string& host, std::uint16_t port) {
+    constexpr std::string_view kSocketScheme = "socket://";
+    if (!base::StartsWithIgnoringCase(uri, kSocketScheme)) {
+        return false;
+    }
+    // The authority ends where the path or the options begin.
+    std::string authority = uri.substr(kSocketScheme.size());
+    authority = authority.substr(0, authority.find_first_of("/?"));
+    auto named = ParseNetworkAddress("tcp:" + authority);
+    return named && named->port == port && base::EqualsIgnoringCase(named->host, host);
 }
 
 }  // namespace
@@ -59,8 +73,20 @@ bool SameDevice(const std::string& first, const std::string& second) {
     return PortKey(first) == PortKey(second);
 }
 
+bool DeviceUriUses(const std::string& deviceUri, const std::string& devicePath) {
+    if (auto network = ParseNetworkAddress(devicePath)) {
+        return SocketUriNames(deviceUri, network->host, network->port);
+    }
+    return SameDevice(QueueDevice(deviceUri), devicePath);
+}
+
 bool QueueUsesDevice(const platform::QueueInfo& queue, const std::string& devicePath) {
-    return SameDevice(QueueDevice(queue.deviceUri), devicePath);
+    return DeviceUriUses(queue.deviceUri, devicePath);
+}
+
+bool QueueUsesNetworkAddress(const platform::QueueInfo& queue, const std::string& host,
+                             std::uint16_t port) {
+    return SocketUriNames(queue.deviceUri, host, port);
 }
 
 bool QueueUsesUsb(const platform::QueueInfo& queue) {

@@ -11,6 +11,7 @@
 // A USB connection changes nothing: a queue on a USB printer refuses the connection with a
 // message, because the program cannot tell whether that queue's printer is the one it wants.
 
+#include <cstdint>
 #include <string>
 
 #include "link/HeldQueues.h"
@@ -31,8 +32,18 @@ std::string QueueDevice(const std::string& deviceUri);
 // /dev/ttyUSB1 is never /dev/ttyUSB10.
 bool SameDevice(const std::string& first, const std::string& second);
 
-// Whether a queue prints to the device at devicePath.
+// Whether a device URI (or a Windows port name) prints to the device at devicePath; for a
+// network address (tcp:HOST:PORT), whether it is the raw socket URI of that address.
+bool DeviceUriUses(const std::string& deviceUri, const std::string& devicePath);
+
+// Whether a queue prints to the device at devicePath, as DeviceUriUses tells.
 bool QueueUsesDevice(const platform::QueueInfo& queue, const std::string& devicePath);
+
+// Whether a queue prints to the printer at host and TCP port through the spooler's raw socket
+// backend: its device URI is socket://HOST[:PORT] (9100 when left out), with the host in any
+// letter case and an IPv6 address in brackets.
+bool QueueUsesNetworkAddress(const platform::QueueInfo& queue, const std::string& host,
+                             std::uint16_t port);
 
 // Whether a queue prints to a USB printer.
 bool QueueUsesUsb(const platform::QueueInfo& queue);

@@ -1,5 +1,6 @@
 #include "platform/Platform.h"
 
+#include <cerrno>
 #include <cstdio>
 
 namespace corvane::platform {
@@ -46,10 +47,67 @@ std::string DescribeNativeCode(const Error& error) {
             std::snprintf(hex, sizeof hex, "0x%04X", static_cast<unsigned>(error.nativeCode));
             return std::string("IPP status ") + hex;
         }
+        case NativeSource::Resolver:
+            return "resolver error " + number;
         case NativeSource::None:
             break;
     }
     return "code " + number;
+}
+
+std::string NetworkDeviceName(const std::string& host, std::uint16_t port) {
+    bool ipv6 = host.find(':') != std::string::npos;
+    return "tcp:" + (ipv6 ? "[" + host + "]" : host) + ":" + std::to_string(port);
+}
+
+std::string DescribeNetworkError(const Error& error) {
+    switch (error.nativeSource) {
+        case NativeSource::Resolver:
+            return "no such host";
+        case NativeSource::Errno:
+            switch (error.nativeCode) {
+                case ECONNREFUSED:
+                    return "connection refused";
+                case EHOSTUNREACH:
+                    return "host unreachable";
+                case ENETUNREACH:
+                case ENETDOWN:
+                    return "network unreachable";
+                case ETIMEDOUT:
+                    return "no answer from the host";
+                case ECONNRESET:
+                case ECONNABORTED:
+                    return "connection reset";
+                default:
+                    return {};
+            }
+        case NativeSource::Win32:
+            // The Windows Sockets codes, which winsock2.h spells WSAE... and WSAHOST_NOT_FOUND.
+            switch (error.nativeCode) {
+                case 10061:
+                    return "connection refused";
+                case 10065:
+                    return "host unreachable";
+                case 10050:
+                case 10051:
+                    return "network unreachable";
+                case 10060:
+                case 1460:  // ERROR_TIMEOUT
+                    return "no answer from the host";
+                case 10053:
+                case 10054:
+                    return "connection reset";
+                case 11001:
+                case 11002:
+                case 11003:
+                case 11004:
+                    return "no such host";
+                default:
+                    return {};
+            }
+        default:
+            return {};
+    }
 }
 
 }  // namespace corvane::platform

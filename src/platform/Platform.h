@@ -3,19 +3,21 @@
 // The contract between the printer link and the operating system.
 //
 // Everything the program needs of the machine goes through this interface: opening serial,
-// parallel and USB printer devices by their paths, the bytes to and from them, the pauses between
-// commands and the facts about the system. Which device a port name of the program stands for is
-// the printer link's business (src/link/PortMap.h); the platform only says where its machine
-// keeps the standard device of each port. Two backends implement it: the POSIX one
-// (src/platform/posix) for real hardware and the simulated one (src/platform/sim), whose devices
-// and clock are virtual so that a test sees every byte and every pause.
+// parallel and USB printer devices by their paths and network printers by their addresses, the
+// bytes to and from them, the pauses between commands and the facts about the system. Which device
+// a port name of the program stands for is the printer link's business (src/link/PortMap.h); the
+// platform only says where its machine keeps the standard device of each port. Two backends
+// implement it: the POSIX one (src/platform/posix) for real hardware and the simulated one
+// (src/platform/sim), whose devices and clock are virtual so that a test sees every byte and every
+// pause.
 //
 // Rules every backend keeps:
 // - No operation throws. Failures come back as an Error: a small closed set of kinds plus the
 //   backend's native code, with where it comes from (errno, Windows, libusb, IPP), for the trace
 //   and for support.
-// - No operation waits without bound. Serial and parallel reads and writes end at their deadline
-//   (SerialTimeouts); a USB read ends after UsbReadTimeoutMs with what it has, possibly nothing.
+// - No operation waits without bound. Serial, parallel and network reads and writes end at their
+//   deadline (SerialTimeouts); a USB read ends after UsbReadTimeoutMs with what it has, possibly
+//   nothing; reaching a network printer ends after kNetworkConnectTimeoutMs.
 // - Every pause of the program is a call to Sleep, so the simulated backend can take it on its
 //   virtual clock.
 // - While a blocking wait lasts (a Sleep, a serial or parallel read or write waiting for its
@@ -51,11 +53,12 @@ enum class ErrorKind {
 // What kind of number an Error's native code is, so that support can look it up in the right
 // table.
 enum class NativeSource {
-    None,    // no native code
-    Errno,   // an errno value of the C library (POSIX; libusb errors are mapped to one)
-    Win32,   // a Windows system error code (GetLastError)
-    Libusb,  // a libusb error code that has no errno behind it
-    Ipp,     // an IPP status code from the print server
+    None,      // no native code
+    Errno,     // an errno value of the C library (POSIX; libusb errors are mapped to one)
+    Win32,     // a Windows system error code (GetLastError)
+    Libusb,    // a libusb error code that has no errno behind it
+    Ipp,       // an IPP status code from the print server
+    Resolver,  // a code of the host name resolver (getaddrinfo's EAI_ codes) without errno
 };
 
 struct Error {
@@ -69,8 +72,14 @@ struct Error {
 
 const char* ToString(ErrorKind kind);
 // The native code as support reads it: "errno 13", "Windows error 5", "libusb error -99",
-// "IPP status 0x0406" ("code N" when its source is unknown); empty when there is no code.
+// "IPP status 0x0406", "resolver error -2" ("code N" when its source is unknown); empty when
+// there is no code.
 std::string DescribeNativeCode(const Error& error);
+
+// What a connection to a network printer met, in words, from the native code of either backend:
+// "connection refused", "host unreachable", "network unreachable", "no such host", "no answer
+// from the host", "connection reset"; empty when the code says nothing of the kind.
+std::string DescribeNetworkError(const Error& error);
 
 // What one read or write request achieved: the bytes moved, and why it stopped short if it did.
 struct IoResult {
@@ -155,6 +164,18 @@ public:
     virtual Error ClearEventMask() = 0;
 };
 
+// A printer on the network behind an interface board that passes the bytes of a TCP connection
+// through (a raw port such as 9100). Its requests end at deadlines as a serial line's do; it has
+// no line settings and no modem lines. The other end closing the connection is Disconnected.
+class NetworkDevice : public Device {
+public:
+    virtual Error SetTimeouts(const SerialTimeouts& timeouts) = 0;
+};
+
+// The name a network device goes by, in the trace and in messages: "tcp:HOST:PORT", with an
+// IPv6 address in brackets.
+std::string NetworkDeviceName(const std::string& host, std::uint16_t port);
+
 // Status bits of a parallel port, as the printer link tests them.
 inline constexpr std::uint8_t kParallelPaperEmpty = 0x01;
 inline constexpr std::uint8_t kParallelOffLine = 0x02;
@@ -179,6 +200,10 @@ struct UsbPrinterInfo {
 
 // A USB read gives up after this long so that a silent or unplugged printer cannot hang us.
 inline constexpr std::uint32_t kUsbReadTimeoutMs = 2000;
+
+// Finding and connecting to a network printer gives up after this long: a switched-off printer
+// or a wrong address answers nothing, and a lost handshake is sent again after one second.
+inline constexpr std::uint32_t kNetworkConnectTimeoutMs = 3000;
 
 struct OsFacts {
     bool usbSupported = true;  // the system can reach USB printers at all
@@ -207,6 +232,19 @@ public:
     // Opens a parallel device by its path (/dev/lp0), exclusively.
     virtual std::unique_ptr<ParallelDevice> OpenParallel(const std::string& devicePath,
                                                          Error& error) = 0;
+    // Connects to a printer on the network at host (a name or an address) and TCP port, within
+    // kNetworkConnectTimeoutMs for resolving the name and connecting together. Its requests keep
+    // the serial deadlines (SerialTimeouts) until they are set. A refused connection, an
+    // unreachable host and a name that resolves to nothing are NotFound, the time running out is
+    // TimedOut; the native code says which (DescribeNetworkError). A backend that cannot reach
+    // the network refuses with Unsupported.
+    virtual std::unique_ptr<NetworkDevice> OpenNetwork(const std::string& host, std::uint16_t port,
+                                                       Error& error) {
+        (void)host;
+        (void)port;
+        error = {ErrorKind::Unsupported, 0};
+        return nullptr;
+    }
     // The system's own device of a numbered port, counted from 1 (serial port 2 is /dev/ttyS1 on
     // Linux), which is also how the spooler names the port a queue prints to.
     virtual std::string DefaultDevicePath(PortFamily family, int number) = 0;

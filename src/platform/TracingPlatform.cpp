@@ -45,6 +45,13 @@ std::string DescribeStatus(std::uint8_t status) {
     return names.empty() ? text : text + " (" + names + ")";
 }
 
+std::string DescribeTimeouts(const SerialTimeouts& timeouts) {
+    return "time-outs read " + std::to_string(timeouts.readConstantMs) + " ms + " +
+           std::to_string(timeouts.readMultiplierMs) + " ms/byte, write " +
+           std::to_string(timeouts.writeConstantMs) + " ms + " +
+           std::to_string(timeouts.writeMultiplierMs) + " ms/byte";
+}
+
 TraceEntry MakeEntry(std::chrono::milliseconds at, std::string device, TraceOperation operation) {
     TraceEntry entry;
     entry.at = at;
@@ -157,11 +164,7 @@ public:
     }
     Error SetTimeouts(const SerialTimeouts& timeouts) override {
         Error error = inner_->SetTimeouts(timeouts);
-        trace_.Note(TraceOperation::Configure, error,
-                    "time-outs read " + std::to_string(timeouts.readConstantMs) + " ms + " +
-                        std::to_string(timeouts.readMultiplierMs) + " ms/byte, write " +
-                        std::to_string(timeouts.writeConstantMs) + " ms + " +
-                        std::to_string(timeouts.writeMultiplierMs) + " ms/byte");
+        trace_.Note(TraceOperation::Configure, error, DescribeTimeouts(timeouts));
         return error;
     }
     Error GetDsr(bool& dsrOn) override {
@@ -171,6 +174,16 @@ public:
         return error;
     }
     Error ClearEventMask() override { return inner_->ClearEventMask(); }
+};
+
+class TracingNetworkDevice final : public TracedDevice<NetworkDevice> {
+public:
+    using TracedDevice::TracedDevice;
+    Error SetTimeouts(const SerialTimeouts& timeouts) override {
+        Error error = inner_->SetTimeouts(timeouts);
+        trace_.Note(TraceOperation::Configure, error, DescribeTimeouts(timeouts));
+        return error;
+    }
 };
 
 class TracingParallelDevice final : public TracedDevice<ParallelDevice> {
@@ -238,6 +251,22 @@ std::unique_ptr<ParallelDevice> TracingPlatform::OpenParallel(const std::string&
     }
     return std::make_unique<TracingParallelDevice>(std::move(device),
                                                    DeviceTrace(*this, inner_, devicePath));
+}
+
+std::unique_ptr<NetworkDevice> TracingPlatform::OpenNetwork(const std::string& host,
+                                                            std::uint16_t port, Error& error) {
+    const std::string name = NetworkDeviceName(host, port);
+    auto began = inner_.Now();
+    auto device = inner_.OpenNetwork(host, port, error);
+    TraceEntry entry = MakeEntry(began, name, TraceOperation::Open);
+    entry.error = device ? Error::None() : error;
+    entry.detail = device ? "connected" : DescribeNetworkError(error);
+    Record(std::move(entry));
+    if (!device) {
+        return nullptr;
+    }
+    return std::make_unique<TracingNetworkDevice>(std::move(device),
+                                                  DeviceTrace(*this, inner_, name));
 }
 
 std::string TracingPlatform::DefaultDevicePath(PortFamily family, int number) {

@@ -27,6 +27,9 @@ public:
     std::unique_ptr<SerialDevice> OpenSerial(const std::string& devicePath, Error& error) override;
     std::unique_ptr<ParallelDevice> OpenParallel(const std::string& devicePath,
                                                  Error& error) override;
+    // Network traffic is recorded under the device's name, "tcp:HOST:PORT".
+    std::unique_ptr<NetworkDevice> OpenNetwork(const std::string& host, std::uint16_t port,
+                                               Error& error) override;
     std::string DefaultDevicePath(PortFamily family, int number) override;
     std::vector<UsbPrinterInfo> ListUsbPrinters() override;
     std::unique_ptr<Device> OpenUsbPrinter(const std::string& devicePath, bool exclusive,

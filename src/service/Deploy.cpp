@@ -5,7 +5,6 @@
 #include <exception>
 #include <functional>
 #include <mutex>
-#include <set>
 #include <system_error>
 #include <thread>
 
@@ -128,20 +127,16 @@ DeployOutcome Deploy(const DeployRequest& request, const DeployProgress& progres
     if (request.jobs < 1) {
         return refuse("--jobs must be 1 or more");
     }
-    std::vector<DeployRun>& runs = outcome.runs;
-    runs.resize(request.ports.size());
-    std::set<std::pair<std::string, std::string>> seen;
-    for (std::size_t i = 0; i < runs.size(); ++i) {
-        std::string error;
-        if (!ParsePortTarget(request.ports[i], runs[i].target, error)) {
-            return refuse(error);
-        }
-        const PortTarget& target = runs[i].target;
-        if (!seen.insert({target.portName, target.device.value_or("")}).second) {
-            return refuse(target.given + " is given twice");
-        }
-    }
+    std::vector<PortTarget> targets;
     std::string error;
+    if (!ParsePortTargets(request.ports, targets, error)) {
+        return refuse(error);
+    }
+    std::vector<DeployRun>& runs = outcome.runs;
+    runs.resize(targets.size());
+    for (std::size_t i = 0; i < runs.size(); ++i) {
+        runs[i].target = std::move(targets[i]);
+    }
     auto platforms = PrinterPlatforms::Make(request.platform, error);
     if (!platforms) {
         return refuse(error);

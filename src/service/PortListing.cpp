@@ -1,5 +1,6 @@
 #include "service/PortListing.h"
 
+#include "link/NetworkAddress.h"
 #include "link/PortMap.h"
 #include "link/SpoolerPorts.h"
 #include "link/UsbPrinterFinder.h"
@@ -59,7 +60,8 @@ bool ListPorts(const PortListingRequest& request, PortListing& listing, std::str
     const bool mayStopQueues = MayStopQueues();
     auto look = [&](const std::string& device) {
         DeviceState state;
-        if (request.simulate) {
+        // A printer on the network cannot be looked at without reaching it.
+        if (request.simulate || link::ParseNetworkAddress(device)) {
             state.exists = state.usable = true;
         } else {
             state = LookAt(device, request.roots);
@@ -85,7 +87,10 @@ bool ListPorts(const PortListingRequest& request, PortListing& listing, std::str
         add(name, ports.DevicePath(*platform, name), serial ? "serial" : "parallel");
     }
     for (const auto& [given, device] : extra) {
-        add(given, device, given.rfind("/dev/lp", 0) == 0 ? "parallel" : "serial");
+        const char* kind = link::ParseNetworkAddress(device) ? "network"
+                           : given.rfind("/dev/lp", 0) == 0  ? "parallel"
+                                                             : "serial";
+        add(given, device, kind);
     }
 
     std::vector<Problem> usbQueues;

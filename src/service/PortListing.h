@@ -22,7 +22,7 @@ struct PortListingRequest {
 struct PortEntry {
     std::string port;
     std::string device;
-    std::string kind;  // "serial" or "parallel"
+    std::string kind;  // "serial", "parallel" or "network"
     // Its problems end with one for each print queue that prints to the device.
     DeviceState state;
     std::vector<std::string> queues;

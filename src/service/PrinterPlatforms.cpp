@@ -4,6 +4,7 @@
 #include <streambuf>
 
 #include "platform/TracingPlatform.h"
+#include "sim/SimulatedPrinters.h"
 
 namespace corvane::service {
 
@@ -76,6 +77,7 @@ std::unique_ptr<PrinterPlatforms> PrinterPlatforms::Make(const PlatformRequest& 
     std::unique_ptr<PrinterPlatforms> made(new PrinterPlatforms());
     made->programOptions_.simulate = request.simulate;
     made->programOptions_.emulation = request.emulation;
+    made->simulatedSetUp_ = request.simulatedSetUp;
     if (!request.traceFile.empty()) {
         auto file = std::make_unique<std::ofstream>(request.traceFile, std::ios::trunc);
         if (!*file) {
@@ -103,6 +105,10 @@ std::unique_ptr<PrinterPlatform> PrinterPlatforms::Next() {
         std::string ignored;
         made->simulated_ = startup::ProgramPlatform::Make(programOptions_, ignored);
         made->top_ = &made->simulated_->Get();
+        if (simulatedSetUp_) {
+            made->simulated_->Printers()->OnPrinterMade(
+                sim::SimulatedPrinters::NamedSetUp(simulatedSetUp_));
+        }
     }
     if (trace_) {
         made->traceStream_ = std::make_unique<LineStream>(trace_);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -7,6 +8,7 @@
 
 #include "platform/Platform.h"
 #include "sim/Model.h"
+#include "sim/VirtualPrinter.h"
 #include "startup/ProgramPlatform.h"
 
 namespace corvane::service {
@@ -17,6 +19,9 @@ struct PlatformRequest {
     // The simulated printer's emulation.
     sim::Emulation emulation = sim::Emulation::Native;
     std::string traceFile;  // empty: no trace
+    // Runs for each simulated printer as it is made, with the device it sits behind, to give it
+    // faults, another identity or a fixed serial line.
+    std::function<void(const std::string& device, sim::VirtualPrinter& printer)> simulatedSetUp;
 };
 
 class SharedTraceFile;
@@ -56,6 +61,7 @@ private:
     PrinterPlatforms() = default;
 
     startup::CommandLineOptions programOptions_;
+    std::function<void(const std::string&, sim::VirtualPrinter&)> simulatedSetUp_;
     std::unique_ptr<startup::ProgramPlatform> machine_;
     std::shared_ptr<SharedTraceFile> trace_;
 };

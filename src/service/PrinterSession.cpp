@@ -12,6 +12,15 @@ int ConnectFailureStatus(const operations::ConnectResult& result) {
                                                                     : kPrinterError;
 }
 
+operations::ConnectRequest RequestOf(const std::string& portName, const ConnectChoice& choice) {
+    operations::ConnectRequest request;
+    request.portName = portName;
+    request.line = choice.line;
+    request.emulation = choice.emulation;
+    request.model = choice.family.value_or(protocol::PrinterModel::Krt310Family);
+    return request;
+}
+
 }  // namespace
 
 PrinterSession::PrinterSession(platform::Platform& platform, PortTarget target,
@@ -63,19 +72,17 @@ void PrinterSession::RestoreQueuesNow() {
     port_.GetPlatform().GiveBackDevicesNow();
 }
 
+bool PrinterSession::OpenPort(const ConnectChoice& choice, operations::ConnectResult& refusal) {
+    std::lock_guard<std::mutex> hold(queueLock_);
+    return !ending_ && connector_->OpenPort(RequestOf(target_.portName, choice), refusal);
+}
+
 operations::ConnectResult PrinterSession::Connect(const ConnectChoice& choice) {
-    operations::ConnectRequest request;
-    request.portName = target_.portName;
-    request.line = choice.line;
-    request.emulation = choice.emulation;
-    request.model = choice.family.value_or(protocol::PrinterModel::Krt310Family);
+    operations::ConnectRequest request = RequestOf(target_.portName, choice);
     emulation_ = choice.emulation;
     operations::ConnectResult refusal;
-    {
-        std::lock_guard<std::mutex> hold(queueLock_);
-        if (ending_ || !connector_->OpenPort(request, refusal)) {
-            return refusal;
-        }
+    if (!OpenPort(choice, refusal)) {
+        return refusal;
     }
     // A printer in the "Other" emulation would print the question, so its model must be given.
     if (!choice.family && choice.emulation == protocol::Emulation::Native) {

@@ -70,6 +70,9 @@ public:
                                                 const PlatformRequest& platform,
                                                 platform::Reporter& reporter, std::string& error);
 
+    // Opens the port as a connect does, with the print queues on it stopped, but asks the
+    // printer nothing; false with the refusal when it does not open.
+    bool OpenPort(const ConnectChoice& choice, operations::ConnectResult& refusal);
     // Connects as the window's Connect does. Without a family the printer is first asked for
     // its model name, and a KRT-620 is connected as one, anything else as the KRT-310 family,
     // whose checks then say what is wrong with it.

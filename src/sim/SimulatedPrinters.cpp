@@ -18,7 +18,7 @@ platform::sim::SimPeer* SimulatedPrinters::Make(const std::string& name) {
     if (!printer) {
         printer = std::make_unique<VirtualPrinter>(model_, emulation_);
         if (setUp_) {
-            setUp_(*printer);
+            setUp_(name, *printer);
         }
     }
     return printer.get();

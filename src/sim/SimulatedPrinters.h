@@ -38,7 +38,14 @@ public:
     // The port names that have a printer, in name order.
     std::vector<std::string> PortNames() const;
     // Runs for every printer made from now on (to set its faults or identity).
-    void OnPrinterMade(std::function<void(VirtualPrinter&)> setUp) { setUp_ = std::move(setUp); }
+    void OnPrinterMade(std::function<void(VirtualPrinter&)> setUp) {
+        setUp_ = [setUp = std::move(setUp)](const std::string&, VirtualPrinter& printer) {
+            setUp(printer);
+        };
+    }
+    // The same, told also the device name the printer is made for.
+    using NamedSetUp = std::function<void(const std::string& name, VirtualPrinter&)>;
+    void OnPrinterMade(NamedSetUp setUp) { setUp_ = std::move(setUp); }
 
 private:
     platform::sim::SimPeer* Make(const std::string& name);
@@ -47,7 +54,7 @@ private:
     Emulation emulation_;
     std::unique_ptr<VirtualPrinter> usbPrinter_;
     std::map<std::string, std::unique_ptr<VirtualPrinter>> printers_;
-    std::function<void(VirtualPrinter&)> setUp_;
+    NamedSetUp setUp_;
 };
 
 }  // namespace corvane::sim

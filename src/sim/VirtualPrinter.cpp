@@ -24,6 +24,13 @@ VirtualPrinter::VirtualPrinter(Model model, Emulation emulation)
     }
 }
 
+void VirtualPrinter::SetSerialLine(const platform::SerialConfig& line) {
+    serialLine_ = line;
+    state_.serial.speed = std::to_string(line.baudRate);
+    state_.serial.parity = static_cast<char>('0' + line.parity);
+    state_.serial.dataBits = static_cast<char>('0' + line.dataBits);
+}
+
 int VirtualPrinter::CodePageSwitch() const {
     return NativeCommandSet::CodePageSwitch(model_);
 }
@@ -221,7 +228,10 @@ void VirtualPrinter::OnHostWrite(platform::sim::SimLine& line,
     auto replies = Feed(bytes);
     using platform::sim::DeviceKind;
     using platform::sim::Micros;
-    std::uint32_t baud = line.Kind() == DeviceKind::Serial ? line.Config().baudRate : 0;
+    std::uint32_t baud = 0;
+    if (line.Kind() == DeviceKind::Serial) {
+        baud = serialLine_ ? serialLine_->baudRate : line.Config().baudRate;
+    }
     auto byteTime = static_cast<Micros>(faults_.ByteTime(baud).count());
     Micros start =
         std::max<Micros>(line.Now() + static_cast<Micros>(faults_.latency.count()), lineFreeAt_);
@@ -251,6 +261,10 @@ std::uint8_t VirtualPrinter::ParallelStatus(platform::sim::SimLine&) {
 
 bool VirtualPrinter::Unplugged(platform::sim::SimLine& line) {
     return IsUnpluggedAt(std::chrono::microseconds(line.Now()));
+}
+
+std::optional<platform::SerialConfig> VirtualPrinter::SerialLine(platform::sim::SimLine&) {
+    return serialLine_;
 }
 
 }  // namespace corvane::sim

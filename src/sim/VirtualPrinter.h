@@ -20,6 +20,7 @@
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
@@ -51,6 +52,13 @@ public:
     void SetMakerText(std::string text) { identity_.maker = std::move(text); }
     void SetModelText(std::string text) { identity_.model = std::move(text); }
     void SetLanguageText(std::string text) { identity_.language = std::move(text); }
+
+    // Fixes the printer's serial port at line (speed, data bits and parity; its memory switches
+    // say the same), so that it takes and answers only a host line set alike. A printer reads its
+    // switches when it is switched on, so writing them later does not move the port. Without it
+    // the printer takes whatever line the host sets.
+    void SetSerialLine(const platform::SerialConfig& line);
+    const std::optional<platform::SerialConfig>& GetSerialLine() const { return serialLine_; }
 
     Faults& GetFaults() { return faults_; }
     const Faults& GetFaults() const { return faults_; }
@@ -103,6 +111,7 @@ public:
     bool Dsr(platform::sim::SimLine& line) override;
     std::uint8_t ParallelStatus(platform::sim::SimLine& line) override;
     bool Unplugged(platform::sim::SimLine& line) override;
+    std::optional<platform::SerialConfig> SerialLine(platform::sim::SimLine& line) override;
 
 private:
     // Takes one command: the basic printing commands here, the rest by their command set.
@@ -120,6 +129,7 @@ private:
     std::size_t commandCount_ = 0;
     std::size_t replyBytesSent_ = 0;
 
+    std::optional<platform::SerialConfig> serialLine_;
     bool unplugged_ = false;
     bool dsr_ = true;
     std::uint8_t parallelStatus_ = platform::kParallelSelected;

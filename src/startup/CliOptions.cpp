@@ -61,7 +61,9 @@ void DefineCommon(OptionParser& parser, CliOptions& options,
             },
             "The printer's port: COM1 to COM9, \\\\.\\COM10 to \\\\.\\COM14,\n"
             "LPT1: to LPT4:, USB, a device path such as /dev/ttyUSB0,\n"
-            "or NAME=DEVICE to open DEVICE for the port NAME.")
+            "a printer on the network as tcp:HOST[:PORT] (port 9100\n"
+            "when left out), or NAME=DEVICE to open DEVICE for the\n"
+            "port NAME.")
         ->type_name("PORT")
         ->allow_extra_args(false);
     parser
@@ -294,6 +296,15 @@ void Define(OptionParser& parser, CliOptions& options, CommandKinds& kinds,
     add(*lineMode, "list", "Shows the line-mode settings and their choices.",
         CliCommand::LineModeList);
 
+    add(parser, "scan",
+        "Finds printers: asks every serial port there is (or each --port)\n"
+        "at every line setting the printers offer, and the parallel, USB\n"
+        "and network printers, and tells where each one is, its line,\n"
+        "emulation, model and firmware. It sends only the version-id\n"
+        "request, or with --emulation other02|other03 only the emulation\n"
+        "query, which a printer in the \"Other\" emulation answers.",
+        CliCommand::Scan);
+
     CLI::App* convert = add(parser, "convert",
                             "Converts between a status file and JSON without a printer; a\n"
                             "status file names no family, so give --model for one.",
@@ -315,6 +326,7 @@ constexpr char kDescription[] =
     "  alignment     the KRT-620's vertical alignment\n"
     "  linemode      settings of printers in the \"Other\" emulation\n"
     "  convert IN OUT  between status files and JSON\n"
+    "  scan          find printers and the line settings they answer at\n"
     "Exit status: 0 success, 1 printer error, 2 usage error, 3 verification mismatch,\n"
     "4 port unavailable, 5 a print queue or USB printer could not be given back,\n"
     "70 stopped by an unexpected error, 74 the result could not be written to\n"

@@ -33,6 +33,7 @@ enum class CliCommand {
     LineModeSpeed,
     LineModeList,
     Convert,
+    Scan,
 };
 
 // How many printers deploy works on at once unless told, and at most: enough to keep a fleet

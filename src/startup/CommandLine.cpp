@@ -4,6 +4,8 @@
 #include <iterator>
 #include <string_view>
 
+#include "base/Text.h"
+#include "link/NetworkAddress.h"
 #include "link/PortNames.h"
 #include "startup/OptionParser.h"
 
@@ -94,7 +96,17 @@ void AddPort(const std::string& value, std::map<std::string, std::string>& overr
                                                  "\\\\.\\COM10 to \\\\.\\COM14 or LPT1: to LPT4:.");
     }
     std::string canonical = link::CanonicalPortName(*port);
-    if (!overrides.emplace(canonical, value.substr(equals + 1)).second) {
+    std::string device = value.substr(equals + 1);
+    if (base::StartsWithIgnoringCase(device, "tcp:")) {
+        auto address = link::ParseNetworkAddress(device);
+        if (!address) {
+            throw CLI::ValidationError("--port", "\"" + device +
+                                                     "\" is not a network address; use "
+                                                     "tcp:HOST or tcp:HOST:PORT.");
+        }
+        device = link::FormatNetworkAddress(*address);
+    }
+    if (!overrides.emplace(canonical, device).second) {
         throw CLI::ValidationError("--port", "Port " + canonical + " is given more than once.");
     }
 }
@@ -109,9 +121,10 @@ void Define(OptionParser& parser, CommandLineOptions& options, sim::Model& model
                 }
             },
             "Open DEVICE for the port NAME (COM1 to COM14, LPT1: to LPT4:),\n"
-            "such as --port COM1=/dev/ttyUSB0. May be given for several\n"
-            "ports. Without it COMn opens /dev/ttyS(n-1) and LPTn\n"
-            "/dev/lp(n-1).")
+            "such as --port COM1=/dev/ttyUSB0, or reach a printer on the\n"
+            "network with --port COM1=tcp:HOST[:PORT] (port 9100 when left\n"
+            "out). May be given for several ports. Without it COMn opens\n"
+            "/dev/ttyS(n-1) and LPTn /dev/lp(n-1).")
         ->type_name("NAME=DEVICE")
         ->allow_extra_args(false);
     parser

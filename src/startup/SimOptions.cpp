@@ -4,6 +4,7 @@
 #include <charconv>
 #include <functional>
 
+#include "product/SettingLists.h"
 #include "startup/OptionParser.h"
 
 namespace corvane::startup {
@@ -63,6 +64,43 @@ bool ParseSwitch(const std::string& text, std::pair<int, std::uint8_t>& result) 
         value = static_cast<std::uint8_t>(value << 1 | (c == '1' ? 1 : 0));
     }
     result = {static_cast<int>(number), value};
+    return true;
+}
+
+// "19200" or "19200,7E1": a speed of the printers' list, then data bits 7 or 8, parity N, O or E
+// and stop bits 1 or 2.
+bool ParseLine(const std::string& text, platform::SerialConfig& line) {
+    auto comma = text.find(',');
+    std::uint64_t speed = 0;
+    if (!ParseNumber(text.substr(0, comma), 4'000'000, speed)) {
+        return false;
+    }
+    bool known = false;
+    for (const auto& choice : product::kSerialSpeeds) {
+        known = known || choice.value == speed;
+    }
+    if (!known) {
+        return false;
+    }
+    line = {};
+    line.baudRate = static_cast<std::uint32_t>(speed);
+    if (comma == std::string::npos) {
+        return true;
+    }
+    std::string format = text.substr(comma + 1);
+    if (format.size() != 3 || (format[0] != '7' && format[0] != '8') ||
+        (format[2] != '1' && format[2] != '2')) {
+        return false;
+    }
+    const std::string parities = "NOE";
+    auto parity =
+        parities.find(static_cast<char>(std::toupper(static_cast<unsigned char>(format[1]))));
+    if (parity == std::string::npos) {
+        return false;
+    }
+    line.dataBits = static_cast<std::uint32_t>(format[0] - '0');
+    line.parity = static_cast<std::uint32_t>(parity);
+    line.stopBits = format[2] == '1' ? platform::kStopBitsOne : platform::kStopBitsTwo;
     return true;
 }
 
@@ -154,6 +192,22 @@ void Define(OptionParser& parser, SimOptions& options) {
         ->allow_extra_args(false)
         ->group(printer);
 
+    AddValue(
+        parser, "--line", "BPS[,8N1]",
+        [&options](const std::string& text) {
+            platform::SerialConfig line;
+            if (!ParseLine(text, line)) {
+                throw CLI::ValidationError("--line",
+                                           "Give a speed of 1200 to 19200, and after a comma data "
+                                           "bits, parity and stop bits, such as 19200,7E1.");
+            }
+            options.line = line;
+        },
+        "fix the printer's serial port at this line (default 8N1):\n"
+        "it answers nothing at any other, and what it sends\n"
+        "arrives garbled")
+        ->group(printer);
+
     const std::string faults = "Faults";
     parser.add_flag("--silent", options.faults.silent, "take commands but answer nothing")
         ->group(faults);
@@ -222,6 +276,19 @@ void Define(OptionParser& parser, SimOptions& options) {
     AddFile(parser, "--link", "PATH", options.linkPath,
             "make PATH a symbolic link to the terminal while serving")
         ->group(output);
+    AddValue(
+        parser, "--tcp", "PORT",
+        [&options](const std::string& text) {
+            std::uint64_t port = 0;
+            if (!ParseNumber(text, 65535, port)) {
+                throw CLI::ValidationError("--tcp", "Give a TCP port from 0 to 65535.");
+            }
+            options.tcpPort = static_cast<std::uint16_t>(port);
+        },
+        "serve on this TCP port, as a printer's network interface\n"
+        "does, instead of a terminal (0: a free one); the first\n"
+        "line is then tcp:127.0.0.1:PORT")
+        ->group(output);
     parser.add_flag("--quiet", options.quiet, "print only the terminal's path")->group(output);
     parser.add_flag("--verbose", options.verbose, "also print every command the printer takes")
         ->group(output);
@@ -232,6 +299,8 @@ constexpr char kDescription[] =
     "Serves a simulated VANTORA printer on a pseudo-terminal. The first line of output is the\n"
     "terminal's path; point the program at it with  corvane --port COM1=PATH  and connect on "
     "COM1.\n"
+    "With --tcp it serves on a TCP port instead, as a printer's network interface does; the "
+    "first\nline is then its address: corvane --port COM1=tcp:127.0.0.1:PORT\n"
     "The printer prints to standard output; it serves until it is ended (Ctrl+C or SIGTERM).\n"
     "SIGUSR1 writes the printer's state to standard output.\n";
 
@@ -265,6 +334,9 @@ void ApplySimOptions(const SimOptions& options, sim::VirtualPrinter& printer) {
     }
     if (options.language) {
         printer.SetLanguageText(*options.language);
+    }
+    if (options.line) {
+        printer.SetSerialLine(*options.line);
     }
     for (const auto& [number, pins] : options.switches) {
         printer.SetSwitch(number, pins);

@@ -9,6 +9,7 @@
 #include <utility>
 #include <vector>
 
+#include "platform/Platform.h"
 #include "sim/Faults.h"
 #include "sim/Model.h"
 #include "sim/VirtualPrinter.h"
@@ -25,6 +26,10 @@ struct SimOptions {
     std::optional<std::string> language;
     // Memory switch number and its pins (bit k-1 is pin k), in the order given.
     std::vector<std::pair<int, std::uint8_t>> switches;
+    // The line the printer's serial port is fixed at; it answers no other.
+    std::optional<platform::SerialConfig> line;
+    // Serve on this TCP port (0: one the system picks) instead of a pseudo-terminal.
+    std::optional<std::uint16_t> tcpPort;
     sim::Faults faults;
     std::string stateFile;  // rewritten with the printer's state on every change
     std::string printLog;   // every printed line is appended here

@@ -44,6 +44,26 @@ TEST_F(CliQueues, ATerminationSignalStartsTheStoppedQueuesAgain) {
     }
 }
 
+// Guards against the spooler printing to a network printer while a command talks to it, and
+// against stopping the queue of another printer on the network.
+TEST_F(CliQueues, TheQueueOnThePrintersNetworkAddressIsStoppedWhileTheCommandRuns) {
+    SimPrinter printer;
+    ASSERT_TRUE(printer.Start({"--tcp", "0", "--silent"}));
+    const std::string address = printer.Path();  // tcp:127.0.0.1:PORT
+    const std::string port = address.substr(address.rfind(':') + 1);
+    AddQueue("Bar", "socket://127.0.0.1:" + port);
+    AddQueue("Kitchen", "socket://127.0.0.1:" + std::to_string(std::stoi(port) + 1));
+    Process cli;
+    ASSERT_TRUE(
+        cli.Start(kCliBinary, {"identify", "--model", "KRT-310", "--port", address}, Scheduler()));
+    ASSERT_TRUE(CupsDaemon::WaitUntil([&] { return daemon->State("Bar").stopped; }));
+    EXPECT_FALSE(daemon->State("Kitchen").stopped);
+    Finished ended = cli.Wait(20s);
+    EXPECT_EQ(ended.status, 1) << ended.err;
+    EXPECT_FALSE(daemon->State("Bar").stopped);
+    daemon->DeleteAllQueues();
+}
+
 // Guards against a printer's text or a closed output ending the program on the spot with the
 // queue stopped: bytes that are no UTF-8 give valid JSON, an escape sequence never reaches the
 // terminal, and a reader that went away is told with its own status after the queue runs again.

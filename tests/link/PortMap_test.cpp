@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <sstream>
 
 #include "link/PrinterPort.h"
@@ -85,7 +86,7 @@ INSTANTIATE_TEST_SUITE_P(
 struct OpenCase {
     const char* portName;
     const char* device;   // what the port opened or tried to open; empty: none
-    const char* failure;  // what the failure says; empty: the port opened
+    std::string failure;  // what the failure says; empty: the port opened
 };
 
 void PrintTo(const OpenCase& row, std::ostream* out) {
@@ -99,7 +100,10 @@ protected:
         simulated.AttachSerial("COM1", printer);  // the standard device that COM1 no longer opens
         simulated.AttachSerial("COM3", printer);
         simulated.AttachParallel("/tmp/printer", printer);
+        simulated.AttachNetwork("till-3", 9100, printer);
         ports.Override("COM1", "/dev/ttyUSB0");
+        ports.Override("COM4", "TCP:till-3");
+        ports.Override("COM5", "tcp:till-4:9100");
         ports.Override("lpt1", "/tmp/printer");
         ports.Override("COM2", "/dev/ttyUSB9");
     }
@@ -121,7 +125,7 @@ TEST_P(PrinterPortThroughTheMap, OpensTheDeviceBehindTheNameAndTracesItsPath) {
 
     bool opened = port.Open();
 
-    EXPECT_EQ(opened, *row.failure == '\0');
+    EXPECT_EQ(opened, row.failure.empty());
     EXPECT_EQ(DescribeFailure(port.LastFailure()), row.failure);
     EXPECT_EQ(opened ? port.Device()->Name() : port.LastFailure().device, row.device);
     if (*row.device != '\0') {
@@ -142,7 +146,11 @@ INSTANTIATE_TEST_SUITE_P(
                       OpenCase{"LPT1:", "/tmp/printer", ""},
                       OpenCase{"COM2", "/dev/ttyUSB9",
                                "cannot open COM2 (/dev/ttyUSB9): no such device"},
-                      OpenCase{"COM15", "", "cannot open COM15: no such device"}),
+                      OpenCase{"COM15", "", "cannot open COM15: no such device"},
+                      OpenCase{"COM4", "tcp:till-3:9100", ""},
+                      OpenCase{"COM5", "tcp:till-4:9100",
+                               "cannot open COM5 (tcp:till-4:9100): connection refused (errno " +
+                                   std::to_string(ECONNREFUSED) + ")"}),
     [](const ::testing::TestParamInfo<OpenCase>& info) {
         return "Row" + std::to_string(info.index);
     });

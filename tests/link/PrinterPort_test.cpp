@@ -97,6 +97,33 @@ TEST_F(PrinterPortTest, SerialOpenConfiguresTheLineAndPurges) {
     EXPECT_TRUE(config.rtsOn);
 }
 
+// Guards against line settings, a DSR test or the DTR pause reaching a printer on the network,
+// and against its reads keeping other deadlines or retries than a serial printer's.
+TEST_F(PrinterPortTest, NetworkPrinterIsASerialPortWithoutLineSettingsOrDsr) {
+    platform.AttachNetwork("till-3", 9100, printer);
+    printer.dsr = false;  // no modem lines are asked on the network
+    PrinterPort networked(platform,
+                          PortMap(std::map<std::string, std::string>{{"COM2", "tcp:till-3"}}));
+    networked.SetPortName("COM2");
+    ASSERT_TRUE(networked.Open());
+    EXPECT_EQ(networked.Kind(), InterfaceKind::Serial);
+    EXPECT_TRUE(networked.IsNetwork());
+    EXPECT_EQ(networked.LineConfig(), std::nullopt);
+    std::vector<EventKind> kinds;
+    for (const auto& event : platform.Events()) {
+        kinds.push_back(event.kind);
+    }
+    EXPECT_EQ(kinds,
+              (std::vector<EventKind>{EventKind::Open, EventKind::SetTimeouts, EventKind::Purge}));
+    EXPECT_TRUE(platform.Pauses().empty());
+
+    auto start = platform.NowMicros();
+    std::uint8_t byte = 0;
+    EXPECT_EQ(networked.Read({&byte, 1}), 0u);
+    EXPECT_EQ(platform.NowMicros() - start, Ms(4502));
+    EXPECT_EQ(platform.Pauses(), std::vector<std::chrono::milliseconds>{500ms});
+}
+
 TEST_F(PrinterPortTest, SerialOpenPausesEvenWhenTheDeviceIsMissing) {
     EXPECT_FALSE(OpenAs("COM7"));
     EXPECT_FALSE(port.IsOpen());

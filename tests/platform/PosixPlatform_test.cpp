@@ -60,6 +60,9 @@ INSTANTIATE_TEST_SUITE_P(
                       ErrnoCase{ETIMEDOUT, ErrorKind::TimedOut, ErrorKind::TimedOut},
                       ErrnoCase{EIO, ErrorKind::NotFound, ErrorKind::Disconnected},
                       ErrnoCase{ENOTTY, ErrorKind::Unsupported, ErrorKind::Unsupported},
+                      ErrnoCase{ECONNREFUSED, ErrorKind::NotFound, ErrorKind::NotFound},
+                      ErrnoCase{EHOSTUNREACH, ErrorKind::NotFound, ErrorKind::NotFound},
+                      ErrnoCase{ECONNRESET, ErrorKind::Disconnected, ErrorKind::Disconnected},
                       ErrnoCase{ENOMEM, ErrorKind::Other, ErrorKind::Other}));
 
 void IgnoreAlarm(int) {}

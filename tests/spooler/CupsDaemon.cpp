@@ -143,7 +143,7 @@ CupsDaemon::CupsDaemon() {
             fs::create_directory_symlink(system, fs::path(dir_) / "bin" / sub);
         }
     }
-    for (const char* scheme : {"serial", "parallel", "usb"}) {
+    for (const char* scheme : {"serial", "parallel", "usb", "socket"}) {
         // Mode 0700 makes the scheduler run the backend as root, which may write to out/.
         if (!WriteFile(dir_ + "/bin/backend/" + scheme, StubBackend(scheme, dir_ + "/out"), 0700)) {
             return;

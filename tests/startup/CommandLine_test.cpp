@@ -66,6 +66,14 @@ INSTANTIATE_TEST_SUITE_P(
                      options.portOverrides = {{"COM2", "/tmp/a=b"}};
                      return options;
                  }()},
+        // A printer on the network behind a port name, its TCP port 9100 when left out.
+        Accepted{{"--port", "COM2=TCP:till-3.shop", "--port", "COM3=tcp:[fe80::7]:9101"},
+                 [] {
+                     CommandLineOptions options;
+                     options.portOverrides = {{"COM2", "tcp:till-3.shop:9100"},
+                                              {"COM3", "tcp:[fe80::7]:9101"}};
+                     return options;
+                 }()},
         Accepted{{"--simulate", "KRT-310"}, Simulating(sim::Model::Krt310, sim::Emulation::Native)},
         Accepted{{"--simulate", "KRT-620", "--emulation=OTHER02"},
                  Simulating(sim::Model::Krt620, sim::Emulation::Other02)},
@@ -127,6 +135,8 @@ INSTANTIATE_TEST_SUITE_P(
         Refused{{"--port", "COM1="}, "--port: \"COM1=\" is not NAME=DEVICE"},
         Refused{{"--port", "=/dev/ttyUSB0"}, "--port: \"=/dev/ttyUSB0\" is not NAME=DEVICE"},
         Refused{{"--port", "COM1=/dev/a", "COM2=/dev/b"}, "COM2=/dev/b"},
+        Refused{{"--port", "COM1=tcp:"}, "\"tcp:\" is not a network address"},
+        Refused{{"--port", "COM1=tcp:host:99999"}, "\"tcp:host:99999\" is not a network address"},
         Refused{{"--port", "COM15=/dev/ttyUSB0"}, "--port: \"COM15" + kNotAPort},
         Refused{{"--port", "USB=/dev/usb/lp0"}, "--port: \"USB" + kNotAPort},
         Refused{{"--port", "COM3=/dev/a", "--port", "com3=/dev/b"},

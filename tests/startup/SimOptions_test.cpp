@@ -1,5 +1,7 @@
 #include "startup/SimOptions.h"
 
+#include "platform/TracingPlatform.h"
+
 #include <gtest/gtest.h>
 
 namespace corvane::startup {
@@ -38,6 +40,10 @@ TEST(SimOptions, PrinterAndFaultOptionsAreRead) {
                           "4",
                           "--slow",
                           "--silent",
+                          "--line",
+                          "19200,7e1",
+                          "--tcp",
+                          "0",
                           "--state-file",
                           "/tmp/s"});
     EXPECT_EQ(o.model, sim::Model::Krt620);
@@ -54,6 +60,9 @@ TEST(SimOptions, PrinterAndFaultOptionsAreRead) {
     EXPECT_TRUE(o.faults.perByteFromLine);
     EXPECT_TRUE(o.faults.silent);
     EXPECT_EQ(o.stateFile, "/tmp/s");
+    ASSERT_TRUE(o.line.has_value());
+    EXPECT_EQ(platform::DescribeConfig(*o.line), platform::DescribeConfig({19200, 7, 2, 0}));
+    EXPECT_EQ(o.tcpPort, 0);
 }
 
 // Both programs spell the emulation alike.
@@ -78,6 +87,10 @@ TEST(SimOptions, EveryBadArgumentIsRefusedWithAMessage) {
         {"--latency-ms", "3600001"},
         {"--noise", "ABC"},
         {"--silent=yes"},
+        {"--line", "19201"},
+        {"--line", "9600,9N1"},
+        {"--line", "9600,8X1"},
+        {"--tcp", "65536"},
         {"--state-file", ""},
         {"--bogus"},
     };

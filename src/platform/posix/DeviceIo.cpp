@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/file.h>
+#include <sys/socket.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -72,6 +73,10 @@ IoResult Transfer(const UniqueFd& fd, short events, std::size_t size, const Dead
         }
         if (moved < 0 && errno == EINTR) {
             continue;
+        }
+        if (moved == 0 && reading && rules.socket) {
+            result.error = {ErrorKind::Disconnected, ECONNRESET, NativeSource::Errno};
+            return result;
         }
         if (moved < 0 && errno != EAGAIN) {
             result.error = ErrorFromErrno(errno, During::Use);
@@ -153,6 +158,9 @@ IoResult WriteWithDeadline(const UniqueFd& fd, std::span<const std::uint8_t> dat
                            const Deadline& deadline, const TransferRules& rules,
                            const std::function<Error()>& gate) {
     return Transfer(fd, POLLOUT, data.size(), deadline, rules, gate, [&](std::size_t done) {
+        if (rules.socket) {
+            return ::send(fd.Get(), data.data() + done, data.size() - done, MSG_NOSIGNAL);
+        }
         return ::write(fd.Get(), data.data() + done, data.size() - done);
     });
 }

@@ -30,6 +30,9 @@ struct TransferRules {
     bool wholeTransfers = false;
     // Where the driver offers no poll(), a request that must wait looks again after this step.
     std::chrono::milliseconds retryStep{0};
+    // The device is a connected stream socket: a write to a closed connection must not raise
+    // SIGPIPE, and a read that finds the stream ended is the other end gone.
+    bool socket = false;
 };
 
 // Reads until the buffer is full (or, by the rules, one transfer came), a failure, or the

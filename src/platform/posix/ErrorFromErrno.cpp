@@ -19,6 +19,15 @@ Error ErrorFromErrno(int errnoValue, During when) {
         case ENOTDIR:
             kind = ErrorKind::NotFound;
             break;
+        // Nothing takes the connection at a network address: no printer listens there, or no
+        // route leads to it.
+        case ECONNREFUSED:
+        case EHOSTUNREACH:
+        case EHOSTDOWN:
+        case ENETUNREACH:
+        case ENETDOWN:
+            kind = ErrorKind::NotFound;
+            break;
         // A lock (EWOULDBLOCK is EAGAIN) or an exclusive open held by another opener.
         case EBUSY:
         case EAGAIN:
@@ -40,6 +49,7 @@ Error ErrorFromErrno(int errnoValue, During when) {
         // A device that was pulled out mid-request.
         case EPIPE:
         case ECONNRESET:
+        case ECONNABORTED:
         case ENOTCONN:
         case ESHUTDOWN:
             kind = ErrorKind::Disconnected;

@@ -6,6 +6,7 @@
 
 #include "platform/posix/Deadline.h"
 #include "platform/posix/PosixHoldings.h"
+#include "platform/posix/PosixNetworkDevice.h"
 #include "platform/posix/PosixParallelDevice.h"
 #include "platform/posix/PosixSerialDevice.h"
 
@@ -28,6 +29,11 @@ std::unique_ptr<SerialDevice> PosixPlatform::OpenSerial(const std::string& devic
 std::unique_ptr<ParallelDevice> PosixPlatform::OpenParallel(const std::string& devicePath,
                                                             Error& error) {
     return PosixParallelDevice::Open(devicePath, error, pacer_);
+}
+
+std::unique_ptr<NetworkDevice> PosixPlatform::OpenNetwork(const std::string& host,
+                                                          std::uint16_t port, Error& error) {
+    return PosixNetworkDevice::Open(host, port, error, pacer_);
 }
 
 Spooler& PosixPlatform::GetSpooler() {

@@ -21,7 +21,8 @@ struct PosixOptions {
 };
 
 // The platform of a Linux machine: termios serial ports, /dev/lpN parallel ports, USB printers
-// through usblp or else libusb, the CUPS spooler and the monotonic clock.
+// through usblp or else libusb, network printers over TCP sockets, the CUPS spooler and the
+// monotonic clock.
 class PosixPlatform final : public Platform {
 public:
     explicit PosixPlatform(PosixOptions options = {});
@@ -30,6 +31,8 @@ public:
     std::unique_ptr<SerialDevice> OpenSerial(const std::string& devicePath, Error& error) override;
     std::unique_ptr<ParallelDevice> OpenParallel(const std::string& devicePath,
                                                  Error& error) override;
+    std::unique_ptr<NetworkDevice> OpenNetwork(const std::string& host, std::uint16_t port,
+                                               Error& error) override;
     // /dev/ttyS(n-1) for serial port n, /dev/lp(n-1) for parallel port n.
     std::string DefaultDevicePath(PortFamily family, int number) override;
     std::vector<UsbPrinterInfo> ListUsbPrinters() override;  // PosixUsb.cpp

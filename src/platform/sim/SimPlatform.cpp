@@ -1,6 +1,9 @@
 #include "platform/sim/SimPlatform.h"
 
 #include <algorithm>
+#include <cerrno>
+
+#include "platform/sim/SerialWire.h"
 
 namespace corvane::platform::sim {
 
@@ -11,11 +14,31 @@ Micros SimLine::Now() const {
     return platform_.now_;
 }
 
+std::optional<SerialConfig> SimLine::PeerLine() {
+    if (kind_ != DeviceKind::Serial || peer_ == nullptr) {
+        return std::nullopt;
+    }
+    return peer_->SerialLine(*this);
+}
+
+std::vector<std::uint8_t> SimLine::ToHost(std::span<const std::uint8_t> bytes) {
+    auto printerLine = PeerLine();
+    return printerLine ? Reframe(bytes, *printerLine, config_)
+                       : std::vector<std::uint8_t>(bytes.begin(), bytes.end());
+}
+
+std::vector<std::uint8_t> SimLine::ToPeer(std::span<const std::uint8_t> bytes) {
+    auto printerLine = PeerLine();
+    return printerLine ? Reframe(bytes, config_, *printerLine)
+                       : std::vector<std::uint8_t>(bytes.begin(), bytes.end());
+}
+
 void SimLine::Deliver(std::span<const std::uint8_t> bytes, Micros readableAt) {
-    if (bytes.empty()) {
+    std::vector<std::uint8_t> received = ToHost(bytes);
+    if (received.empty()) {
         return;
     }
-    Chunk chunk{{bytes.begin(), bytes.end()}, readableAt};
+    Chunk chunk{std::move(received), readableAt};
     auto later =
         std::upper_bound(receive_.begin(), receive_.end(), readableAt,
                          [](Micros at, const Chunk& existing) { return at < existing.readableAt; });
@@ -28,6 +51,7 @@ public:
     SimDeviceBase(SimPlatform& platform, SimPlatform::Slot& slot, DeviceKind kind,
                   const std::string& name)
         : platform_(platform), slot_(slot), line_(platform, kind, name) {
+        line_.peer_ = slot_.peer;
         slot_.openLine = &line_;
         slot_.peer->OnOpen(line_);
     }
@@ -59,7 +83,11 @@ public:
         event.bytes.assign(data.begin(), data.begin() + static_cast<long>(result.count));
         platform_.Record(event);
         if (result.count > 0) {
-            slot_.peer->OnHostWrite(line_, data.first(result.count));
+            // The event keeps what the program sent; the printer gets what its line makes of it.
+            std::vector<std::uint8_t> received = line_.ToPeer(data.first(result.count));
+            if (!received.empty()) {
+                slot_.peer->OnHostWrite(line_, received);
+            }
         }
         return result;
     }
@@ -176,10 +204,13 @@ private:
 
 namespace {
 
-class SimSerialDevice final : public SerialDevice, private SimDeviceBase {
+// The transfers every kind of virtual device has, on the interface of its kind.
+template <typename Kind>
+class SimDevice : public Kind, protected SimDeviceBase {
 public:
-    SimSerialDevice(SimPlatform& platform, SimPlatform::Slot& slot, const std::string& name)
-        : SimDeviceBase(platform, slot, DeviceKind::Serial, name) {}
+    SimDevice(SimPlatform& platform, SimPlatform::Slot& slot, DeviceKind kind,
+              const std::string& name)
+        : SimDeviceBase(platform, slot, kind, name) {}
 
     IoResult Write(std::span<const std::uint8_t> data) override { return DoWrite(data); }
     IoResult Read(std::span<std::uint8_t> buffer) override { return DoRead(buffer); }
@@ -188,6 +219,19 @@ public:
     }
     Error Purge() override { return DoPurge(); }
     std::string Name() const override { return Line().Name(); }
+
+protected:
+    Error DoSetTimeouts(const SerialTimeouts& timeouts) {
+        Record({EventKind::SetTimeouts, Line().Name(), PlatformRef().NowMicros()});
+        SetLineTimeouts(timeouts);
+        return {};
+    }
+};
+
+class SimSerialDevice final : public SimDevice<SerialDevice> {
+public:
+    SimSerialDevice(SimPlatform& platform, SimPlatform::Slot& slot, const std::string& name)
+        : SimDevice(platform, slot, DeviceKind::Serial, name) {}
 
     Error GetConfig(SerialConfig& config) override {
         config = Line().Config();
@@ -209,11 +253,7 @@ public:
         SetLineConfig(config);
         return {};
     }
-    Error SetTimeouts(const SerialTimeouts& timeouts) override {
-        Record({EventKind::SetTimeouts, Line().Name(), PlatformRef().NowMicros()});
-        SetLineTimeouts(timeouts);
-        return {};
-    }
+    Error SetTimeouts(const SerialTimeouts& timeouts) override { return DoSetTimeouts(timeouts); }
     Error GetDsr(bool& dsrOn) override {
         if (Peer().Unplugged(Line())) {
             return {ErrorKind::Disconnected, 0};
@@ -224,18 +264,11 @@ public:
     Error ClearEventMask() override { return {}; }
 };
 
-class SimParallelDevice final : public ParallelDevice, private SimDeviceBase {
+class SimParallelDevice final : public SimDevice<ParallelDevice> {
 public:
     SimParallelDevice(SimPlatform& platform, SimPlatform::Slot& slot, const std::string& name)
-        : SimDeviceBase(platform, slot, DeviceKind::Parallel, name) {}
+        : SimDevice(platform, slot, DeviceKind::Parallel, name) {}
 
-    IoResult Write(std::span<const std::uint8_t> data) override { return DoWrite(data); }
-    IoResult Read(std::span<std::uint8_t> buffer) override { return DoRead(buffer); }
-    IoResult ReadReply(std::span<std::uint8_t> buffer, const ReplyComplete& complete) override {
-        return DoRead(buffer, complete);
-    }
-    Error Purge() override { return DoPurge(); }
-    std::string Name() const override { return Line().Name(); }
     Error QueryStatus(std::uint8_t& status) override {
         if (Peer().Unplugged(Line())) {
             status = kParallelNotConnected;
@@ -246,15 +279,19 @@ public:
     }
 };
 
-class SimUsbDevice final : public Device, private SimDeviceBase {
+class SimNetworkDevice final : public SimDevice<NetworkDevice> {
+public:
+    SimNetworkDevice(SimPlatform& platform, SimPlatform::Slot& slot, const std::string& name)
+        : SimDevice(platform, slot, DeviceKind::Network, name) {}
+
+    Error SetTimeouts(const SerialTimeouts& timeouts) override { return DoSetTimeouts(timeouts); }
+};
+
+// A USB read takes one transfer whether or not it is whole, so a reply read is a plain read.
+class SimUsbDevice final : public SimDevice<Device> {
 public:
     SimUsbDevice(SimPlatform& platform, SimPlatform::Slot& slot, const std::string& name)
-        : SimDeviceBase(platform, slot, DeviceKind::Usb, name) {}
-
-    IoResult Write(std::span<const std::uint8_t> data) override { return DoWrite(data); }
-    IoResult Read(std::span<std::uint8_t> buffer) override { return DoRead(buffer); }
-    Error Purge() override { return DoPurge(); }
-    std::string Name() const override { return Line().Name(); }
+        : SimDevice(platform, slot, DeviceKind::Usb, name) {}
 };
 
 }  // namespace
@@ -276,6 +313,10 @@ void SimPlatform::AttachUsb(const std::string& devicePath, std::uint16_t vendorI
     if (std::find(usbOrder_.begin(), usbOrder_.end(), devicePath) == usbOrder_.end()) {
         usbOrder_.push_back(devicePath);
     }
+}
+
+void SimPlatform::AttachNetwork(const std::string& host, std::uint16_t port, SimPeer& peer) {
+    slots_[NetworkDeviceName(host, port)] = Slot{DeviceKind::Network, &peer};
 }
 
 void SimPlatform::SetPeerFactory(PeerFactory factory) {
@@ -328,6 +369,19 @@ std::unique_ptr<ParallelDevice> SimPlatform::OpenParallel(const std::string& dev
         return nullptr;
     }
     return std::make_unique<SimParallelDevice>(*this, *slot, devicePath);
+}
+
+std::unique_ptr<NetworkDevice> SimPlatform::OpenNetwork(const std::string& host, std::uint16_t port,
+                                                        Error& error) {
+    const std::string name = NetworkDeviceName(host, port);
+    Slot* slot = FindSlot(DeviceKind::Network, name, error);
+    if (slot == nullptr) {
+        if (error.kind == ErrorKind::NotFound) {
+            error = {ErrorKind::NotFound, ECONNREFUSED, NativeSource::Errno};
+        }
+        return nullptr;
+    }
+    return std::make_unique<SimNetworkDevice>(*this, *slot, name);
 }
 
 std::string SimPlatform::DefaultDevicePath(PortFamily family, int number) {

@@ -33,7 +33,7 @@ inline constexpr Micros Ms(std::uint64_t ms) {
     return ms * 1000;
 }
 
-enum class DeviceKind { Serial, Parallel, Usb };
+enum class DeviceKind { Serial, Parallel, Usb, Network };
 
 class SimLine;
 
@@ -54,6 +54,10 @@ public:
     virtual std::uint8_t ParallelStatus(SimLine&) { return kParallelSelected; }
     // True once the printer is unplugged: reads and writes fail from then on.
     virtual bool Unplugged(SimLine&) { return false; }
+    // The settings of the printer's own serial port (serial only); none when it takes whatever
+    // the program sets. Where they differ from the program's line, each side receives what the
+    // other sent as SerialWire reframes it: garbled bytes, or nothing.
+    virtual std::optional<SerialConfig> SerialLine(SimLine&) { return std::nullopt; }
 };
 
 // The peer's view of one open device.
@@ -68,7 +72,8 @@ public:
 
     // Puts bytes on the program's receive side, readable from the given time on. On USB one
     // call is one transfer: a read returns at most one of them, and what a shorter read leaves
-    // of it is the next read's.
+    // of it is the next read's. On a serial line whose ends disagree, the program receives what
+    // its line makes of the bytes.
     void Deliver(std::span<const std::uint8_t> bytes, Micros readableAt);
     void DeliverNow(std::span<const std::uint8_t> bytes) { Deliver(bytes, Now()); }
 
@@ -79,9 +84,16 @@ private:
         std::vector<std::uint8_t> bytes;
         Micros readableAt;
     };
+    // The printer's own line settings, where it has them and the line is serial.
+    std::optional<SerialConfig> PeerLine();
+    // What one end receives of bytes the other sent, after the two lines' settings.
+    std::vector<std::uint8_t> ToHost(std::span<const std::uint8_t> bytes);
+    std::vector<std::uint8_t> ToPeer(std::span<const std::uint8_t> bytes);
+
     SimPlatform& platform_;
     DeviceKind kind_;
     std::string name_;
+    SimPeer* peer_ = nullptr;
     SerialConfig config_;
     SerialTimeouts timeouts_;
     std::deque<Chunk> receive_;  // kept in order of readableAt
@@ -115,8 +127,10 @@ public:
     void AttachParallel(const std::string& devicePath, SimPeer& peer);
     void AttachUsb(const std::string& devicePath, std::uint16_t vendorId, std::uint16_t productId,
                    SimPeer& peer);
-    // Gives every serial or parallel device path without an attached peer one from the factory,
-    // so that any port the user picks reaches a printer.
+    // Puts a printer on the network at host and port; it is known by NetworkDeviceName.
+    void AttachNetwork(const std::string& host, std::uint16_t port, SimPeer& peer);
+    // Gives every serial, parallel or network device without an attached peer one from the
+    // factory, so that any port or address the user picks reaches a printer.
     using PeerFactory = std::function<SimPeer*(DeviceKind, const std::string& name)>;
     void SetPeerFactory(PeerFactory factory);
     // Makes opens of the name fail as if another program held the device.
@@ -144,6 +158,9 @@ public:
     std::unique_ptr<SerialDevice> OpenSerial(const std::string& devicePath, Error& error) override;
     std::unique_ptr<ParallelDevice> OpenParallel(const std::string& devicePath,
                                                  Error& error) override;
+    // An address without a printer refuses the connection, as a host with nothing listening.
+    std::unique_ptr<NetworkDevice> OpenNetwork(const std::string& host, std::uint16_t port,
+                                               Error& error) override;
     // "COM3", "\\.\COM12", "LPT1:": the port's name as the connection window spells it.
     std::string DefaultDevicePath(PortFamily family, int number) override;
     std::vector<UsbPrinterInfo> ListUsbPrinters() override;

@@ -1,3 +1,5 @@
+#include <winsock2.h>
+
 #include "platform/win32/ErrorFromWin32.h"
 
 #include "platform/win32/WinApi.h"
@@ -57,6 +59,30 @@ Error ErrorFromWin32(std::uint32_t code, During when) {
         case ERROR_PIPE_NOT_CONNECTED:
         case ERROR_NETNAME_DELETED:
             kind = ErrorKind::Disconnected;
+            break;
+        // Nothing takes the connection at a network address: no printer listens there, no route
+        // leads to it, or the name stands for no address.
+        case WSAECONNREFUSED:
+        case WSAEHOSTUNREACH:
+        case WSAENETUNREACH:
+        case WSAENETDOWN:
+        case WSAHOST_NOT_FOUND:
+        case WSANO_DATA:
+        case WSANO_RECOVERY:
+            kind = ErrorKind::NotFound;
+            break;
+        case WSAETIMEDOUT:
+        case WSATRY_AGAIN:
+            kind = ErrorKind::TimedOut;
+            break;
+        case WSAECONNRESET:
+        case WSAECONNABORTED:
+        case WSAENOTCONN:
+        case WSAESHUTDOWN:
+            kind = ErrorKind::Disconnected;
+            break;
+        case WSAEACCES:
+            kind = ErrorKind::AccessDenied;
             break;
         case ERROR_INVALID_FUNCTION:
         case ERROR_NOT_SUPPORTED:

@@ -2,6 +2,7 @@
 
 #include "platform/MachinePlatform.h"
 #include "platform/win32/Win32Holdings.h"
+#include "platform/win32/Win32NetworkDevice.h"
 #include "platform/win32/Win32ParallelDevice.h"
 #include "platform/win32/Win32SerialDevice.h"
 #include "platform/win32/Win32Spooler.h"
@@ -46,6 +47,11 @@ std::unique_ptr<ParallelDevice> Win32Platform::OpenParallel(const std::string& d
 
 Holdings* Win32Platform::GetHoldings() {
     return &Win32Holdings::OfThisUser();
+}
+
+std::unique_ptr<NetworkDevice> Win32Platform::OpenNetwork(const std::string& host,
+                                                          std::uint16_t port, Error& error) {
+    return Win32NetworkDevice::Open(host, port, error, pacer_);
 }
 
 Spooler& Win32Platform::GetSpooler() {

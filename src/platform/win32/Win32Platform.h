@@ -11,7 +11,8 @@
 namespace corvane::platform::win32 {
 
 // The platform of a Windows machine: COM and LPT ports through the communications and parallel
-// port drivers, USB printers through the USB printing support driver, the Windows print spooler
+// port drivers, USB printers through the USB printing support driver, network printers through
+// Windows Sockets, the Windows print spooler
 // and the performance counter as the monotonic clock.
 class Win32Platform final : public Platform {
 public:
@@ -21,6 +22,8 @@ public:
     std::unique_ptr<SerialDevice> OpenSerial(const std::string& devicePath, Error& error) override;
     std::unique_ptr<ParallelDevice> OpenParallel(const std::string& devicePath,
                                                  Error& error) override;
+    std::unique_ptr<NetworkDevice> OpenNetwork(const std::string& host, std::uint16_t port,
+                                               Error& error) override;
     // The port names of the connection window, which Windows opens as they are and its spooler
     // knows as ports: "COM1" to "COM9", "\\.\COM10" and up (the only spelling Windows opens for
     // them), "LPT1:" to "LPT4:".

@@ -104,7 +104,8 @@ int ComPortServer::Serve(const std::atomic<bool>& stop, std::ostream& out) {
             continue;
         }
         Send(printer_.Feed(std::span<const std::uint8_t>(buffer.data(), got.count)));
-        if (!(printer_.State().serial == line_)) {
+        // A port fixed at its line keeps it, as a printer reads its switches only when switched on.
+        if (!printer_.GetSerialLine() && !(printer_.State().serial == line_)) {
             ApplyLine(printer_.State().serial);
         }
         report_.Report(out);

@@ -15,8 +15,8 @@ namespace corvane::programs {
 
 // Serves a VirtualPrinter on a COM port in real time: the far end of a null-modem cable, or of a
 // pair of virtual ports, reaches it as it would a printer. The port follows the serial settings
-// the printer holds, as the printer's own interface would, and holds DTR on, which the program
-// sees as the printer's DSR.
+// the printer holds, as the printer's own interface would (a printer fixed at a line keeps it),
+// and holds DTR on, which the program sees as the printer's DSR.
 class ComPortServer {
 public:
     ComPortServer(platform::Platform& platform, sim::VirtualPrinter& printer, ReportOutput output);

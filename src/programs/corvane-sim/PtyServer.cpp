@@ -4,11 +4,9 @@
 #include <poll.h>
 #include <sys/inotify.h>
 #include <sys/ioctl.h>
-#include <sys/signalfd.h>
 #include <termios.h>
 #include <unistd.h>
 
-#include <signal.h>
 #include <algorithm>
 #include <array>
 #include <cerrno>
@@ -16,12 +14,12 @@
 #include <cstring>
 #include <filesystem>
 
+#include "platform/sim/SerialWire.h"
+#include "programs/corvane-sim/ServerPoll.h"
+
 namespace corvane::programs {
 
 namespace {
-
-// A printer whose host never reads must not make the server grow without bound.
-constexpr std::size_t kMaxOutgoing = 64 * 1024;
 
 std::string ErrnoText(const char* what) {
     return std::string(what) + ": " + std::strerror(errno);
@@ -125,7 +123,6 @@ bool PtyServer::Open(std::string& error) {
         return false;
     }
     start_ = Clock::now();
-    lineFreeAt_ = start_;
     return true;
 }
 
@@ -160,23 +157,8 @@ int PtyServer::Serve(int signalFd, std::ostream& out) {
                 fds.push_back({inotify_, POLLIN, 0});
             }
         }
-        int ready = poll(fds.data(), fds.size(), PollTimeoutMs());
-        if (ready < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            out << "poll failed: " << std::strerror(errno) << std::endl;
-            return 1;
-        }
-        if (fds[0].revents & POLLIN) {
-            signalfd_siginfo info{};
-            if (read(signalFd, &info, sizeof info) == static_cast<ssize_t>(sizeof info)) {
-                if (info.ssi_signo == SIGUSR1) {
-                    out << printer_.Describe() << std::flush;
-                } else {
-                    return 0;
-                }
-            }
+        if (auto ended = PollOrEnd(fds, PollTimeoutMs(), printer_, out)) {
+            return *ended;
         }
         if (unplugged_) {
             continue;
@@ -197,19 +179,20 @@ int PtyServer::PollTimeoutMs() const {
     if (unplugged_) {
         return -1;
     }
-    std::optional<Clock::time_point> wake;
-    if (!scheduled_.empty()) {
-        wake = scheduled_.front().due;
+    return programs::PollTimeoutMs(replies_.NextDue(), UnplugMoment(printer_, start_));
+}
+
+std::optional<platform::SerialConfig> PtyServer::MismatchedHostLine() const {
+    const auto& printerLine = printer_.GetSerialLine();
+    if (!printerLine) {
+        return std::nullopt;
     }
-    if (printer_.GetFaults().unplugAt) {
-        Clock::time_point at = start_ + *printer_.GetFaults().unplugAt;
-        wake = wake ? std::min(*wake, at) : at;
+    platform::SerialConfig host = *printerLine;
+    host.baudRate = LineSpeed();
+    if (platform::sim::SameFraming(host, *printerLine)) {
+        return std::nullopt;
     }
-    if (!wake) {
-        return -1;
-    }
-    auto left = std::chrono::ceil<std::chrono::milliseconds>(*wake - Clock::now()).count();
-    return static_cast<int>(std::clamp<long long>(left, 0, 60'000));
+    return host;
 }
 
 void PtyServer::TakeInput(std::ostream& out) {
@@ -218,42 +201,29 @@ void PtyServer::TakeInput(std::ostream& out) {
     if (count <= 0) {
         return;
     }
-    Schedule(printer_.Feed(
-        std::span<const std::uint8_t>(buffer.data(), static_cast<std::size_t>(count))));
+    std::span<const std::uint8_t> input(buffer.data(), static_cast<std::size_t>(count));
+    auto host = MismatchedHostLine();
+    std::vector<sim::VirtualPrinter::Reply> replies;
+    if (!host) {
+        replies = printer_.Feed(input);
+    } else {
+        replies = printer_.Feed(platform::sim::Reframe(input, *host, *printer_.GetSerialLine()));
+        for (auto& reply : replies) {
+            reply = platform::sim::Reframe(reply, *printer_.GetSerialLine(), *host);
+        }
+    }
+    std::uint32_t speed =
+        printer_.GetSerialLine() ? printer_.GetSerialLine()->baudRate : LineSpeed();
+    replies_.Schedule(std::move(replies), printer_.GetFaults(), speed);
     SendDue();
     report_.Report(out);
-}
-
-void PtyServer::Schedule(std::vector<sim::VirtualPrinter::Reply> replies) {
-    const sim::Faults& faults = printer_.GetFaults();
-    auto byteTime = faults.ByteTime(LineSpeed());
-    Clock::time_point start = std::max(Clock::now() + faults.latency, lineFreeAt_);
-    for (auto& reply : replies) {
-        if (byteTime.count() == 0) {
-            scheduled_.push_back({start, std::move(reply)});
-            continue;
-        }
-        for (std::size_t i = 0; i < reply.size(); ++i) {
-            scheduled_.push_back(
-                {start + byteTime * static_cast<long>(i + 1), std::vector<std::uint8_t>{reply[i]}});
-        }
-        start += byteTime * static_cast<long>(reply.size());
-    }
-    lineFreeAt_ = start;
 }
 
 void PtyServer::SendDue() {
     if (unplugged_) {
         return;
     }
-    Clock::time_point now = Clock::now();
-    while (!scheduled_.empty() && scheduled_.front().due <= now) {
-        auto& bytes = scheduled_.front().bytes;
-        if (outgoing_.size() + bytes.size() <= kMaxOutgoing) {
-            outgoing_.insert(outgoing_.end(), bytes.begin(), bytes.end());
-        }
-        scheduled_.pop_front();
-    }
+    replies_.TakeDue(outgoing_);
     while (!outgoing_.empty()) {
         ssize_t written = write(master_, outgoing_.data(), outgoing_.size());
         if (written <= 0) {
@@ -290,7 +260,7 @@ void PtyServer::WatchOpens() {
 
 void PtyServer::Hangup(std::ostream& out) {
     unplugged_ = true;
-    scheduled_.clear();
+    replies_.Clear();
     outgoing_.clear();
     for (int* fd : {&master_, &keeper_, &inotify_}) {
         if (*fd >= 0) {

@@ -7,14 +7,20 @@
 // on while the program opens and closes it. When the program's last descriptor closes, the
 // server does what closing a real serial port does: the unread input is dropped and exclusive
 // use ends, so that the next open succeeds.
+//
+// A printer whose serial port is fixed at a line answers only when the terminal runs at its
+// speed: a pseudo-terminal keeps the speed the program set, but always 8 data bits without
+// parity, so the speed is all that can differ. At another speed the printer takes what the
+// program sent as its line would garble it, and the program gets what the printer sent garbled
+// the same way.
 
 #include <chrono>
 #include <cstdint>
-#include <deque>
 #include <ostream>
 #include <string>
 #include <vector>
 
+#include "programs/corvane-sim/ReplyQueue.h"
 #include "programs/corvane-sim/ServerReport.h"
 #include "sim/VirtualPrinter.h"
 
@@ -38,14 +44,12 @@ public:
 
 private:
     using Clock = std::chrono::steady_clock;
-    struct Scheduled {
-        Clock::time_point due;
-        std::vector<std::uint8_t> bytes;
-    };
 
     std::chrono::microseconds Elapsed() const;
     void TakeInput(std::ostream& out);
-    void Schedule(std::vector<sim::VirtualPrinter::Reply> replies);
+    // The line of the program's side as the printer's port sees it, where the printer's port is
+    // fixed and the speeds differ.
+    std::optional<platform::SerialConfig> MismatchedHostLine() const;
     void SendDue();
     void WatchOpens();
     void Hangup(std::ostream& out);
@@ -63,8 +67,7 @@ private:
     bool unplugged_ = false;
     int clientOpens_ = 0;
     Clock::time_point start_;
-    Clock::time_point lineFreeAt_;
-    std::deque<Scheduled> scheduled_;
+    ReplyQueue replies_;
     std::vector<std::uint8_t> outgoing_;
 };
 

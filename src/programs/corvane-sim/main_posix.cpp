@@ -1,4 +1,4 @@
-// corvane-sim on Linux: a simulated printer on a pseudo-terminal.
+// corvane-sim on Linux: a simulated printer on a pseudo-terminal, or on a TCP port.
 
 #include <signal.h>
 #include <sys/signalfd.h>
@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "programs/corvane-sim/PtyServer.h"
+#include "programs/corvane-sim/TcpServer.h"
 #include "sim/VirtualPrinter.h"
 #include "startup/SimOptions.h"
 
@@ -54,19 +55,30 @@ int main(int argc, char** argv) {
     output.echoPrintout = !options.quiet;
     output.echoCommands = options.verbose && !options.quiet;
     int status = 0;
-    {
+    auto serve = [&](auto& server, const std::string& where) {
+        std::cout << where << std::endl;
+        if (!options.quiet) {
+            std::cout << "serving a " << ModelName(options.model) << " ("
+                      << EmulationName(options.emulation) << " emulation)" << std::endl;
+        }
+        return server.Serve(signalFd, std::cout);
+    };
+    if (options.tcpPort) {
+        corvane::programs::TcpServer server(printer, output);
+        if (!server.Open(*options.tcpPort, error)) {
+            std::cerr << "corvane-sim: " << error << "\n";
+            close(signalFd);
+            return 1;
+        }
+        status = serve(server, server.Address());
+    } else {
         corvane::programs::PtyServer server(printer, output, options.linkPath);
         if (!server.Open(error)) {
             std::cerr << "corvane-sim: " << error << "\n";
             close(signalFd);
             return 1;
         }
-        std::cout << server.SlavePath() << std::endl;
-        if (!options.quiet) {
-            std::cout << "serving a " << ModelName(options.model) << " ("
-                      << EmulationName(options.emulation) << " emulation)" << std::endl;
-        }
-        status = server.Serve(signalFd, std::cout);
+        status = serve(server, server.SlavePath());
     }
     close(signalFd);
     return status;

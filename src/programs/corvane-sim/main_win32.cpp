@@ -56,6 +56,10 @@ int main(int argc, char** argv) {
         std::cout << startup::SimUsage() << kComUsage;
         return 0;
     }
+    if (options.tcpPort) {
+        std::cerr << "corvane-sim: --tcp is served on Linux; on Windows give --com PORT\n";
+        return 2;
+    }
     if (portName.empty()) {
         std::cerr << "corvane-sim: give the COM port to serve with --com PORT\n" << kComUsage;
         return 2;

@@ -1,0 +1,23 @@
+// The user's state folder in the local (not roaming) application data folder, as the records of
+// one machine's printers belong to that machine.
+// NOMINMAX and WIN32_LEAN_AND_MEAN come from the build, as for the Windows backend.
+#include <shlobj.h>
+#include <windows.h>
+
+#include <filesystem>
+
+#include "platform/UserFolders.h"
+
+namespace corvane::platform {
+
+bool UserStateFolder(std::string& folder, std::string& error) {
+    wchar_t path[MAX_PATH] = {};
+    if (FAILED(SHGetFolderPathW(nullptr, CSIDL_LOCAL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, path))) {
+        error = "Windows names no local application data folder for the history";
+        return false;
+    }
+    folder = (std::filesystem::path(path) / L"Corvane").string();
+    return true;
+}
+
+}  // namespace corvane::platform

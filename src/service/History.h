@@ -1,0 +1,70 @@
+#pragma once
+
+// What was written to which printer, and what it held before: a record per write, kept in the
+// user's state folder, so that a technician can see what changed and write the old settings
+// back. Each record is a JSON file of its own, named by its time, created with
+// platform::WriteNewFile: two threads or two programs that write at the same moment make two
+// files and never replace one, without a lock, and a reader sees whole records only. After each
+// record the oldest beyond the last kHistoryLimit are removed.
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "service/SettingsDocument.h"
+
+namespace corvane::service {
+
+// Records kept; a record of both settings documents takes about 6 KB, so at most some 6 MB.
+inline constexpr std::size_t kHistoryLimit = 1000;
+
+// One write to a printer.
+struct HistoryRecord {
+    std::string time;     // in UTC, "2026-12-09T01:26:12.123456Z"; History::Add sets it when empty
+    std::string program;  // "corvane" or "corvane-cli"
+    std::string action;   // "Set Status", "set", "deploy", "undo", "line mode", "alignment"
+    std::string port;     // as the user named it
+    std::string device;   // the device opened, where known
+    std::string model;
+    std::string firmware;
+    // The memory switch settings the printer held before, where they were read.
+    std::optional<SettingsDocument> before;
+    // The memory switch settings written.
+    std::optional<SettingsDocument> written;
+    // Other settings written (line mode, alignment): the setting and its value.
+    std::vector<std::pair<std::string, std::string>> values;
+    bool complete = false;         // everything went out
+    std::optional<bool> verified;  // empty when not read back
+    std::string file;              // where the record is kept
+};
+
+// The record as the history keeps it and --json shows it: one JSON object.
+std::string HistoryJson(const HistoryRecord& record);
+
+// Whether two texts name the same printer place (the port name and any device given).
+bool SamePort(const std::string& one, const std::string& other);
+
+// The history in one folder.
+class History {
+public:
+    explicit History(std::string folder) : folder_(std::move(folder)) {}
+
+    // The user's history, in the platform's state folder; empty with why when there is none.
+    static std::optional<History> ForUser(std::string& error);
+
+    const std::string& Folder() const { return folder_; }
+
+    // Keeps a record, creating the folder as needed, then removes the oldest beyond the limit.
+    // Safe from several threads and programs at once. False with why, naming the file.
+    bool Add(HistoryRecord& record, std::string& error) const;
+
+    // Every record, oldest first. A file that is not a record is left out and named in problems.
+    std::vector<HistoryRecord> Records(std::vector<std::string>& problems) const;
+
+private:
+    std::string folder_;
+};
+
+}  // namespace corvane::service

@@ -33,6 +33,9 @@ enum class CliCommand {
     LineModeSpeed,
     LineModeList,
     Convert,
+    History,
+    Undo,
+    Diff,
 };
 
 // How many printers deploy works on at once unless told, and at most: enough to keep a fleet
@@ -59,6 +62,8 @@ struct CliOptions {
     // The simulated printer behind every port.
     std::optional<sim::Model> simulate;
     bool json = false;
+    // Shows no progress on standard error.
+    bool quiet = false;
     bool verbose = false;
     bool help = false;
     bool version = false;
@@ -78,6 +83,8 @@ struct CliOptions {
     int jobs = kDefaultDeployJobs;
     // convert: the file to write.
     std::string convertOutput;
+    // diff: the settings files compared, besides any printers given with --port.
+    std::vector<std::string> diffFiles;
 
     int selfTestPage = 1;
     // Rows [A] to [D], -3 to 3.

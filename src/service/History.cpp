@@ -10,6 +10,7 @@
 
 #include "platform/CarefulFile.h"
 #include "platform/UserFolders.h"
+#include "product/LineModeSettings.h"
 #include "service/PortTarget.h"
 
 namespace corvane::service {
@@ -225,6 +226,52 @@ std::vector<HistoryRecord> History::Records(std::vector<std::string>& problems) 
         }
     }
     return records;
+}
+
+HistoryRecord WindowRecord(const link::PrinterPort& port, std::string action) {
+    HistoryRecord record;
+    record.program = "corvane";
+    record.action = std::move(action);
+    record.port = port.PortName();
+    if (const platform::Device* device = port.Device()) {
+        record.device = device->Name();
+    }
+    return record;
+}
+
+void KeepRecord(const History* history, HistoryRecord record, platform::Reporter& reporter) {
+    std::string error;
+    if (history != nullptr && !history->Add(record, error)) {
+        reporter.Diagnostic("The write was not recorded in the history: " + error,
+                            platform::DiagnosticKind::Problem);
+    }
+}
+
+void KeepValuesRecord(const History* history, const link::PrinterPort& port, std::string action,
+                      std::vector<std::pair<std::string, std::string>> values, bool complete,
+                      platform::Reporter& reporter) {
+    if (history == nullptr) {
+        return;
+    }
+    HistoryRecord record = WindowRecord(port, std::move(action));
+    record.values = std::move(values);
+    record.complete = complete;
+    KeepRecord(history, std::move(record), reporter);
+}
+
+std::vector<std::pair<std::string, std::string>> LineModeValues(
+    std::span<const operations::LineModeChoice> choices) {
+    std::vector<std::pair<std::string, std::string>> values;
+    for (const auto& choice : choices) {
+        const product::LineModeSettingTexts& texts = product::LineModeTexts(choice.setting);
+        const bool known =
+            choice.choice >= 0 && static_cast<std::size_t>(choice.choice) < texts.choices.size();
+        values.emplace_back(
+            std::string(texts.name),
+            known ? std::string(texts.choices[static_cast<std::size_t>(choice.choice)])
+                  : std::to_string(choice.choice));
+    }
+    return values;
 }
 
 }  // namespace corvane::service

@@ -9,15 +9,19 @@
 
 #include <cstddef>
 #include <optional>
+#include <span>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "link/PrinterPort.h"
+#include "operations/LineMode.h"
+#include "platform/Reporter.h"
 #include "service/SettingsDocument.h"
 
 namespace corvane::service {
 
-// Records kept; a record of both settings documents takes about 6 KB, so at most some 6 MB.
+// Records kept; a record with both settings documents takes some 2.5 KB, so at most some 3 MB.
 inline constexpr std::size_t kHistoryLimit = 1000;
 
 // One write to a printer.
@@ -66,5 +70,23 @@ public:
 private:
     std::string folder_;
 };
+
+// A record of a write that the window made to the printer on port: the program, the port's name
+// and the device open on it.
+HistoryRecord WindowRecord(const link::PrinterPort& port, std::string action);
+
+// Keeps a record where there is a history; one that cannot be kept is told as a problem
+// diagnostic, as the window's work is done by then and no box should follow it.
+void KeepRecord(const History* history, HistoryRecord record, platform::Reporter& reporter);
+
+// Keeps the record of a window's write of settings other than the memory switches (line mode,
+// alignment) where there is a history.
+void KeepValuesRecord(const History* history, const link::PrinterPort& port, std::string action,
+                      std::vector<std::pair<std::string, std::string>> values, bool complete,
+                      platform::Reporter& reporter);
+
+// Line-mode choices as a record's values, in the line-mode windows' words.
+std::vector<std::pair<std::string, std::string>> LineModeValues(
+    std::span<const operations::LineModeChoice> choices);
 
 }  // namespace corvane::service

@@ -12,6 +12,7 @@
 #include "platform/win32/WideText.h"
 #include "platform/win32/WinApi.h"
 #include "programs/corvane/ConsoleOutput.h"
+#include "service/History.h"
 #include "startup/CommandLine.h"
 #include "startup/ProgramPlatform.h"
 #include "ui/win32/Win32Shell.h"
@@ -54,6 +55,10 @@ int main(int argc, char** argv) {
     link::PrinterPort port(programPlatform->Get(), programPlatform->Ports());
     app::CorvaneApp corvane(port,
                             [](ui::Dialog& dialog) { return ui::win32::RunMainDialog(dialog); });
+    // Without a state folder the windows work as ever and record nothing.
+    std::string noHistory;
+    auto history = service::History::ForUser(noHistory);
+    corvane.RecordWritesIn(history ? &*history : nullptr);
 
     // Windows ends the program without further ado once the session is over; the printers moved
     // off the port get their ports back before that.

@@ -200,7 +200,7 @@ bool History::Add(HistoryRecord& record, std::string& error) const {
     // Another program may remove the same old files at the same moment; one that is gone
     // already is fine.
     std::vector<fs::path> files = RecordFiles(folder_);
-    for (std::size_t i = 0; i + kHistoryLimit < files.size(); ++i) {
+    for (std::size_t i = 0; i + limit_ < files.size(); ++i) {
         fs::remove(files[i], failed);
     }
     return true;

@@ -53,7 +53,9 @@ bool SamePort(const std::string& one, const std::string& other);
 // The history in one folder.
 class History {
 public:
-    explicit History(std::string folder) : folder_(std::move(folder)) {}
+    // Keeps the last limit records in folder.
+    explicit History(std::string folder, std::size_t limit = kHistoryLimit)
+        : folder_(std::move(folder)), limit_(limit) {}
 
     // The user's history, in the platform's state folder; empty with why when there is none.
     static std::optional<History> ForUser(std::string& error);
@@ -69,6 +71,7 @@ public:
 
 private:
     std::string folder_;
+    std::size_t limit_;
 };
 
 // A record of a write that the window made to the printer on port: the program, the port's name

@@ -72,9 +72,9 @@ std::optional<service::History> UserHistory(CommandCall& call);
 // How set and undo write, from the options, recorded in history (null: not recorded).
 service::SetRequest SetRequestOf(const startup::CliOptions& options, service::SettingsFile file,
                                  const service::History* history);
-// What set or undo came to, as text and as --json gives it.
-std::string SetReportText(const service::SetReport& report, bool dryRun);
-nlohmann::ordered_json SetReportJson(const service::SetReport& report);
+// What set or undo came to, as text and as --json gives it; the text leaves out the changes
+// when they were shown before the write.
+CommandResult SetOutcome(CommandCall& call, const service::SetReport& report, bool changesShown);
 // Changes as "  key: found -> wanted" lines.
 std::string ChangesText(const std::vector<service::Difference>& changes);
 

@@ -205,19 +205,9 @@ CommandResult RunUndo(CommandCall& call) {
                       << (changes.empty() ? "." : ":") << "\n"
                       << ChangesText(changes) << std::flush;
     };
-    service::SetReport report = service::SetPrinter(*printer, request, call.reporter, &call.shown);
-    if (!report.failure.empty() && report.exitStatus == service::kUsageError) {
-        call.reporter.Message(platform::Severity::Warning, report.failure);
-    }
     // The changes were shown before the write.
-    service::SetReport shown = report;
-    if (!options.dryRun) {
-        shown.changes.reset();
-    }
-    result.exitStatus = report.exitStatus;
-    result.json = SetReportJson(report);
-    result.text = SetReportText(shown, options.dryRun);
-    return result;
+    return SetOutcome(call, service::SetPrinter(*printer, request, call.reporter, &call.shown),
+                      true);
 }
 
 CommandResult RunDiff(CommandCall& call) {

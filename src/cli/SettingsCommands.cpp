@@ -95,16 +95,6 @@ std::string ProgressLine(const service::DeployRun& run, int done, int total) {
     return line.str();
 }
 
-}  // namespace
-
-std::string ChangesText(const std::vector<service::Difference>& changes) {
-    std::string text;
-    for (const auto& change : changes) {
-        text += "  " + change.key + ": " + change.found + " -> " + change.wanted + "\n";
-    }
-    return text;
-}
-
 std::string SetReportText(const SetReport& report, bool dryRun) {
     std::ostringstream text;
     if (!report.backupPath.empty()) {
@@ -175,6 +165,16 @@ json SetReportJson(const SetReport& report) {
     return entry;
 }
 
+}  // namespace
+
+std::string ChangesText(const std::vector<service::Difference>& changes) {
+    std::string text;
+    for (const auto& change : changes) {
+        text += "  " + change.key + ": " + change.found + " -> " + change.wanted + "\n";
+    }
+    return text;
+}
+
 service::SetRequest SetRequestOf(const startup::CliOptions& options, service::SettingsFile file,
                                  const service::History* history) {
     service::SetRequest request;
@@ -187,6 +187,21 @@ service::SetRequest SetRequestOf(const startup::CliOptions& options, service::Se
     request.backupDir = options.backupDir;
     request.history = history;
     return request;
+}
+
+CommandResult SetOutcome(CommandCall& call, const SetReport& report, bool changesShown) {
+    CommandResult result;
+    if (!report.failure.empty() && report.exitStatus == service::kUsageError) {
+        call.reporter.Message(platform::Severity::Warning, report.failure);
+    }
+    SetReport told = report;
+    if (changesShown && !call.options.dryRun) {
+        told.changes.reset();
+    }
+    result.exitStatus = report.exitStatus;
+    result.json = SetReportJson(report);
+    result.text = SetReportText(told, call.options.dryRun);
+    return result;
 }
 
 CommandResult RunSet(CommandCall& call) {
@@ -222,13 +237,7 @@ CommandResult RunSet(CommandCall& call) {
     SetReport report = service::SetPrinter(
         *printer, SetRequestOf(options, std::move(*file), history ? &*history : nullptr),
         call.reporter, &call.shown);
-    if (!report.failure.empty() && report.exitStatus == service::kUsageError) {
-        call.reporter.Message(platform::Severity::Warning, report.failure);
-    }
-    result.exitStatus = report.exitStatus;
-    result.json = SetReportJson(report);
-    result.text = SetReportText(report, options.dryRun);
-    return result;
+    return SetOutcome(call, report, false);
 }
 
 CommandResult RunDeploy(CommandCall& call) {

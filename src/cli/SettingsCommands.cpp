@@ -144,6 +144,9 @@ json SetReportJson(const SetReport& report) {
     if (!report.backupPath.empty()) {
         entry["backup"] = report.backupPath;
     }
+    if (!report.historyFile.empty()) {
+        entry["history"] = report.historyFile;
+    }
     if (report.changes) {
         entry["changes"] = DifferencesJson(*report.changes);
     }

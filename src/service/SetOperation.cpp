@@ -25,34 +25,6 @@ std::string Stamp() {
     return text;
 }
 
-}  // namespace
-
-std::vector<std::vector<std::uint8_t>> PlannedFrames(PrinterModel family,
-                                                     const operations::StatusWrite& write) {
-    // A line that takes everything and answers nothing: the replies Set Status reads are not
-    // looked at, and the virtual clock lets their time-outs pass at once.
-    platform::sim::SimPlatform line;
-    platform::sim::ScriptedPeer peer;
-    line.AttachSerial("COM1", peer);
-    link::PrinterPort port(line);
-    port.SetPortName("COM1");
-    port.SetLineSettings({.baudRate = 9600, .dataBits = 8});
-    std::vector<std::vector<std::uint8_t>> frames;
-    if (!port.Open()) {
-        return frames;
-    }
-    operations::NoProgress progress;
-    operations::WriteNativeStatus(port, family, write, progress);
-    for (const auto& event : line.Events()) {
-        if (event.kind == platform::sim::EventKind::Write) {
-            frames.push_back(event.bytes);
-        }
-    }
-    return frames;
-}
-
-namespace {
-
 // The record of a write that went out, as far as it went.
 HistoryRecord RecordOf(PrinterSession& session, const SetRequest& request, const SetReport& report,
                        const std::optional<SettingsDocument>& before,
@@ -133,6 +105,30 @@ void WriteAndVerify(link::PrinterPort& port, PrinterModel family,
 }
 
 }  // namespace
+
+std::vector<std::vector<std::uint8_t>> PlannedFrames(PrinterModel family,
+                                                     const operations::StatusWrite& write) {
+    // A line that takes everything and answers nothing: the replies Set Status reads are not
+    // looked at, and the virtual clock lets their time-outs pass at once.
+    platform::sim::SimPlatform line;
+    platform::sim::ScriptedPeer peer;
+    line.AttachSerial("COM1", peer);
+    link::PrinterPort port(line);
+    port.SetPortName("COM1");
+    port.SetLineSettings({.baudRate = 9600, .dataBits = 8});
+    std::vector<std::vector<std::uint8_t>> frames;
+    if (!port.Open()) {
+        return frames;
+    }
+    operations::NoProgress progress;
+    operations::WriteNativeStatus(port, family, write, progress);
+    for (const auto& event : line.Events()) {
+        if (event.kind == platform::sim::EventKind::Write) {
+            frames.push_back(event.bytes);
+        }
+    }
+    return frames;
+}
 
 SetReport SetPrinter(PrinterSession& session, const SetRequest& request,
                      platform::Reporter& reporter, operations::Progress* shown) {

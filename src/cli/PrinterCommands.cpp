@@ -7,6 +7,7 @@
 #include "operations/LineMode.h"
 #include "operations/SelfTest.h"
 #include "service/Differences.h"
+#include "service/SettingsFile.h"
 
 namespace corvane::cli {
 

@@ -35,27 +35,38 @@ public:
     }
 
     // Runs work on a thread of its own in the place taken; false with why when the system
-    // cannot start one.
-    bool Start(std::size_t index, std::function<void()> work, std::string& why) {
-        try {
-            threads_[index] = std::thread([this, index, work = std::move(work)] {
-                // Nothing that escapes one printer's work may end the others' mid-write.
-                try {
-                    work();
-                } catch (...) {
+    // cannot start one. A thread that has just been joined still counts against the user's
+    // limit for a moment, and the limit may be below `jobs`: while others of ours run, the
+    // printer waits for one of them to end rather than fail.
+    bool Start(std::size_t index, const std::function<void()>& work, std::string& why) {
+        for (int quickTries = 0;;) {
+            try {
+                threads_[index] = std::thread([this, index, work] { RunAndLeave(index, work); });
+                return true;
+            } catch (const std::system_error& failure) {
+                bool othersRun = false;
+                {
+                    std::unique_lock<std::mutex> hold(lock_);
+                    othersRun = running_ > 1;
+                    if (othersRun) {
+                        free_.wait(hold, [this] { return !ended_.empty(); });
+                    }
+                }
+                if (othersRun) {
+                    JoinEnded();
+                    continue;
+                }
+                if (failure.code() == std::errc::resource_unavailable_try_again &&
+                    ++quickTries < kQuickTries) {
+                    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+                    continue;
                 }
                 std::lock_guard<std::mutex> hold(lock_);
                 --running_;
-                ended_.push_back(index);
-                free_.notify_one();
-            });
-        } catch (const std::system_error& failure) {
-            std::lock_guard<std::mutex> hold(lock_);
-            --running_;
-            why = std::string("no thread could be started for it: ") + failure.what();
-            return false;
+                why = std::string("no thread could be started for it: ") + failure.what();
+                return false;
+            }
         }
-        return true;
     }
 
     void JoinAll() {
@@ -67,6 +78,21 @@ public:
     }
 
 private:
+    // Long enough for the kernel to let go of threads that have just ended.
+    static constexpr int kQuickTries = 10;
+
+    void RunAndLeave(std::size_t index, const std::function<void()>& work) {
+        // Nothing that escapes one printer's work may end the others' mid-write.
+        try {
+            work();
+        } catch (...) {
+        }
+        std::lock_guard<std::mutex> hold(lock_);
+        --running_;
+        ended_.push_back(index);
+        free_.notify_all();
+    }
+
     void JoinEnded() {
         std::vector<std::size_t> ended;
         {

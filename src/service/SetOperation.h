@@ -12,7 +12,7 @@
 #include "service/Differences.h"
 #include "service/History.h"
 #include "service/PrinterSession.h"
-#include "service/SettingsDocument.h"
+#include "service/SettingsFile.h"
 
 namespace corvane::service {
 

@@ -9,6 +9,7 @@
 
 #include "operations/StatusValues.h"
 #include "service/SettingsDocument.h"
+#include "service/SettingsFile.h"
 
 namespace corvane::service {
 namespace {

@@ -5,6 +5,7 @@
 
 #include "base/VisibleText.h"
 #include "cli/CommandRunners.h"
+#include "platform/LeftHeld.h"
 #include "service/UnexpectedError.h"
 
 namespace corvane::cli {
@@ -176,6 +177,10 @@ int RunCommand(const CliOptions& options, std::ostream& out, std::ostream& err,
         result = Unexpected(reporter, service::UnexpectedError(std::current_exception()));
     }
     shown.Clear();
+    // What could not be given back was named as it happened; the status says so too.
+    if (result.exitStatus == service::kSuccess && !platform::LeftHeld::Lines().empty()) {
+        result.exitStatus = service::kLeftHeld;
+    }
     if (!options.json) {
         out << base::TerminalText(result.text) << std::flush;
         return result.exitStatus;

@@ -21,6 +21,8 @@ bool QueueWatch::Start() {
     }
     platform::EndSources sources;
     sources.terminationSignals = true;
+    // Windows tells log-off and shut-down to a program that uses windows as the session's end.
+    sources.sessionEnd = true;
     if (!platform::ProgramEndWatch::Install(sources)) {
         return false;
     }

@@ -9,9 +9,10 @@ namespace corvane::cli {
 
 // Ends the program on SIGINT, SIGTERM and SIGHUP as the window does (on Windows: Ctrl+C,
 // Ctrl+Break, the console closing, the session ending): every print queue that a printer's
-// session stopped starts again (service::QueueRegistry), then the program exits with 128 + the
-// signal's number. The sessions may be in the middle of an exchange on threads of their own; the
-// platform's end watch hears the signals on a thread of its own, which does the restoring.
+// session stopped starts again and every USB printer goes back to its kernel driver
+// (service::QueueRegistry), then the program exits with 128 + the signal's number. The sessions may
+// be in the middle of an exchange on threads of their own; the platform's end watch hears the
+// signals on a thread of its own, which does the restoring.
 class QueueWatch {
 public:
     // The program's one watch, which lives until the program ends.

@@ -1,5 +1,6 @@
 #include "operations/Connect.h"
 
+#include "link/EndedRuns.h"
 #include "product/SettingLists.h"
 #include "protocol/Identification.h"
 
@@ -44,7 +45,7 @@ PrinterConnector::PrinterConnector(link::PrinterPort& port, platform::Reporter& 
 }
 
 PrinterConnector::~PrinterConnector() {
-    RestoreRedirectedPrinters();
+    link::HeldQueues::OfProcess().Leave(port_.GetPlatform(), redirectedPrinters_);
     port_.SetUsbAccess(nullptr);
 }
 
@@ -76,6 +77,8 @@ ConnectResult PrinterConnector::Connect(const ConnectRequest& request) {
 }
 
 bool PrinterConnector::OpenPort(const ConnectRequest& request, ConnectResult& refusal) {
+    // What a killed run left stopped or unbound comes back before this one takes anything.
+    link::GiveBackAfterEndedRuns(port_.GetPlatform());
     CopyLineSettings(request);
     if (!IsUsbPort(request.portName)) {
         // Queues moved by an earlier Connect go back first, then those on the new port move; a

@@ -113,7 +113,7 @@ public:
     // Connect or the end.
     void Disconnect();
 
-    // Starts the stopped queues again now.
+    // Starts the stopped queues again now, those that no other session of the program needs.
     void RestoreRedirectedPrinters();
     const link::RedirectedPrinters& RedirectedPrinters() const { return redirectedPrinters_; }
     const link::UsbPrinterFinder& UsbFinder() const { return usbFinder_; }
@@ -129,7 +129,8 @@ private:
     link::PrinterPort& port_;
     platform::Reporter& reporter_;
     link::UsbPrinterFinder usbFinder_;
-    // Queues stopped so that the spooler keeps off the printer's port, until they are restored.
+    // Queues stopped so that the spooler keeps off the printer's port, until they are restored;
+    // this session's part of the process's table (link::HeldQueues).
     link::RedirectedPrinters redirectedPrinters_;
 };
 

@@ -188,6 +188,8 @@ struct OsFacts {
 enum class PortFamily { Serial, Parallel };
 
 class Spooler;
+class Holdings;
+struct Holding;
 
 // What a backend calls while it waits; it must not use the platform or its devices.
 using WaitHook = std::function<void()>;
@@ -218,6 +220,22 @@ public:
 
     // The local print spooler, whose queues the program keeps off the printer's port.
     virtual Spooler& GetSpooler() = 0;
+
+    // The record of what the program holds of this machine (platform/Holdings.h), so that the
+    // next run gives back what an ended one could not; null where nothing of the machine is
+    // changed, as with simulated printers.
+    virtual Holdings* GetHoldings() { return nullptr; }
+    // Gives a USB printer that an ended run took from its kernel driver (a Driver entry of the
+    // record) back to the driver, when the device is still there and no program holds it;
+    // NotFound when there is nothing to give back, Busy when another program holds it.
+    virtual Error GiveBackDriver(const Holding& holding) {
+        (void)holding;
+        return {ErrorKind::Unsupported, 0};
+    }
+    // Gives every USB printer that this process took from its kernel driver back to the driver
+    // now, for a program that ends without closing its devices. Any thread may call it, also
+    // while another one is in the middle of an exchange with the printer, which then fails.
+    virtual void GiveBackDevicesNow() {}
 
     // Pauses the program. Every pause goes through here.
     virtual void Sleep(std::chrono::milliseconds duration) = 0;

@@ -15,9 +15,13 @@
 //   waits there until a watch lives.
 // - Windows: the thread Windows starts for a console control event, which also waits until a
 //   watch lives; once the handler returns, Windows goes on (Ctrl+C and Ctrl+Break count as
-//   handled, a closing console still ends the program). The end of the session is told to the
-//   thread that called Install, from its message loop, and Windows ends the program once the
-//   handler returns; while no watch lives it takes its own course.
+//   handled, a closing console, log-off and shut-down still end the program). The end of the
+//   session is told to a hidden window on a thread of the backend's own, and Windows ends the
+//   program once the handler returns; while no watch lives it takes its own course. Windows
+//   tells log-off and shut-down as console events only to a program that uses no windows at all
+//   (user32), and to the others as the end of the session: a console program listens to both.
+//   Windows waits for such a handler for about 5 s (its hung-program time-out), then ends the
+//   program all the same.
 
 #include <functional>
 
@@ -36,13 +40,17 @@ struct EndRequest {
     // The status to end with: 128 + the number of the Linux signal that stands for the cause, as
     // a shell reports a program that a signal ended.
     int exitStatus = 0;
+    // The system ends the program as soon as the handler returns (a Windows console closing,
+    // log-off, shut-down, the session's end): whatever must be given back is given back before it
+    // returns.
+    bool endsOnReturn = false;
 };
 
 // The ways out a program listens to; a system without one of them has nothing to hear there.
 struct EndSources {
     // SIGINT, SIGTERM and SIGHUP; on Windows the console's control events that stand for them.
     bool terminationSignals = false;
-    // Windows only: the end of the session, which needs a thread that runs a message loop.
+    // Windows only: the end of the session, told to top-level windows.
     bool sessionEnd = false;
 };
 

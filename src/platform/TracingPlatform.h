@@ -32,6 +32,9 @@ public:
     std::unique_ptr<Device> OpenUsbPrinter(const std::string& devicePath, bool exclusive,
                                            Error& error) override;
     Spooler& GetSpooler() override;
+    Holdings* GetHoldings() override { return inner_.GetHoldings(); }
+    Error GiveBackDriver(const Holding& holding) override { return inner_.GiveBackDriver(holding); }
+    void GiveBackDevicesNow() override { inner_.GiveBackDevicesNow(); }
     void Sleep(std::chrono::milliseconds duration) override;
     std::chrono::milliseconds Now() override;
     OsFacts Facts() override;

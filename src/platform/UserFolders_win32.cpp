@@ -4,6 +4,7 @@
 #include <shlobj.h>
 #include <windows.h>
 
+#include <exception>
 #include <filesystem>
 
 #include "platform/UserFolders.h"
@@ -16,7 +17,16 @@ bool UserStateFolder(std::string& folder, std::string& error) {
         error = "Windows names no local application data folder for the history";
         return false;
     }
-    folder = (std::filesystem::path(path) / L"Corvane").string();
+    // Narrow paths are in the ANSI code page, as the rest of the program's file access takes
+    // them; a folder name it cannot spell is refused rather than mangled.
+    try {
+        folder = (std::filesystem::path(path) / L"Corvane").string();
+    } catch (const std::exception&) {
+        error =
+            "the local application data folder's name cannot be spelt in this system's code "
+            "page";
+        return false;
+    }
     return true;
 }
 

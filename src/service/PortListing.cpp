@@ -55,7 +55,7 @@ bool ListPorts(const PortListingRequest& request, PortListing& listing, std::str
         }
     }
 
-    std::vector<platform::QueueInfo> queues = platform->GetSpooler().ListQueues();
+    std::vector<platform::QueueInfo> queues = platform->GetSpooler().ListQueues().queues;
     const bool mayStopQueues = MayStopQueues();
     auto look = [&](const std::string& device) {
         DeviceState state;

@@ -58,6 +58,9 @@ void PrinterSession::RestoreQueuesNow() {
     if (connector_) {
         connector_->RestoreRedirectedPrinters();
     }
+    // A USB printer taken from its kernel driver goes back to it too, also in the middle of an
+    // exchange: otherwise its /dev/usb/lpN stays gone until it is plugged in again.
+    port_.GetPlatform().GiveBackDevicesNow();
 }
 
 operations::ConnectResult PrinterSession::Connect(const ConnectChoice& choice) {

@@ -5,7 +5,8 @@
 
 namespace corvane::service {
 
-// Something that keeps print queues stopped and can start them again from another thread.
+// Something that keeps print queues stopped or a USB printer from its kernel driver, and can
+// give them back from another thread.
 class QueueHolder {
 public:
     virtual ~QueueHolder() = default;

@@ -320,7 +320,7 @@ void Define(OptionParser& parser, CliOptions& options, CommandKinds& kinds,
     CLI::App* diff = add(parser, "diff",
                          "Compares two sets of settings setting by setting: A and B are\n"
                          "status files or JSON files, or give a printer for one or both with\n"
-                         "--port. Exits with 0 when they are the same, 5 when they differ.",
+                         "--port. Exits with 0 when they are the same, 6 when they differ.",
                          CliCommand::Diff);
     diff->add_option("files", options.diffFiles, "The settings files compared.")
         ->type_name("A [B]")
@@ -344,8 +344,9 @@ constexpr char kDescription[] =
     "  undo          write back what the latest write to a printer replaced\n"
     "  diff A B      how two sets of settings (files or printers) differ\n"
     "Exit status: 0 success, 1 printer error, 2 usage error, 3 verification mismatch,\n"
-    "4 port unavailable, 5 the settings compared differ, 70 stopped by an unexpected\n"
-    "error, 74 the result could not be written to standard output.\n";
+    "4 port unavailable, 5 a print queue or USB printer could not be given back,\n"
+    "6 the settings compared differ, 70 stopped by an unexpected error, 74 the\n"
+    "result could not be written to standard output.\n";
 
 // The deepest subcommand that the line names.
 const CLI::App* Selected(const CLI::App& app) {

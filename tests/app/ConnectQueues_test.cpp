@@ -25,7 +25,7 @@ public:
     std::vector<platform::QueueInfo> queues;
     std::vector<std::string> log;
 
-    std::vector<platform::QueueInfo> ListQueues() override { return queues; }
+    platform::QueueListing ListQueues() override { return {queues, {}}; }
     platform::Error StopQueue(const std::string& name, const std::string&) override {
         log.push_back("stop " + name);
         Find(name).stopped = true;

@@ -87,7 +87,7 @@ TEST(CorvaneCliHistory, DiffComparesFilesAndPrintersSettingBySetting) {
     };
     const std::vector<Case> cases = {
         {{dir / "a.json", dir / "a.sts"}, 0, {}},
-        {{dir / "a.json", dir / "b.json"}, 5, {"switch2.Buffer Size", "baudRate"}},
+        {{dir / "a.json", dir / "b.json"}, 6, {"switch2.Buffer Size", "baudRate"}},
         {{dir / "a.sts", dir / "b.sts"}, 2, {}},
         {{dir / "a.sts", dir / "b.sts", "--model", "KRT-310II"},
          5,

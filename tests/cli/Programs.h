@@ -116,6 +116,8 @@ public:
                           : ::open(options.errorDevice.c_str(), O_WRONLY | O_NOCTTY);
             ::dup2(out, STDOUT_FILENO);
             ::dup2(err, STDERR_FILENO);
+            // As a shell starts it: the test's libraries may have ignored SIGPIPE.
+            ::signal(SIGPIPE, SIG_DFL);
             int pipeEnds[2];
             if (options.closedOutput && ::pipe(pipeEnds) == 0) {
                 ::dup2(pipeEnds[1], STDOUT_FILENO);
@@ -149,6 +151,9 @@ public:
     }
 
     void Signal(int number) { ::kill(pid_, number); }
+    pid_t Pid() const { return pid_; }
+    // What the program wrote to standard error so far.
+    std::string Err() const { return ReadFile(err_); }
 
     Finished Wait(std::chrono::milliseconds within = 100s) {
         Finished finished;

@@ -25,7 +25,7 @@ class QueueSpooler : public platform::Spooler {
 public:
     std::vector<platform::QueueInfo> queues;
 
-    std::vector<platform::QueueInfo> ListQueues() override { return queues; }
+    platform::QueueListing ListQueues() override { return {queues, {}}; }
     platform::Error StopQueue(const std::string& name, const std::string&) override {
         return Set(name, true);
     }

@@ -71,20 +71,31 @@ void EmulatedPrinter::RefuseClaimAfterDetach(int errnoValue) {
 
 InterfaceLog EmulatedPrinter::Log() const {
     std::lock_guard lock(mutex_);
+    const_cast<EmulatedPrinter*>(this)->DropClaimOf(nullptr);
     return log_;
 }
 
 void EmulatedPrinter::Vanished(UMockdevIoctlClient* client) {
     std::lock_guard lock(mutex_);
-    // The kernel drops the claims of a closed usbfs file, but binds no driver again.
-    if (claimant_ == client) {
-        claimant_ = nullptr;
-        log_.claimed = false;
+    DropClaimOf(client);
+}
+
+void EmulatedPrinter::DropClaimOf(UMockdevIoctlClient* client) {
+    // The kernel drops the claims of a closed usbfs file, also of a killed program's, before its
+    // parent hears of its end, but binds no driver again; umockdev may tell of a vanished client
+    // later than that, or not at all.
+    if (claimant_ == nullptr ||
+        (claimant_ != client && umockdev_ioctl_client_get_connected(claimant_))) {
+        return;
     }
+    g_object_unref(claimant_);
+    claimant_ = nullptr;
+    log_.claimed = false;
 }
 
 bool EmulatedPrinter::HandleIoctl(UMockdevIoctlClient* client) {
     std::unique_lock lock(mutex_);
+    DropClaimOf(nullptr);
     UMockdevIoctlData* arg = umockdev_ioctl_client_get_arg(client);
     auto complete = [&](long result, int errnoValue) {
         umockdev_ioctl_client_complete(client, result, errnoValue);
@@ -129,10 +140,11 @@ bool EmulatedPrinter::HandleIoctl(UMockdevIoctlClient* client) {
                 if (claimant_ != nullptr || heldElsewhere_) {
                     return complete(-1, EBUSY);
                 }
-                // Binding probes every driver; usblp takes a printer interface.
+                // Binding probes every driver; usblp takes a printer interface, and the kernel
+                // answers 1 for a driver bound.
                 log_.driverBound = true;
                 ++log_.attaches;
-                return complete(0, 0);
+                return complete(1, 0);
             }
             return complete(-1, ENOTTY);
         }
@@ -145,6 +157,7 @@ bool EmulatedPrinter::HandleIoctl(UMockdevIoctlClient* client) {
                 return complete(-1, claimErrnoAfterDetach_);
             }
             claimant_ = client;
+            g_object_ref(claimant_);
             log_.claimed = true;
             ++log_.claims;
             return complete(0, 0);
@@ -153,6 +166,7 @@ bool EmulatedPrinter::HandleIoctl(UMockdevIoctlClient* client) {
             if (claimant_ != client) {
                 return complete(-1, EINVAL);
             }
+            g_object_unref(claimant_);
             claimant_ = nullptr;
             log_.claimed = false;
             ++log_.releases;
@@ -270,6 +284,9 @@ EmulatedUsb::~EmulatedUsb() {
         }
         for (auto& urb : printer->urbs_) {
             g_object_unref(urb.data);
+        }
+        if (printer->claimant_ != nullptr) {
+            g_object_unref(printer->claimant_);
         }
     }
     for (UMockdevIoctlBase* handler : handlers_) {

@@ -78,6 +78,9 @@ private:
 
     bool Reap(UMockdevIoctlClient* client, UMockdevIoctlData* arg,
               std::unique_lock<std::mutex>& lock);
+    // Lets go of the claim of client, or of a claimant that is no longer connected; the caller
+    // holds the mutex.
+    void DropClaimOf(UMockdevIoctlClient* client);
 
     std::string usbfsPath_;
     std::string lpPath_;
@@ -87,7 +90,7 @@ private:
     std::list<Urb> urbs_;
     InterfaceLog log_;
     bool heldElsewhere_ = false;
-    UMockdevIoctlClient* claimant_ = nullptr;
+    UMockdevIoctlClient* claimant_ = nullptr;  // referenced while it claims
     int claimErrnoAfterDetach_ = 0;
     bool takesData_ = true;
 };

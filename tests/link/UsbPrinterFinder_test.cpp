@@ -29,7 +29,7 @@ public:
     std::vector<QueueInfo> queues;
     int changes = 0;
 
-    std::vector<QueueInfo> ListQueues() override { return queues; }
+    platform::QueueListing ListQueues() override { return {queues, {}}; }
     platform::Error StopQueue(const std::string&, const std::string&) override {
         ++changes;
         return {};

@@ -6,27 +6,10 @@
 #include "platform/sim/SimPlatform.h"
 #include "service/RecordingReporter.h"
 #include "sim/VirtualPrinter.h"
+#include "support/MemorySpooler.h"
 
 namespace corvane::service {
 namespace {
-
-// One queue on the printer's device, and how often it was stopped.
-class OneQueue final : public platform::Spooler {
-public:
-    std::vector<platform::QueueInfo> ListQueues() override {
-        return {{"Receipts", "serial:/dev/ttyS0", stops > starts}};
-    }
-    platform::Error StopQueue(const std::string&, const std::string&) override {
-        ++stops;
-        return {};
-    }
-    platform::Error StartQueue(const std::string&) override {
-        ++starts;
-        return {};
-    }
-    int stops = 0;
-    int starts = 0;
-};
 
 // Guards against a deploy thread that connects after a signal's restoring went past its session:
 // its queue would stay stopped once the program ended.
@@ -34,7 +17,8 @@ TEST(PrinterSession, AConnectAfterTheQueuesWereGivenBackForTheEndStopsNone) {
     for (bool ending : {false, true}) {
         SCOPED_TRACE(ending ? "after the end's restoring" : "while the program runs");
         platform::sim::SimPlatform platform;
-        OneQueue spooler;
+        support::MemorySpooler spooler;
+        spooler.queues = {{"Receipts", "serial:/dev/ttyS0", false}};
         platform.SetSpooler(&spooler);
         sim::VirtualPrinter printer(sim::Model::Krt310);
         platform.AttachSerial("/dev/ttyS0", printer);
@@ -48,7 +32,7 @@ TEST(PrinterSession, AConnectAfterTheQueuesWereGivenBackForTheEndStopsNone) {
         }
         operations::ConnectResult connected = session.Connect({});
         EXPECT_EQ(connected.Connected(), !ending);
-        EXPECT_EQ(spooler.stops, ending ? 0 : 1);
+        EXPECT_EQ(spooler.calls.size(), ending ? 0u : 1u);
     }
 }
 

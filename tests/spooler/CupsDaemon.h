@@ -25,6 +25,8 @@ public:
     const std::string& Failure() const { return failure_; }
     // The scheduler's socket, a server name for libcups and CUPS_SERVER.
     const std::string& Socket() const { return socket_; }
+    // The scheduler's process, for a test that makes it slow to answer.
+    pid_t Pid() const { return pid_; }
 
     // Adds a raw queue printing to deviceUri, enabled and accepting jobs; "" or the reason.
     std::string AddQueue(const std::string& name, const std::string& deviceUri);

@@ -229,4 +229,16 @@ bool XSession::Close(const std::string& title) {
     return true;
 }
 
+void XSession::KillServer() {
+    if (connection_ != nullptr) {
+        XCloseDisplay(connection_);
+        connection_ = nullptr;
+    }
+    if (pid_ > 0) {
+        ::kill(pid_, SIGKILL);
+        ::waitpid(pid_, nullptr, 0);
+        pid_ = -1;
+    }
+}
+
 }  // namespace corvane::spooler_test

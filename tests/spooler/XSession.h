@@ -37,6 +37,9 @@ public:
     bool PressReturn(const std::string& title);
     // Asks the window to close, as its close box does.
     bool Close(const std::string& title);
+    // Ends the X server as a dropped remote session or a crashed desktop would; the test's own
+    // connection goes first, so that only the programs lose theirs.
+    void KillServer();
 
 private:
     unsigned long FindWindow(const std::string& title);

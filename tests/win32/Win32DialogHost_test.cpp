@@ -3,8 +3,13 @@
 // ending the program unwinds every window.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <atomic>
+#include <chrono>
 #include <functional>
+#include <iostream>
 #include <string>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -12,10 +17,14 @@
 #include "app/ConnectionDialog.h"
 #include "platform/sim/SimPlatform.h"
 #include "platform/win32/WideText.h"
+#include "platform/win32/Win32Platform.h"
 #include "resources/Template102Ids.h"
+#include "resources/Template145Ids.h"
 #include "sim/VirtualPrinter.h"
+#include "ui/win32/ExchangeWait.h"
 #include "ui/win32/Win32DialogHost.h"
 #include "ui/win32/Win32Shell.h"
+#include "ui/win32/WindowThreadCall.h"
 
 namespace corvane::ui::win32 {
 namespace {
@@ -23,6 +32,7 @@ namespace {
 using platform::win32::Widen;
 using resources::ControlKind;
 namespace id102 = resources::template102;
+namespace id145 = resources::template145;
 
 // A dialog that only names its template and remembers what its window told it; a test may
 // hook its notifications, timers and initialisation.
@@ -368,6 +378,105 @@ TEST(Win32DialogHost, QuittingFromANestedWindowEndsEveryLoopAndOpenBox) {
     EXPECT_EQ(lateResult, kIdCancel);
     EXPECT_FALSE(lateOpened);
     EXPECT_EQ(testing::FindForeignDialog(), nullptr);
+}
+
+// Guards against a window that Windows takes for hung ("Not Responding") while it waits for the
+// printer, against a click, a close request or a key made meanwhile reaching the logic then or
+// afterwards, or dismissing the handler's closing message box, and against a request to end the
+// program cutting into the exchange unless Windows ends the program at once.
+TEST(Win32DialogHost, AWindowWaitingForThePrinterAnswersAndTakesNoInput) {
+    ProbeDialog dialog(id145::kTemplateId);
+    Win32DialogHost host(dialog, nullptr);
+    host.Show();
+    platform::win32::Win32Platform platform;
+    platform.SetWaitHook(ExchangeWait::KeepWindowsAlive);
+    HWND window = host.Window();
+    HWND exitButton = host.Control(id145::kExit);
+    WindowThreadCall calls;
+    std::vector<long long> answerMs;
+    int unanswered = 0;
+    int boxes = 0;
+    bool urgentRanInWait = false;
+    bool postedRan = false;
+    bool postedRanInExchange = false;
+    dialog.onCommand = [&](ControlId id, Notification) {
+        if (id != id145::kGetStatus) {
+            return;
+        }
+        std::thread prober([&] {
+            for (int probe = 0; probe < 12; ++probe) {
+                // How Windows decides that a window hangs.
+                const auto sent = std::chrono::steady_clock::now();
+                DWORD_PTR result = 0;
+                if (SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 1000, &result) ==
+                    0) {
+                    ++unanswered;
+                }
+                answerMs.push_back(std::chrono::duration_cast<std::chrono::milliseconds>(
+                                       std::chrono::steady_clock::now() - sent)
+                                       .count());
+                if (probe == 5) {
+                    calls.Post(
+                        [&] {
+                            postedRan = true;
+                            postedRanInExchange = ExchangeWait::Running();
+                        },
+                        WindowThreadCall::During::NoExchange);
+                    calls.Run([&] { urgentRanInWait = ExchangeWait::Delivering(); },
+                              WindowThreadCall::During::Anything);
+                }
+                if (probe == 3) {
+                    PostMessageW(exitButton, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(4, 4));
+                    PostMessageW(exitButton, WM_LBUTTONUP, 0, MAKELPARAM(4, 4));
+                    PostMessageW(exitButton, BM_CLICK, 0, 0);
+                    PostMessageW(exitButton, WM_KEYDOWN, VK_ESCAPE, 0);
+                    PostMessageW(window, WM_SYSCOMMAND, SC_CLOSE, 0);
+                    PostMessageW(window, WM_CLOSE, 0, 0);
+                }
+                std::this_thread::sleep_for(std::chrono::milliseconds(150));
+            }
+        });
+        // A silent printer, waited for in real time.
+        platform.Sleep(std::chrono::milliseconds(2500));
+        prober.join();
+        // Pressed in the last moments of the exchange, after its last wait: the closing message
+        // box's loop would deliver it.
+        PostMessageW(exitButton, WM_KEYDOWN, VK_SPACE, 0);
+        PostMessageW(exitButton, WM_KEYUP, VK_SPACE, 0);
+        testing::BoxAnswerer answerer([&boxes](const testing::SeenBox& box) {
+            ++boxes;
+            testing::PressOk(box.window);
+        });
+        host.MessageBox("Failed to get status of printer.", "", Icon::Exclamation);
+        EXPECT_EQ(answerer.Answered(), 1);
+    };
+    SendMessageW(host.Control(id145::kGetStatus), BM_CLICK, 0, 0);
+    // Whatever is left in the queue now goes through the window's own loop.
+    for (int tick = 0; tick < 20; ++tick) {
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+        MSG message{};
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+            if (!IsDialogMessageW(window, &message)) {
+                TranslateMessage(&message);
+                DispatchMessageW(&message);
+            }
+        }
+    }
+
+    EXPECT_EQ(unanswered, 0);
+    ASSERT_EQ(answerMs.size(), 12u);
+    const long long worst = *std::max_element(answerMs.begin(), answerMs.end());
+    EXPECT_LT(worst, 1000);
+    std::cout << "[ measured ] worst answer to the hang check during the wait: " << worst
+              << " ms\n";
+    EXPECT_EQ(dialog.heard,
+              (decltype(dialog.heard){{ControlId{id145::kGetStatus}, Notification::Clicked}}));
+    EXPECT_EQ(boxes, 1);
+    EXPECT_FALSE(host.Ended());
+    EXPECT_FALSE(ExchangeWait::Running());
+    EXPECT_TRUE(urgentRanInWait);
+    EXPECT_TRUE(postedRan);
+    EXPECT_FALSE(postedRanInExchange);
 }
 
 }  // namespace

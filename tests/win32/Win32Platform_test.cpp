@@ -10,11 +10,17 @@
 #include <string>
 #include <vector>
 
+#include <fstream>
+
+#include "SpoolerPrinter.h"
+#include "link/EndedRuns.h"
 #include "link/PortMap.h"
 #include "link/PortNames.h"
 #include "link/SpoolerPorts.h"
+#include "platform/Holdings.h"
 #include "platform/win32/UsbIds.h"
 #include "platform/win32/WideText.h"
+#include "platform/win32/Win32Holdings.h"
 #include "platform/win32/Win32ParallelDevice.h"
 #include "platform/win32/Win32Platform.h"
 #include "platform/win32/Win32Spooler.h"
@@ -100,66 +106,7 @@ TEST(Win32Platform, SleepWaitsAtLeastItsTimeOnTheMonotonicClock) {
     EXPECT_LT(slept.count(), 1000);
 }
 
-// A printer in Wine's own spooler, made for the test and deleted after it.
-class SpoolerPrinter {
-public:
-    SpoolerPrinter(const std::wstring& name, const std::wstring& port) : name_(name) {
-        std::wstring driver = DriverName();
-        PRINTER_INFO_2W info{};
-        info.pPrinterName = name_.data();
-        info.pPortName = const_cast<wchar_t*>(port.c_str());
-        info.pDriverName = driver.data();
-        info.pPrintProcessor = const_cast<wchar_t*>(L"WinPrint");
-        info.pDatatype = const_cast<wchar_t*>(L"RAW");
-        info.Attributes = PRINTER_ATTRIBUTE_LOCAL;
-        handle_ = AddPrinterW(nullptr, 2, reinterpret_cast<LPBYTE>(&info));
-        error_ = handle_ == nullptr ? GetLastError() : 0;
-    }
-    ~SpoolerPrinter() {
-        if (handle_ != nullptr) {
-            DeletePrinter(handle_);
-            ClosePrinter(handle_);
-        }
-    }
-    bool Made() const { return handle_ != nullptr; }
-    DWORD Error() const { return error_; }
-
-    std::string Port() const {
-        HANDLE printer = nullptr;
-        std::wstring name = name_;
-        if (!OpenPrinterW(name.data(), &printer, nullptr)) {
-            return "(gone)";
-        }
-        DWORD needed = 0;
-        GetPrinterW(printer, 2, nullptr, 0, &needed);
-        std::vector<BYTE> buffer(needed);
-        std::string port;
-        if (GetPrinterW(printer, 2, buffer.data(), needed, &needed)) {
-            port = Narrow(reinterpret_cast<PRINTER_INFO_2W*>(buffer.data())->pPortName);
-        }
-        ClosePrinter(printer);
-        return port;
-    }
-
-private:
-    // The first printer driver the spooler has.
-    static std::wstring DriverName() {
-        DWORD needed = 0;
-        DWORD count = 0;
-        EnumPrinterDriversW(nullptr, nullptr, 1, nullptr, 0, &needed, &count);
-        std::vector<BYTE> buffer(needed);
-        if (needed == 0 ||
-            !EnumPrinterDriversW(nullptr, nullptr, 1, buffer.data(), needed, &needed, &count) ||
-            count == 0) {
-            return L"";
-        }
-        return reinterpret_cast<DRIVER_INFO_1W*>(buffer.data())->pName;
-    }
-
-    std::wstring name_;
-    HANDLE handle_ = nullptr;
-    DWORD error_ = 0;
-};
+using testing::SpoolerPrinter;
 
 TEST(Win32Spooler, PrintersOnThePortMoveToFileAndBackAndOthersStay) {
     SpoolerPrinter onCom2(L"Corvane test on COM2", L"COM2:");
@@ -178,10 +125,16 @@ TEST(Win32Spooler, PrintersOnThePortMoveToFileAndBackAndOthersStay) {
     EXPECT_EQ(onLpt1.Port(), "LPT1:");
     ASSERT_EQ(redirected.count("Corvane test on COM2"), 1u);
     EXPECT_EQ(redirected.at("Corvane test on COM2").formerPort, "COM2:");
+    // The move is in the record of held things until the printer has its port back.
+    auto held = platform.GetHoldings()->Entries();
+    ASSERT_EQ(held.size(), 1u);
+    EXPECT_EQ(held[0].name, "Corvane test on COM2");
+    EXPECT_EQ(held[0].detail, "COM2:");
 
     link::RestoreRedirectedPrinters(platform, redirected);
     EXPECT_EQ(onCom2.Port(), "COM2:");
     EXPECT_TRUE(redirected.empty());
+    EXPECT_TRUE(platform.GetHoldings()->Entries().empty());
 
     link::RedirectPrintersOnPort(platform, ports, "LPT1:", redirected);
     EXPECT_EQ(onLpt1.Port(), "FILE:");
@@ -199,6 +152,28 @@ TEST(Win32Spooler, PrintersStillMovedGetTheirPortsBackWhenTheSpoolerGoes) {
         EXPECT_EQ(spooler.MovedPrinters().at("Corvane test on COM3"), "COM3:");
     }
     EXPECT_EQ(printer.Port(), "COM3:");
+}
+
+// Guards against a printer left on "FILE:" for good by a run that was ended without its
+// teardown, and against the next start moving back a printer that someone else put there.
+TEST(Win32Spooler, APrinterAnEndedRunMovedToFileGetsItsPortBackAtTheNextStart) {
+    SpoolerPrinter moved(L"Corvane test moved from COM4", L"FILE:");
+    SpoolerPrinter filed(L"Corvane test on FILE", L"FILE:");
+    ASSERT_TRUE(moved.Made() && filed.Made()) << "error " << moved.Error();
+    Win32Platform platform;
+    Holdings& record = *platform.GetHoldings();
+    // This process's id with another start: a process that ended, whose id came again.
+    Holding left{HoldingKind::Queue, "", "Corvane test moved from COM4", "COM4:", {}};
+    left.owner = {record.ThisProcess().pid, record.ThisProcess().started + "0"};
+    // Reading the record makes its folder; the test's entry is all it holds then.
+    record.Entries();
+    std::ofstream(record.Path(), std::ios::binary | std::ios::trunc) << FormatHoldings({left});
+
+    EXPECT_EQ(link::GiveBackAfterEndedRuns(platform), 1);
+
+    EXPECT_EQ(moved.Port(), "COM4:");
+    EXPECT_EQ(filed.Port(), "FILE:");
+    EXPECT_TRUE(record.Entries().empty());
 }
 
 TEST(Win32Spooler, AUsbPrinterPortRefusesTheUsbConnection) {

@@ -2,14 +2,18 @@
 # The Windows serial backend end to end: corvane-sim, built for this machine, serves a KRT-310 on
 # a pseudo-terminal; Wine maps COM5 to it. The Windows test program checks the port itself, then
 # corvane-cli.exe connects, reads the settings (Get Status) and writes changed ones (Set Status)
-# through the real Windows serial calls, and the simulated printer's state must show them.
-#   serial_line_test.sh WINE_RUN TEST_PROGRAM.exe CORVANE_CLI.exe CORVANE_SIM WORK_DIR
+# through the real Windows serial calls, and the simulated printer's state must show them. A
+# second, slow KRT-310 on COM6 keeps corvane.exe and corvane-cli.exe in an exchange while the
+# test program tells them that the session ends; a third on COM7 falls silent in the middle of
+# corvane.exe's session, for its window's answers while it waits.
+#   serial_line_test.sh WINE_RUN TEST_PROGRAM.exe CORVANE_CLI.exe CORVANE_SIM WORK_DIR CORVANE.exe
 set -eu
 wine_run=$(realpath "$1")
 test_program=$(realpath "$2")
 cli=$(realpath "$3")
 simulator=$(realpath -m "$4")
 work=$(realpath -m "$5")
+corvane=$(realpath "$6")
 
 if [ ! -x "$simulator" ]; then
     echo "corvane-sim for this machine is not at $simulator: build the Linux tree first" \
@@ -20,36 +24,67 @@ fi
 
 rm -rf "$work"
 mkdir -p "$work"
-terminal="$work/printer-tty"
-"$simulator" --model KRT-310 --state-file "$work/state.txt" --link "$terminal" --quiet \
-    >"$work/simulator.out" 2>&1 &
-simulator_pid=$!
-com5="$WINEPREFIX/dosdevices/com5"
-trap 'kill "$simulator_pid" 2>/dev/null || true; wait "$simulator_pid" 2>/dev/null || true; rm -f "$com5"' EXIT
+simulator_pids=""
+# A stopped printer takes the end only once it goes on.
+trap 'for pid in $simulator_pids; do kill "$pid" 2>/dev/null || true; kill -CONT "$pid" 2>/dev/null || true; wait "$pid" 2>/dev/null || true; done; rm -f "$WINEPREFIX"/dosdevices/com[567]' EXIT
 
-tries=0
-while [ ! -e "$terminal" ] || [ ! -s "$work/state.txt" ]; do
-    tries=$((tries + 1))
-    if [ "$tries" -gt 100 ] || ! kill -0 "$simulator_pid" 2>/dev/null; then
-        echo "corvane-sim did not come up:" >&2
-        cat "$work/simulator.out" >&2
-        exit 1
-    fi
-    sleep 0.1
-done
+# Serves a KRT-310 with corvane-sim's further options on COMn: start_printer n [OPTION...]
+start_printer() {
+    number=$1
+    shift
+    terminal="$work/printer$number-tty"
+    "$simulator" --model KRT-310 --state-file "$work/state$number.txt" --link "$terminal" \
+        --quiet "$@" >"$work/simulator$number.out" 2>&1 &
+    pid=$!
+    simulator_pids="$simulator_pids $pid"
+    tries=0
+    while [ ! -e "$terminal" ] || [ ! -s "$work/state$number.txt" ]; do
+        tries=$((tries + 1))
+        if [ "$tries" -gt 100 ] || ! kill -0 "$pid" 2>/dev/null; then
+            echo "corvane-sim did not come up:" >&2
+            cat "$work/simulator$number.out" >&2
+            exit 1
+        fi
+        sleep 0.1
+    done
+    # Wine opens the ports of its device folder as they are linked.
+    ln -sfn "$terminal" "$WINEPREFIX/dosdevices/com$number"
+}
 
 "$wine_run" --prepare
-# COM5 is the printer's terminal: Wine opens the ports of its device folder as they are linked.
-ln -sfn "$terminal" "$com5"
+start_printer 5
+start_printer 6 --latency-ms 1500
+# COM7's printer falls silent, still holding the line, once the live window's test asks for it.
+start_printer 7
+silence="$work/silence7"
+(
+    while [ ! -e "$silence" ]; do sleep 0.05; done
+    kill -STOP "$pid"
+    : >"$silence.done"
+) &
+simulator_pids="$simulator_pids $!"
+windows_path() {
+    printf 'Z:%s' "$1" | tr / '\\'
+}
 
-CORVANE_TEST_COM=COM5 "$wine_run" "$test_program" --gtest_brief=1
+CORVANE_TEST_COM=COM5 CORVANE_TEST_SLOW_COM=COM6 CORVANE_TEST_SILENCEABLE_COM=COM7 \
+    CORVANE_TEST_SILENCE=$(windows_path "$silence") CORVANE_TEST_CLI=$(windows_path "$cli") \
+    CORVANE_TEST_CORVANE=$(windows_path "$corvane")
+export CORVANE_TEST_COM CORVANE_TEST_SLOW_COM CORVANE_TEST_SILENCEABLE_COM CORVANE_TEST_SILENCE \
+    CORVANE_TEST_CLI CORVANE_TEST_CORVANE
+"$wine_run" "$test_program" --gtest_brief=1 --gtest_filter=-ConsoleEnd.*
+# Wine passes Ctrl+C on only to programs whose console is a terminal.
+command -v script >/dev/null ||
+    { echo "script (util-linux) is needed for the console test" >&2; exit 1; }
+script -qec "'$wine_run' '$test_program' --gtest_brief=1 --gtest_filter=ConsoleEnd.*" \
+    "$work/console.log" >/dev/null </dev/null || { cat "$work/console.log" >&2; exit 1; }
 
 fail() {
     echo "FAILED: $*" >&2
     exit 1
 }
 state_line() {
-    sed -n "s/^$1: //p" "$work/state.txt"
+    sed -n "s/^$1: //p" "$work/state5.txt"
 }
 # Relative paths, since Wine starts the program in the same folder seen through drive Z.
 cd "$work"
@@ -71,7 +106,7 @@ EDIT
 "$wine_run" "$cli" set new.json --port COM5 --backup-dir . >set.out 2>set.err ||
     fail "set: $(cat set.out set.err)"
 grep -q "Written and read back the same." set.out || fail "set: $(cat set.out set.err)"
-[ "$(state_line 'memory switch 2')" = 00001100 ] || fail "memory switch 2: $(cat state.txt)"
-[ "$(state_line 'memory switch 8' | cut -c3)" = 1 ] || fail "memory switch 8: $(cat state.txt)"
+[ "$(state_line 'memory switch 2')" = 00001100 ] || fail "memory switch 2: $(cat state5.txt)"
+[ "$(state_line 'memory switch 8' | cut -c3)" = 1 ] || fail "memory switch 8: $(cat state5.txt)"
 ls backup-*.json >/dev/null || fail "set kept no backup"
 echo "corvane-cli.exe on COM5: identify, get and set reached the printer"

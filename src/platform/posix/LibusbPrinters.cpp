@@ -9,10 +9,14 @@
 #include <chrono>
 #include <climits>
 #include <cstdio>
+#include <mutex>
+#include <set>
 #include <tuple>
 #include <utility>
 
+#include "platform/LeftHeld.h"
 #include "platform/posix/ErrorFromErrno.h"
+#include "platform/posix/LibusbPrinter.h"
 
 namespace corvane::platform::posix {
 
@@ -23,69 +27,6 @@ constexpr std::uint32_t kUsbWriteConstantMs = 2000;
 constexpr std::uint32_t kUsbWriteMultiplierMs = 1;
 
 constexpr char kUsbfsPrefix[] = "/dev/bus/usb/";
-
-// libusb derives its error codes from the kernel's errno; going back to it keeps one mapping
-// of the backend's errors, and the errno is the native code that support can look up.
-Error ErrorFromLibusb(int code, During when) {
-    int errnoValue = 0;
-    switch (code) {
-        case LIBUSB_SUCCESS:
-            return Error::None();
-        case LIBUSB_ERROR_IO:
-            errnoValue = EIO;
-            break;
-        case LIBUSB_ERROR_INVALID_PARAM:
-            errnoValue = EINVAL;
-            break;
-        case LIBUSB_ERROR_ACCESS:
-            errnoValue = EACCES;
-            break;
-        case LIBUSB_ERROR_NO_DEVICE:
-            errnoValue = ENODEV;
-            break;
-        case LIBUSB_ERROR_NOT_FOUND:
-            errnoValue = ENOENT;
-            break;
-        case LIBUSB_ERROR_BUSY:
-            errnoValue = EBUSY;
-            break;
-        case LIBUSB_ERROR_TIMEOUT:
-            errnoValue = ETIMEDOUT;
-            break;
-        case LIBUSB_ERROR_OVERFLOW:
-            errnoValue = EOVERFLOW;
-            break;
-        case LIBUSB_ERROR_PIPE:
-            errnoValue = EPIPE;
-            break;
-        case LIBUSB_ERROR_INTERRUPTED:
-            errnoValue = EINTR;
-            break;
-        case LIBUSB_ERROR_NO_MEM:
-            errnoValue = ENOMEM;
-            break;
-        case LIBUSB_ERROR_NOT_SUPPORTED:
-            errnoValue = EOPNOTSUPP;
-            break;
-        default:
-            return {ErrorKind::Other, code, NativeSource::Libusb};
-    }
-    return ErrorFromErrno(errnoValue, when);
-}
-
-struct ContextExit {
-    void operator()(libusb_context* context) const { libusb_exit(context); }
-};
-using Context = std::unique_ptr<libusb_context, ContextExit>;
-
-// A context of its own for each listing and each open device: a device list made earlier would
-// not show a printer plugged in since, and nothing is kept between searches.
-Context MakeContext(Error& error) {
-    libusb_context* context = nullptr;
-    int result = libusb_init(&context);
-    error = ErrorFromLibusb(result, During::Open);
-    return Context(result == LIBUSB_SUCCESS ? context : nullptr);
-}
 
 class DeviceList {
 public:
@@ -113,15 +54,6 @@ struct ConfigFree {
     void operator()(libusb_config_descriptor* config) const {
         libusb_free_config_descriptor(config);
     }
-};
-
-// The printer interface of a device and the bulk endpoints the printer talks through.
-struct PrinterInterface {
-    std::uint8_t configuration = 0;
-    std::uint8_t number = 0;
-    std::uint8_t altSetting = 0;
-    std::uint8_t outEndpoint = 0;
-    std::uint8_t inEndpoint = 0;  // 0 for a printer that cannot answer
 };
 
 // The first interface of printer class with a bulk OUT endpoint; among its settings the first
@@ -197,153 +129,32 @@ std::string SysfsPath(libusb_device* device, const PrinterInterface& printer) {
            std::to_string(printer.number);
 }
 
-struct TransferFree {
-    void operator()(libusb_transfer* transfer) const { libusb_free_transfer(transfer); }
-};
-
-void LIBUSB_CALL MarkCompleted(libusb_transfer* transfer) {
-    *static_cast<int*>(transfer->user_data) = 1;
+bool ParseDriverDetail(const std::string& detail, std::uint8_t& interface, std::uint16_t& vendorId,
+                       std::uint16_t& productId) {
+    unsigned number = 0;
+    unsigned vendor = 0;
+    unsigned product = 0;
+    int end = 0;
+    if (std::sscanf(detail.c_str(), "interface %u of %4x:%4x%n", &number, &vendor, &product,
+                    &end) != 3 ||
+        static_cast<std::size_t>(end) != detail.size() || number > 255) {
+        return false;
+    }
+    interface = static_cast<std::uint8_t>(number);
+    vendorId = static_cast<std::uint16_t>(vendor);
+    productId = static_cast<std::uint16_t>(product);
+    return true;
 }
 
-// What a finished transfer's status means, as libusb's own blocking transfer reports it.
-int ResultOf(const libusb_transfer& transfer) {
-    switch (transfer.status) {
-        case LIBUSB_TRANSFER_COMPLETED:
-            return LIBUSB_SUCCESS;
-        case LIBUSB_TRANSFER_TIMED_OUT:
-            return LIBUSB_ERROR_TIMEOUT;
-        case LIBUSB_TRANSFER_STALL:
-            return LIBUSB_ERROR_PIPE;
-        case LIBUSB_TRANSFER_OVERFLOW:
-            return LIBUSB_ERROR_OVERFLOW;
-        case LIBUSB_TRANSFER_NO_DEVICE:
-            return LIBUSB_ERROR_NO_DEVICE;
-        default:
-            return LIBUSB_ERROR_OTHER;
+// The device at the address, in a list that must outlive its use.
+libusb_device* FindDevice(const DeviceList& devices, UsbAddress address) {
+    for (libusb_device* candidate : devices) {
+        if (AddressOfDevice(candidate) == address) {
+            return candidate;
+        }
     }
+    return nullptr;
 }
-
-class LibusbPrinter final : public Device {
-public:
-    LibusbPrinter(Context context, libusb_device_handle* handle, PrinterInterface printer,
-                  bool claimed, bool detached, std::string path, std::shared_ptr<WaitPacer> pacer)
-        : context_(std::move(context)),
-          handle_(handle),
-          printer_(printer),
-          claimed_(claimed),
-          detached_(detached),
-          path_(std::move(path)),
-          pacer_(std::move(pacer)) {}
-
-    ~LibusbPrinter() override {
-        if (claimed_) {
-            libusb_release_interface(handle_, printer_.number);
-        }
-        // The kernel driver gets the printer back exactly when this session took it away.
-        if (detached_) {
-            libusb_attach_kernel_driver(handle_, printer_.number);
-        }
-        libusb_close(handle_);
-    }
-
-    LibusbPrinter(const LibusbPrinter&) = delete;
-    LibusbPrinter& operator=(const LibusbPrinter&) = delete;
-
-    IoResult Write(std::span<const std::uint8_t> data) override {
-        if (data.empty()) {
-            return {};
-        }
-        auto timeout = static_cast<unsigned int>(UsbWriteBudget(data.size()).count());
-        return Transfer(printer_.outEndpoint, const_cast<std::uint8_t*>(data.data()), data.size(),
-                        timeout);
-    }
-
-    // One bulk transfer: the printer's reply comes whole, in one transfer.
-    IoResult Read(std::span<std::uint8_t> buffer) override {
-        if (printer_.inEndpoint == 0) {
-            return {0, {ErrorKind::Unsupported, EOPNOTSUPP, NativeSource::Errno}};
-        }
-        if (buffer.empty()) {
-            return {};
-        }
-        return Transfer(printer_.inEndpoint, buffer.data(), buffer.size(), kUsbReadTimeoutMs);
-    }
-
-    // The printer class has no purge request; nothing is buffered on our side.
-    Error Purge() override { return {ErrorKind::Unsupported, 0}; }
-
-    std::string Name() const override { return path_; }
-
-private:
-    // One bulk transfer, submitted once and waited for in slices so that the wait hook runs
-    // meanwhile; libusb's own time-out ends it, as it would a blocking transfer.
-    IoResult Transfer(std::uint8_t endpoint, std::uint8_t* bytes, std::size_t size,
-                      unsigned int timeoutMs) {
-        int length = static_cast<int>(std::min<std::size_t>(size, INT_MAX));
-        int moved = 0;
-        int result = LIBUSB_ERROR_NO_MEM;
-        std::unique_ptr<libusb_transfer, TransferFree> transfer(libusb_alloc_transfer(0));
-        if (transfer) {
-            int completed = 0;
-            libusb_fill_bulk_transfer(transfer.get(), handle_, endpoint, bytes, length,
-                                      MarkCompleted, &completed, timeoutMs);
-            result = libusb_submit_transfer(transfer.get());
-            if (result == LIBUSB_SUCCESS) {
-                result = AwaitCompletion(*transfer, completed, timeoutMs);
-            }
-            if (result == LIBUSB_SUCCESS) {
-                moved = transfer->actual_length;
-                result = ResultOf(*transfer);
-            }
-        }
-        IoResult io;
-        io.count = moved > 0 ? static_cast<std::size_t>(moved) : 0;
-        // A read that got part of a reply before its time ran out has that reply.
-        bool partialRead =
-            result == LIBUSB_ERROR_TIMEOUT && io.count > 0 && (endpoint & LIBUSB_ENDPOINT_IN) != 0;
-        if (!partialRead) {
-            io.error = ErrorFromLibusb(result, During::Use);
-        }
-        return io;
-    }
-
-    // Handles libusb's events until the transfer has completed; an error of the event handling
-    // cancels the transfer, waits for it to end and is the result.
-    int AwaitCompletion(libusb_transfer& transfer, int& completed, unsigned int timeoutMs) {
-        // A wait without a hook needs no slices; one bounded by the time-out only loops again.
-        const std::chrono::milliseconds whole(timeoutMs + 1000);
-        while (completed == 0) {
-            std::chrono::milliseconds slice = whole;
-            if (pacer_) {
-                pacer_->CallIfDue();
-                slice = pacer_->Slice(whole);
-            }
-            timeval wait{};
-            wait.tv_sec = static_cast<time_t>(slice.count() / 1000);
-            wait.tv_usec = static_cast<suseconds_t>((slice.count() % 1000) * 1000);
-            int result = libusb_handle_events_timeout_completed(context_.get(), &wait, &completed);
-            if (result == LIBUSB_ERROR_INTERRUPTED) {
-                continue;
-            }
-            if (result < 0) {
-                libusb_cancel_transfer(&transfer);
-                while (completed == 0 &&
-                       libusb_handle_events_completed(context_.get(), &completed) >= 0) {
-                }
-                return result;
-            }
-        }
-        return LIBUSB_SUCCESS;
-    }
-
-    Context context_;
-    libusb_device_handle* handle_;
-    PrinterInterface printer_;
-    bool claimed_;
-    bool detached_;
-    std::string path_;
-    std::shared_ptr<WaitPacer> pacer_;
-};
 
 }  // namespace
 
@@ -414,19 +225,13 @@ std::optional<UsbAddress> LibusbPrinters::AddressOf(const std::string& devicePat
 
 std::unique_ptr<Device> LibusbPrinters::Open(UsbAddress address, const std::string& devicePath,
                                              bool exclusive, Error& error,
-                                             std::shared_ptr<WaitPacer> pacer) {
+                                             std::shared_ptr<WaitPacer> pacer, Holdings* record) {
     Context context = MakeContext(error);
     if (!context) {
         return nullptr;
     }
-    libusb_device* device = nullptr;
     DeviceList devices(context.get());
-    for (libusb_device* candidate : devices) {
-        if (AddressOfDevice(candidate) == address) {
-            device = candidate;
-            break;
-        }
-    }
+    libusb_device* device = FindDevice(devices, address);
     std::optional<PrinterInterface> printer;
     if (device != nullptr) {
         printer = FindPrinterInterface(device);
@@ -440,12 +245,19 @@ std::unique_ptr<Device> LibusbPrinters::Open(UsbAddress address, const std::stri
         error = ErrorFromLibusb(result, During::Open);
         return nullptr;
     }
+    libusb_device_descriptor descriptor{};
+    libusb_get_device_descriptor(device, &descriptor);
+    const std::string detail =
+        DriverDetail(printer->number, descriptor.idVendor, descriptor.idProduct);
     auto fail = [&](int result, bool claimed, bool detached) -> std::unique_ptr<Device> {
         if (claimed) {
             libusb_release_interface(handle, printer->number);
         }
         if (detached) {
             libusb_attach_kernel_driver(handle, printer->number);
+        }
+        if (detached && record != nullptr) {
+            record->Remove(DriverHolding(devicePath, detail));
         }
         libusb_close(handle);
         error = ErrorFromLibusb(result, During::Open);
@@ -463,14 +275,31 @@ std::unique_ptr<Device> LibusbPrinters::Open(UsbAddress address, const std::stri
         if (!exclusive) {
             // Proving that the printer is free must not take it from its driver.
             error = Error::None();
-            return std::make_unique<LibusbPrinter>(std::move(context), handle, *printer, false,
-                                                   false, devicePath, std::move(pacer));
+            return MakeLibusbPrinter(std::move(context), handle, *printer, false, false, devicePath,
+                                     std::move(pacer), nullptr, {});
+        }
+        // Written before the driver goes, so that no way out of the program leaves it unbound
+        // unnoticed.
+        if (record != nullptr) {
+            std::string why;
+            if (!record->Add(DriverHolding(devicePath, detail), why)) {
+                TellHoldingsOnce(nullptr, "record",
+                                 "Cannot keep the record of what the program holds (" + why +
+                                     "); a run that is killed leaves it to the user to give it "
+                                     "back.");
+            }
         }
         int result = libusb_detach_kernel_driver(handle, printer->number);
         if (result != LIBUSB_SUCCESS && result != LIBUSB_ERROR_NOT_FOUND) {
+            if (record != nullptr) {
+                record->Remove(DriverHolding(devicePath, detail));
+            }
             return fail(result, false, false);
         }
         detached = result == LIBUSB_SUCCESS;
+        if (!detached && record != nullptr) {
+            record->Remove(DriverHolding(devicePath, detail));
+        }
     }
     if (int result = libusb_claim_interface(handle, printer->number); result != LIBUSB_SUCCESS) {
         return fail(result, false, detached);
@@ -482,8 +311,47 @@ std::unique_ptr<Device> LibusbPrinters::Open(UsbAddress address, const std::stri
         }
     }
     error = Error::None();
-    return std::make_unique<LibusbPrinter>(std::move(context), handle, *printer, true, detached,
-                                           devicePath, std::move(pacer));
+    return MakeLibusbPrinter(std::move(context), handle, *printer, true, detached, devicePath,
+                             std::move(pacer), record, detail);
+}
+
+Error LibusbPrinters::GiveBackDriver(UsbAddress address, const std::string& detail) {
+    std::uint8_t interface = 0;
+    std::uint16_t vendorId = 0;
+    std::uint16_t productId = 0;
+    if (!ParseDriverDetail(detail, interface, vendorId, productId)) {
+        return {ErrorKind::InvalidArgument, EINVAL, NativeSource::Errno};
+    }
+    Error error;
+    Context context = MakeContext(error);
+    if (!context) {
+        return error;
+    }
+    DeviceList devices(context.get());
+    libusb_device* device = FindDevice(devices, address);
+    libusb_device_descriptor descriptor{};
+    // A printer plugged in again, or another device at its address, got its driver at the plug.
+    if (device == nullptr || libusb_get_device_descriptor(device, &descriptor) != LIBUSB_SUCCESS ||
+        descriptor.idVendor != vendorId || descriptor.idProduct != productId) {
+        return {ErrorKind::NotFound, ENODEV, NativeSource::Errno};
+    }
+    libusb_device_handle* handle = nullptr;
+    if (int result = libusb_open(device, &handle); result != LIBUSB_SUCCESS) {
+        return ErrorFromLibusb(result, During::Open);
+    }
+    int result = libusb_kernel_driver_active(handle, interface);
+    if (result == 1) {
+        result = LIBUSB_ERROR_NOT_FOUND;
+    } else if (result == 0) {
+        // The kernel refuses with EBUSY while a program has claimed the interface.
+        result = libusb_attach_kernel_driver(handle, interface);
+    }
+    libusb_close(handle);
+    return ErrorFromLibusb(result, During::Use);
+}
+
+void LibusbPrinters::GiveBackAll() {
+    GiveBackAllDetached();
 }
 
 }  // namespace corvane::platform::posix

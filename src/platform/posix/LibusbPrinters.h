@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/Holdings.h"
 #include "platform/Platform.h"
 #include "platform/WaitPacer.h"
 
@@ -33,7 +34,8 @@ std::chrono::milliseconds UsbWriteBudget(std::size_t bytes);
 // A printer is known by its usbfs node, /dev/bus/usb/BBB/DDD, which is also the node that a udev
 // rule grants access to. While a printer is open its printer interface is claimed; a kernel
 // driver bound to that interface (usblp) is detached for the session and bound again when the
-// device is destroyed, on every way out.
+// device is destroyed, on every way out: before the detach the record of held things gets an entry,
+// so that the next run binds the driver again when this one is killed.
 class LibusbPrinters {
 public:
     // The printer interfaces (class 7) of the USB devices present, in libusb's enumeration
@@ -46,10 +48,22 @@ public:
     // Opens the printer interface of the device at address. An exclusive open detaches a kernel
     // driver from the interface and claims it; a shared one only proves that no other program
     // has claimed it and leaves the kernel driver alone. A device that another program holds
-    // fails with Busy. Its transfers keep the pacer's hook called, when one is given.
+    // fails with Busy. Its transfers keep the pacer's hook called, when one is given; a detach
+    // is written to the record first, when one is given.
     static std::unique_ptr<Device> Open(UsbAddress address, const std::string& devicePath,
                                         bool exclusive, Error& error,
-                                        std::shared_ptr<WaitPacer> pacer = nullptr);
+                                        std::shared_ptr<WaitPacer> pacer = nullptr,
+                                        Holdings* record = nullptr);
+
+    // Binds the kernel driver again to the printer interface that an ended run took from it, as
+    // its record entry's detail names it, when the same device is still at the address, no
+    // driver serves the interface and no program claimed it. NotFound when there is nothing to
+    // give back, Busy when a program holds the interface.
+    static Error GiveBackDriver(UsbAddress address, const std::string& detail);
+
+    // Gives every printer that an open device of this process took from its kernel driver back
+    // to the driver now; the devices fail from then on. Any thread.
+    static void GiveBackAll();
 };
 
 }  // namespace corvane::platform::posix

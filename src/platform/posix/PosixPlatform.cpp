@@ -5,6 +5,7 @@
 #include <chrono>
 
 #include "platform/posix/Deadline.h"
+#include "platform/posix/PosixHoldings.h"
 #include "platform/posix/PosixParallelDevice.h"
 #include "platform/posix/PosixSerialDevice.h"
 
@@ -37,6 +38,13 @@ Spooler& PosixPlatform::GetSpooler() {
         }
     }
     return *spooler_;
+}
+
+Holdings* PosixPlatform::GetHoldings() {
+    if (options_.holdings != nullptr) {
+        return options_.holdings;
+    }
+    return &PosixHoldings::OfThisUser();
 }
 
 void PosixPlatform::Sleep(std::chrono::milliseconds duration) {

@@ -16,6 +16,8 @@ struct PosixOptions {
     // Also reach, through libusb, the printers that usblp does not serve. libusb reads the
     // system's own sysfs, so a test tree in place of it turns this off.
     bool libusb = true;
+    // The record of what the program holds of the machine; null for this user's own.
+    Holdings* holdings = nullptr;
 };
 
 // The platform of a Linux machine: termios serial ports, /dev/lpN parallel ports, USB printers
@@ -34,6 +36,9 @@ public:
     std::unique_ptr<Device> OpenUsbPrinter(const std::string& devicePath, bool exclusive,
                                            Error& error) override;  // PosixUsb.cpp
     Spooler& GetSpooler() override;
+    Holdings* GetHoldings() override;
+    Error GiveBackDriver(const Holding& holding) override;  // PosixUsb.cpp
+    void GiveBackDevicesNow() override;                     // PosixUsb.cpp
     void Sleep(std::chrono::milliseconds duration) override;
     std::chrono::milliseconds Now() override;
     OsFacts Facts() override;

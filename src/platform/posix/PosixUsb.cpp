@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <charconv>
 #include <chrono>
 #include <filesystem>
@@ -163,7 +164,7 @@ std::vector<UsbPrinterInfo> PosixPlatform::ListUsbPrinters() {
 std::unique_ptr<Device> PosixPlatform::OpenUsbPrinter(const std::string& devicePath, bool exclusive,
                                                       Error& error) {
     if (auto address = LibusbPrinters::AddressOf(devicePath)) {
-        return LibusbPrinters::Open(*address, devicePath, exclusive, error, pacer_);
+        return LibusbPrinters::Open(*address, devicePath, exclusive, error, pacer_, GetHoldings());
     }
     // usblp lets one program at a time open a printer; the lock also keeps two runs of this
     // program apart on nodes that would let both in.
@@ -172,6 +173,18 @@ std::unique_ptr<Device> PosixPlatform::OpenUsbPrinter(const std::string& deviceP
         return nullptr;
     }
     return std::make_unique<PosixUsbDevice>(std::move(fd), devicePath, pacer_);
+}
+
+Error PosixPlatform::GiveBackDriver(const Holding& holding) {
+    auto address = LibusbPrinters::AddressOf(holding.name);
+    if (!address) {
+        return {ErrorKind::NotFound, ENODEV, NativeSource::Errno};
+    }
+    return LibusbPrinters::GiveBackDriver(*address, holding.detail);
+}
+
+void PosixPlatform::GiveBackDevicesNow() {
+    LibusbPrinters::GiveBackAll();
 }
 
 }  // namespace corvane::platform::posix

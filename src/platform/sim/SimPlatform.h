@@ -124,6 +124,8 @@ public:
 
     void SetFacts(const OsFacts& facts) { facts_ = facts; }
     void SetSpooler(Spooler* spooler) { spooler_ = spooler; }
+    // The record of held things the program writes to; none unless a test gives one.
+    void SetHoldings(Holdings* holdings) { holdings_ = holdings; }
 
     Micros NowMicros() const { return now_; }
     void Advance(Micros duration) { now_ += duration; }
@@ -148,6 +150,7 @@ public:
     std::unique_ptr<Device> OpenUsbPrinter(const std::string& devicePath, bool exclusive,
                                            Error& error) override;
     Spooler& GetSpooler() override { return *spooler_; }
+    Holdings* GetHoldings() override { return holdings_; }
     void Sleep(std::chrono::milliseconds duration) override;
     std::chrono::milliseconds Now() override;
     OsFacts Facts() override { return facts_; }
@@ -175,6 +178,7 @@ private:
     OsFacts facts_;
     NoSpooler noSpooler_;
     Spooler* spooler_ = &noSpooler_;
+    Holdings* holdings_ = nullptr;
     std::vector<Event> events_;
 };
 

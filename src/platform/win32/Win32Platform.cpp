@@ -1,6 +1,7 @@
 #include "platform/win32/Win32Platform.h"
 
 #include "platform/MachinePlatform.h"
+#include "platform/win32/Win32Holdings.h"
 #include "platform/win32/Win32ParallelDevice.h"
 #include "platform/win32/Win32SerialDevice.h"
 #include "platform/win32/Win32Spooler.h"
@@ -41,6 +42,10 @@ std::unique_ptr<SerialDevice> Win32Platform::OpenSerial(const std::string& devic
 std::unique_ptr<ParallelDevice> Win32Platform::OpenParallel(const std::string& devicePath,
                                                             Error& error) {
     return Win32ParallelDevice::Open(devicePath, error, pacer_);
+}
+
+Holdings* Win32Platform::GetHoldings() {
+    return &Win32Holdings::OfThisUser();
 }
 
 Spooler& Win32Platform::GetSpooler() {

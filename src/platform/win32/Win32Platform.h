@@ -29,6 +29,8 @@ public:
     std::unique_ptr<Device> OpenUsbPrinter(const std::string& devicePath, bool exclusive,
                                            Error& error) override;  // Win32Usb.cpp
     Spooler& GetSpooler() override;
+    // This user's record of held things.
+    Holdings* GetHoldings() override;
     void Sleep(std::chrono::milliseconds duration) override;
     std::chrono::milliseconds Now() override;
     OsFacts Facts() override;

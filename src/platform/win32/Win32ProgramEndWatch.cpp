@@ -3,6 +3,9 @@
 #include "platform/ProgramEndWatch.h"
 #include "platform/win32/WinApi.h"
 
+#include <future>
+#include <thread>
+
 namespace corvane::platform {
 
 namespace {
@@ -16,20 +19,24 @@ constexpr wchar_t kSessionWindowClass[] = L"CorvaneSessionEndWatch";
 
 bool consoleInstalled = false;
 bool consoleHeard = false;
-HWND sessionWindow = nullptr;
+bool sessionWatched = false;
+bool sessionHeard = false;
 
 BOOL WINAPI OnConsoleControl(DWORD event) {
     switch (event) {
         case CTRL_C_EVENT:
             ProgramEndWatch::DeliverWhenWatched({EndCause::Interrupt, kInterrupted});
             return TRUE;
-        case CTRL_CLOSE_EVENT:
-            ProgramEndWatch::DeliverWhenWatched({EndCause::HangUp, kHungUp});
-            return TRUE;
         case CTRL_BREAK_EVENT:
+            ProgramEndWatch::DeliverWhenWatched({EndCause::Terminate, kTerminated});
+            return TRUE;
+        // Windows ends the program once these return.
+        case CTRL_CLOSE_EVENT:
+            ProgramEndWatch::DeliverWhenWatched({EndCause::HangUp, kHungUp, true});
+            return TRUE;
         case CTRL_LOGOFF_EVENT:
         case CTRL_SHUTDOWN_EVENT:
-            ProgramEndWatch::DeliverWhenWatched({EndCause::Terminate, kTerminated});
+            ProgramEndWatch::DeliverWhenWatched({EndCause::Terminate, kTerminated, true});
             return TRUE;
         default:
             return FALSE;
@@ -42,24 +49,37 @@ LRESULT CALLBACK SessionWindowProc(HWND window, UINT message, WPARAM wParam, LPA
     }
     if (message == WM_ENDSESSION) {
         if (wParam != FALSE) {
-            ProgramEndWatch::Deliver({EndCause::SessionEnd, kTerminated});
+            ProgramEndWatch::Deliver({EndCause::SessionEnd, kTerminated, true});
         }
         return 0;
     }
     return DefWindowProcW(window, message, wParam, lParam);
 }
 
-bool MakeSessionWindow() {
+// A hidden top-level window, on a thread of its own that does nothing but run its message loop:
+// the session's end is told to top-level windows only, whichever of the program's windows is
+// open and whatever its own threads are doing, a console program's included.
+bool WatchSessionEnd() {
     WNDCLASSW windowClass{};
     windowClass.lpfnWndProc = SessionWindowProc;
     windowClass.hInstance = GetModuleHandleW(nullptr);
     windowClass.lpszClassName = kSessionWindowClass;
     RegisterClassW(&windowClass);
-    // A top-level window, hidden: the session's end is told to top-level windows only, whichever
-    // of the program's windows is open.
-    sessionWindow = CreateWindowExW(WS_EX_TOOLWINDOW, kSessionWindowClass, L"", WS_POPUP, 0, 0, 0,
-                                    0, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
-    return sessionWindow != nullptr;
+    std::promise<bool> made;
+    std::future<bool> madeResult = made.get_future();
+    std::thread([&made] {
+        HWND window = CreateWindowExW(WS_EX_TOOLWINDOW, kSessionWindowClass, L"", WS_POPUP, 0, 0, 0,
+                                      0, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+        made.set_value(window != nullptr);
+        if (window == nullptr) {
+            return;
+        }
+        MSG message{};
+        while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+            DispatchMessageW(&message);
+        }
+    }).detach();
+    return madeResult.get();
 }
 
 }  // namespace
@@ -74,10 +94,11 @@ bool ProgramEndWatch::Install(EndSources sources) {
         heard = heard && consoleHeard;
     }
     if (sources.sessionEnd) {
-        if (sessionWindow == nullptr) {
-            MakeSessionWindow();
+        if (!sessionWatched) {
+            sessionWatched = true;
+            sessionHeard = WatchSessionEnd();
         }
-        heard = heard && sessionWindow != nullptr;
+        heard = heard && sessionHeard;
     }
     return heard;
 }

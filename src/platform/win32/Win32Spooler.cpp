@@ -78,26 +78,30 @@ Error SetPort(const std::string& name, const std::string& port, std::string* for
 }  // namespace
 
 Win32Spooler::~Win32Spooler() {
+    std::lock_guard<std::mutex> hold(lock_);
     for (auto it = moved_.begin(); it != moved_.end();) {
         SetPort(it->first, it->second, nullptr);
         it = moved_.erase(it);
     }
 }
 
-std::vector<QueueInfo> Win32Spooler::ListQueues() {
-    std::vector<QueueInfo> queues;
+QueueListing Win32Spooler::ListQueues() {
+    QueueListing listing;
+    std::vector<QueueInfo>& queues = listing.queues;
     DWORD needed = 0;
     DWORD count = 0;
     if (!EnumPrintersW(PRINTER_ENUM_LOCAL, nullptr, 2, nullptr, 0, &needed, &count) &&
         GetLastError() != ERROR_INSUFFICIENT_BUFFER) {
-        return queues;
+        listing.error = LastError();
+        return listing;
     }
     if (needed == 0) {
-        return queues;
+        return listing;
     }
     std::vector<std::uint8_t> buffer(needed);
     if (!EnumPrintersW(PRINTER_ENUM_LOCAL, nullptr, 2, buffer.data(), needed, &needed, &count)) {
-        return queues;
+        listing.error = LastError();
+        return listing;
     }
     const auto* records = reinterpret_cast<const PRINTER_INFO_2W*>(buffer.data());
     for (DWORD i = 0; i < count; ++i) {
@@ -106,10 +110,17 @@ std::vector<QueueInfo> Win32Spooler::ListQueues() {
         queue.deviceUri = records[i].pPortName != nullptr ? Narrow(records[i].pPortName) : "";
         queues.push_back(std::move(queue));
     }
-    return queues;
+    return listing;
+}
+
+std::map<std::string, std::string> Win32Spooler::MovedPrinters() const {
+    std::lock_guard<std::mutex> hold(lock_);
+    return moved_;
 }
 
 Error Win32Spooler::StopQueue(const std::string& name, const std::string&) {
+    // The move and its record go together, so that whoever restores sees both or neither.
+    std::lock_guard<std::mutex> hold(lock_);
     std::string formerPort;
     Error error = SetPort(name, kParkingPort, &formerPort);
     if (!error.Ok()) {
@@ -122,7 +133,21 @@ Error Win32Spooler::StopQueue(const std::string& name, const std::string&) {
     return Error::None();
 }
 
+bool Win32Spooler::IsStoppedFor(const QueueInfo& queue, const std::string&) {
+    return queue.deviceUri == kParkingPort;
+}
+
+Error Win32Spooler::StartQueueOf(const std::string& name, const std::string& formerDevice) {
+    std::lock_guard<std::mutex> hold(lock_);
+    Error error = SetPort(name, formerDevice, nullptr);
+    if (error.Ok()) {
+        moved_.erase(name);
+    }
+    return error;
+}
+
 Error Win32Spooler::StartQueue(const std::string& name) {
+    std::lock_guard<std::mutex> hold(lock_);
     auto found = moved_.find(name);
     if (found == moved_.end()) {
         return Error::None();

@@ -27,6 +27,7 @@
 #include "service/QueueRegistry.h"
 #include "service/UnexpectedError.h"
 #include "startup/CliOptions.h"
+#include "startup/GiveBackAtStart.h"
 
 namespace {
 
@@ -93,6 +94,8 @@ int Run(int argc, char** argv) {
         std::cerr << "corvane-cli: cannot watch for termination signals; print queues stopped "
                      "would not be started again if the program were ended by one\n";
     }
+    startup::GiveBackAtStart(nullptr);
+
     return cli::RunCommand(options, std::cout, std::cerr, platform::StandardErrorIsTerminal());
 }
 

@@ -3,6 +3,8 @@
 // Qt host.
 #include <QApplication>
 #include <QMetaObject>
+#include <atomic>
+#include <cstdlib>
 #include <functional>
 #include <iostream>
 #include <string>
@@ -10,14 +12,37 @@
 
 #include "app/ConnectionDialog.h"
 #include "app/CorvaneApp.h"
+#include "link/HeldQueues.h"
 #include "link/PrinterPort.h"
 #include "platform/ProgramEndWatch.h"
 #include "service/History.h"
 #include "startup/CommandLine.h"
+#include "startup/GiveBackAtStart.h"
 #include "startup/ProgramPlatform.h"
 #include "ui/qt/ExchangeWait.h"
 #include "ui/qt/ProgramEnd.h"
 #include "ui/qt/QtShell.h"
+
+namespace {
+
+// The platform while the window runs; null before and after.
+std::atomic<corvane::platform::Platform*> windowPlatform{nullptr};
+
+// Qt ends the program with exit(1) from inside its X connection handling when the display goes
+// away ("The X11 connection broke"), also in the middle of an exchange, and never returns to
+// main: what the window holds is given back here then, before the process ends.
+void GiveBackAtExit() {
+    corvane::platform::Platform* platform = windowPlatform.exchange(nullptr);
+    if (platform == nullptr) {
+        return;
+    }
+    // The display is gone: a pause of the restore must not ask the windows for their events.
+    platform->SetWaitHook({});
+    corvane::link::HeldQueues::OfProcess().RestoreAll();
+    platform->GiveBackDevicesNow();
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
     using namespace corvane;
@@ -46,6 +71,7 @@ int main(int argc, char** argv) {
         std::cerr << "corvane: " << error << "\n";
         return 2;
     }
+    startup::GiveBackAtStart(programPlatform.get());
 
     // Qt sees only its own options; the application object keeps argv for its whole life.
     std::vector<std::string> qtArguments{argc > 0 ? argv[0] : "corvane"};
@@ -59,6 +85,8 @@ int main(int argc, char** argv) {
     int qtArgc = static_cast<int>(qtArguments.size());
     QApplication application(qtArgc, qtArgv.data());
     QApplication::setApplicationName("Corvane Manager");
+    // Registered after Qt's own, so that it runs before them.
+    std::atexit(GiveBackAtExit);
 
     // The window stays alive while the printer is waited for.
     programPlatform->Get().SetWaitHook(ui::qt::ExchangeWait::KeepWindowsAlive);
@@ -91,7 +119,9 @@ int main(int argc, char** argv) {
     platform::ProgramEndWatch endWatch(
         [&endProgram](const platform::EndRequest& request) { endProgram(request); });
 
+    windowPlatform = &programPlatform->Get();
     corvane.InitInstance();
+    windowPlatform = nullptr;
     port.Close();
     return corvane.ExitCode();
 }

@@ -14,8 +14,11 @@
 #include "programs/corvane/ConsoleOutput.h"
 #include "service/History.h"
 #include "startup/CommandLine.h"
+#include "startup/GiveBackAtStart.h"
 #include "startup/ProgramPlatform.h"
+#include "ui/win32/ExchangeWait.h"
 #include "ui/win32/Win32Shell.h"
+#include "ui/win32/WindowThreadCall.h"
 
 namespace {
 
@@ -51,7 +54,10 @@ int main(int argc, char** argv) {
         ReportStartError(error, consoleSeen);
         return 2;
     }
+    startup::GiveBackAtStart(programPlatform.get());
 
+    // The window stays alive while the printer is waited for.
+    programPlatform->Get().SetWaitHook(ui::win32::ExchangeWait::KeepWindowsAlive);
     link::PrinterPort port(programPlatform->Get(), programPlatform->Ports());
     app::CorvaneApp corvane(port,
                             [](ui::Dialog& dialog) { return ui::win32::RunMainDialog(dialog); });
@@ -60,18 +66,38 @@ int main(int argc, char** argv) {
     auto history = service::History::ForUser(noHistory);
     corvane.RecordWritesIn(history ? &*history : nullptr);
 
-    // Windows ends the program without further ado once the session is over; the printers moved
-    // off the port get their ports back before that.
+    // Ctrl+C or Ctrl+Break on the console that started the program, the console closing, log-off,
+    // shut-down and the session's end make the program give the printers moved off the port their
+    // ports back and end the normal way, through every window's teardown. The request comes on
+    // a thread of its own and is handled on the windows' thread, once no exchange waits for the
+    // printer; when Windows ends the program as soon as the request's handler returns, the ports
+    // go back at once, from inside an exchange if need be, before the handler returns.
+    ui::win32::WindowThreadCall toWindows;
     platform::EndSources endSources;
+    endSources.terminationSignals = true;
     endSources.sessionEnd = true;
-    platform::ProgramEndWatch::Install(endSources);
-    platform::ProgramEndWatch sessionEnd([&corvane](const platform::EndRequest&) {
-        if (app::ConnectionDialog* window = corvane.MainWindow()) {
-            window->RestoreRedirectedPrinters();
+    if (!platform::ProgramEndWatch::Install(endSources)) {
+        std::cerr << "corvane: cannot watch for the console's and the session's requests to end; "
+                     "printers moved off the port would not get it back if the program were "
+                     "ended by one\n";
+    }
+    platform::ProgramEndWatch endWatch([&corvane, &toWindows](const platform::EndRequest& request) {
+        auto restoreAndEnd = [&corvane, request] {
+            if (app::ConnectionDialog* window = corvane.MainWindow()) {
+                window->RestoreRedirectedPrinters();
+            }
+            ui::win32::EndProgram(request.exitStatus);
+        };
+        if (request.endsOnReturn) {
+            toWindows.Run(restoreAndEnd, ui::win32::WindowThreadCall::During::Anything);
+        } else {
+            toWindows.Post(restoreAndEnd, ui::win32::WindowThreadCall::During::NoExchange);
         }
     });
 
     corvane.InitInstance();
+    // No window runs a loop any more: a request that comes now finds the printers given back.
+    toWindows.Close();
     port.Close();
     return corvane.ExitCode();
 }

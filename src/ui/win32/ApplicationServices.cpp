@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/win32/WideText.h"
+#include "ui/win32/ExchangeWait.h"
 #include "ui/win32/ProgramEnd.h"
 #include "ui/win32/Win32DialogHost.h"
 
@@ -35,6 +36,8 @@ ApplicationServices::~ApplicationServices() = default;
 
 void ApplicationServices::MessageBox(const std::string& text, const std::string& caption,
                                      Icon icon) {
+    // A window the logic opens takes input again, and none of what came during the exchange.
+    ExchangeWait::End();
     if (ProgramEnding()) {
         return;
     }
@@ -50,6 +53,7 @@ void ApplicationServices::MessageBox(const std::string& text, const std::string&
 
 std::optional<std::string> ApplicationServices::FileDialog(bool save,
                                                            const FileDialogRequest& request) {
+    ExchangeWait::End();
     if (ProgramEnding()) {
         return std::nullopt;
     }
@@ -105,6 +109,7 @@ void ApplicationServices::KillTimer(int timerId) {
 }
 
 int ApplicationServices::RunModal(Dialog& child) {
+    ExchangeWait::End();
     // A program that is ending opens no more windows.
     if (ProgramEnding()) {
         return kIdCancel;

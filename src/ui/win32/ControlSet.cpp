@@ -340,7 +340,7 @@ void ControlSet::SetProgressRange(ControlId id, int low, int high) {
 void ControlSet::SetProgress(ControlId id, int position) {
     if (HWND bar = Control(id)) {
         SendMessageW(bar, PBM_SETPOS, static_cast<WPARAM>(position), 0);
-        // The window is frozen during an exchange, so the bar paints itself at once.
+        // Painted at once, so that every step shows even where no wait for the printer follows it.
         if (IsWindowVisible(bar)) {
             UpdateWindow(bar);
         }

@@ -2,6 +2,7 @@
 
 #include "ui/win32/ApplicationServices.h"
 #include "ui/win32/ControlSet.h"
+#include "ui/win32/ExchangeWait.h"
 #include "ui/win32/Win32DialogHost.h"
 
 namespace corvane::ui::win32 {
@@ -12,6 +13,21 @@ namespace {
 
 // Posted when a field or list lost the focus, so that the new focus is known when it arrives.
 constexpr UINT kFocusLostMessage = WM_APP + 1;
+
+// What a window drops while it waits for the printer: anything that would reach its logic, and
+// the system commands and frame clicks that would move or size it in a loop of their own.
+bool DroppedDuringWait(UINT message) {
+    switch (message) {
+        case WM_COMMAND:
+        case WM_TIMER:
+        case WM_CLOSE:
+        case WM_SYSCOMMAND:
+        case kFocusLostMessage:
+            return true;
+        default:
+            return message >= WM_NCMOUSEMOVE && message <= WM_NCXBUTTONDBLCLK;
+    }
+}
 
 }  // namespace
 
@@ -25,6 +41,9 @@ bool NotificationRouter::LogicAttached() const {
 }
 
 INT_PTR NotificationRouter::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (ExchangeWait::Delivering() && DroppedDuringWait(message)) {
+        return TRUE;
+    }
     switch (message) {
         case WM_COMMAND:
             Command(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam));
@@ -32,6 +51,7 @@ INT_PTR NotificationRouter::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_TIMER: {
             const int timerId = static_cast<int>(wParam);
             if (services_.TimerRunning(timerId) && !host_.Ended() && LogicAttached()) {
+                const ExchangeScope scope;
                 host_.GetDialog().OnTimer(timerId);
             }
             return TRUE;
@@ -41,6 +61,14 @@ INT_PTR NotificationRouter::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
             return TRUE;
         case WM_SETFOCUS:
             return controls_.TakeWindowFocusHold() ? TRUE : FALSE;
+        case WM_SETCURSOR:
+            if (!ExchangeWait::Running()) {
+                return FALSE;
+            }
+            // The busy cursor over every part of the window, controls and frame alike.
+            ExchangeWait::ShowBusyCursor();
+            SetWindowLongPtrW(host_.Window(), DWLP_MSGRESULT, TRUE);
+            return TRUE;
         case kFocusLostMessage: {
             // Focus that went to another window (a message box, another program) is no loss.
             HWND window = host_.Window();
@@ -62,6 +90,7 @@ void NotificationRouter::Command(int id, int code, HWND control) {
         if (id == IDCANCEL) {
             Cancel();
         } else if (id == IDOK && !host_.Ended()) {
+            const ExchangeScope scope;
             host_.GetDialog().OnOk();
         }
         return;
@@ -112,11 +141,13 @@ void NotificationRouter::Notify(ControlId id, Notification notification) {
     if (host_.Ended() || !LogicAttached()) {
         return;
     }
+    const ExchangeScope scope;
     host_.GetDialog().OnCommand(id, notification);
 }
 
 void NotificationRouter::Cancel() {
     if (!host_.Ended() && LogicAttached()) {
+        const ExchangeScope scope;
         host_.GetDialog().OnCancel();
     }
 }
@@ -162,6 +193,7 @@ bool NotificationRouter::TranslateEnter(const MSG& message) {
         return true;
     }
     if (LogicAttached()) {
+        const ExchangeScope scope;
         host_.GetDialog().OnOk();
     }
     return true;

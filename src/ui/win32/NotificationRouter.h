@@ -11,7 +11,8 @@ class Win32DialogHost;
 
 // Turns the messages of a window into notifications for its dialog logic: clicks, choices in
 // lists, typing, focus leaving a field or list, timers, Enter, Escape and the close box.
-// Nothing reaches the logic once the window has ended or its dialog has left it.
+// Nothing reaches the logic once the window has ended or its dialog has left it, nor from inside
+// a wait for the printer (ExchangeWait); an exchange that a handler ran ends when it returns.
 class NotificationRouter {
 public:
     NotificationRouter(Win32DialogHost& host, ControlSet& controls,

@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "platform/win32/WideText.h"
+#include "ui/win32/ExchangeWait.h"
 #include "ui/win32/ProgramEnd.h"
 #include "ui/win32/WidgetFactory.h"
 
@@ -88,6 +89,18 @@ Win32DialogHost* Win32DialogHost::FromWindow(HWND window) {
     return nullptr;
 }
 
+std::vector<HWND> Win32DialogHost::WindowsOfThisThread() {
+    std::vector<HWND> windows;
+    const DWORD thread = GetCurrentThreadId();
+    for (const Win32DialogHost* host : LiveHosts()) {
+        if (host->window_ != nullptr &&
+            GetWindowThreadProcessId(host->window_, nullptr) == thread) {
+            windows.push_back(host->window_);
+        }
+    }
+    return windows;
+}
+
 INT_PTR CALLBACK Win32DialogHost::DialogProc(HWND window, UINT message, WPARAM wParam,
                                              LPARAM lParam) {
     if (message == WM_INITDIALOG) {
@@ -96,6 +109,7 @@ INT_PTR CALLBACK Win32DialogHost::DialogProc(HWND window, UINT message, WPARAM w
         host->window_ = window;
         host->controls_.Attach(window);
         host->dialog_.AttachHost(host);
+        const ExchangeScope scope;
         const bool focusFirst = host->dialog_.OnInitDialog();
         return focusFirst && !host->Ended() ? TRUE : FALSE;
     }
@@ -224,6 +238,10 @@ void Win32DialogHost::EndDialog(int result) {
 }
 
 void Win32DialogHost::QuitProgram(int exitCode) {
+    EndEveryWindow(exitCode);
+}
+
+void Win32DialogHost::EndEveryWindow(int exitCode) {
     RequestProgramEnd(exitCode);
     // Every window ends before any loop is left, so that nothing a closing window does on its
     // way out (losing the focus, a timer due) reaches its logic.

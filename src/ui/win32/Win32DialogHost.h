@@ -3,6 +3,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "platform/win32/WinApi.h"
 #include "resources/DialogTemplate.h"
@@ -48,6 +49,10 @@ public:
     }
     // The host whose window is window, or null.
     static Win32DialogHost* FromWindow(HWND window);
+    // The windows of every host that has one on the calling thread.
+    static std::vector<HWND> WindowsOfThisThread();
+    // Ends the program with exitCode: every window ends, then every loop returns.
+    static void EndEveryWindow(int exitCode);
 
     // DialogHost
     void EnableControl(ControlId id, bool enable) override { controls_.Enable(id, enable); }

@@ -14,4 +14,8 @@ int RunMainDialog(Dialog& dialog) {
     return TakeProgramExitCode().value_or(0);
 }
 
+void EndProgram(int exitCode) {
+    Win32DialogHost::EndEveryWindow(exitCode);
+}
+
 }  // namespace corvane::ui::win32

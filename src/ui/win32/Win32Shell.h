@@ -9,4 +9,9 @@ namespace corvane::ui::win32 {
 // itself, else the code a window asked the program to end with.
 int RunMainDialog(Dialog& dialog);
 
+// Ends the program from outside its windows' logic (a request to end it, heard elsewhere): every
+// window ends and every loop returns, and RunMainDialog returns exitCode. Called on the windows'
+// thread.
+void EndProgram(int exitCode);
+
 }  // namespace corvane::ui::win32

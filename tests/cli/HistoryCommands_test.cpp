@@ -90,11 +90,11 @@ TEST(CorvaneCliHistory, DiffComparesFilesAndPrintersSettingBySetting) {
         {{dir / "a.json", dir / "b.json"}, 6, {"switch2.Buffer Size", "baudRate"}},
         {{dir / "a.sts", dir / "b.sts"}, 2, {}},
         {{dir / "a.sts", dir / "b.sts", "--model", "KRT-310II"},
-         5,
+         6,
          {"switch2.Buffer Size", "baudRate"}},
         {{dir / "a.json", dir / "620.json"}, 2, {}},
         {{dir / "b.sts", "--port", "COM1", "--simulate", "KRT-310II"},
-         5,
+         6,
          {"switch2.Buffer Size", "baudRate"}},
         {{dir / "a.json", "--port", "COM1", "--simulate", "KRT-310II"}, 0, {}},
     };

@@ -107,6 +107,8 @@ public:
                const Options& options = {}) {
         out_ = dir_ / "out";
         err_ = dir_ / "err";
+        // The history of writes stays with the run unless the options name another folder.
+        std::string stateHome = "XDG_STATE_HOME=" + (dir_ / "state");
         started_ = Clock::now();
         pid_ = ::fork();
         if (pid_ == 0) {
@@ -123,6 +125,7 @@ public:
                 ::dup2(pipeEnds[1], STDOUT_FILENO);
                 ::close(pipeEnds[0]);
             }
+            ::putenv(stateHome.data());
             for (const auto& variable : options.environment) {
                 ::putenv(const_cast<char*>(variable.c_str()));
             }

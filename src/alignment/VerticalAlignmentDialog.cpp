@@ -57,7 +57,17 @@ void VerticalAlignmentDialog::OnSaveSetting() {
         }
         offsets[static_cast<std::size_t>(row)] = column - kZeroColumn;
     }
-    operations::StoreAlignmentOffsets(port_, offsets, reporter_);
+    operations::AlignmentStore stored =
+        operations::StoreAlignmentOffsets(port_, offsets, reporter_);
+    if (stored != operations::AlignmentStore::InvalidOffset) {
+        std::vector<std::pair<std::string, std::string>> values;
+        for (int row = 0; row < kRowCount; ++row) {
+            values.emplace_back(std::string("Row [") + static_cast<char>('A' + row) + "]",
+                                std::to_string(offsets[static_cast<std::size_t>(row)]));
+        }
+        service::KeepValuesRecord(history_, port_, "alignment", std::move(values),
+                                  stored == operations::AlignmentStore::Stored, reporter_);
+    }
 }
 
 }  // namespace corvane::alignment

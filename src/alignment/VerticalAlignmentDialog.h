@@ -3,6 +3,7 @@
 #include <array>
 
 #include "resources/Template159Ids.h"
+#include "service/History.h"
 #include "ui/Dialog.h"
 #include "ui/HostReporter.h"
 
@@ -31,12 +32,15 @@ public:
     int Row(int row) const {
         return row >= 0 && row < kRowCount ? rows_[static_cast<std::size_t>(row)] : -1;
     }
+    // Where writes are recorded; null (the default) records nothing.
+    void RecordWritesIn(const service::History* history) { history_ = history; }
 
 private:
     void OnSaveSetting();
 
     link::PrinterPort& port_;
     ui::HostReporter reporter_;
+    const service::History* history_ = nullptr;
     std::array<int, kRowCount> rows_ = {-1, -1, -1, -1};
 };
 

@@ -11,6 +11,7 @@
 #include "manager/ManagerDialog.h"
 #include "operations/Connect.h"
 #include "product/Models.h"
+#include "service/History.h"
 #include "ui/Dialog.h"
 #include "ui/HostReporter.h"
 
@@ -33,6 +34,14 @@ public:
     }
     // Starts the moved queues again now; for a program that is being ended by a signal.
     void RestoreRedirectedPrinters() { connector_.RestoreRedirectedPrinters(); }
+    // Where the windows record their writes to the printer; null (the default) records none.
+    void RecordWritesIn(const service::History* history) {
+        managerDialog_.RecordWritesIn(history);
+        codePageDialog_.RecordWritesIn(history);
+        switchDialog_.RecordWritesIn(history);
+        baudRateDialog_.RecordWritesIn(history);
+        alignmentDialog_.RecordWritesIn(history);
+    }
 
     bool OnInitDialog() override;
     void OnCommand(ui::ControlId id, ui::Notification notification) override;

@@ -10,6 +10,7 @@ CorvaneApp::CorvaneApp(link::PrinterPort& port, MainWindowRunner runMainWindow)
 bool CorvaneApp::InitInstance() {
     {
         ConnectionDialog dialog(port_);
+        dialog.RecordWritesIn(history_);
         mainWindow_ = &dialog;
         exitCode_ = runMainWindow_(dialog);
         mainWindow_ = nullptr;

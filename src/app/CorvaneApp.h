@@ -3,6 +3,7 @@
 #include <functional>
 
 #include "link/PrinterPort.h"
+#include "service/History.h"
 #include "ui/Dialog.h"
 
 namespace corvane::app {
@@ -25,12 +26,16 @@ public:
     // The code the program ends with, once InitInstance has returned.
     int ExitCode() const { return exitCode_; }
 
+    // Where the windows record their writes to the printer; null (the default) records none.
+    void RecordWritesIn(const service::History* history) { history_ = history; }
+
     // The connection window while it runs, else null.
     ConnectionDialog* MainWindow() const { return mainWindow_; }
 
 private:
     link::PrinterPort& port_;
     ConnectionDialog* mainWindow_ = nullptr;
+    const service::History* history_ = nullptr;
     MainWindowRunner runMainWindow_;
     int exitCode_ = 0;
 };

@@ -8,9 +8,12 @@
 #include <string>
 
 #include "cli/CommandResult.h"
+#include "cli/TerminalProgress.h"
 #include "cli/TerminalReporter.h"
 #include "protocol/PrinterModel.h"
+#include "service/History.h"
 #include "service/PrinterSession.h"
+#include "service/SetOperation.h"
 #include "startup/CliOptions.h"
 
 namespace corvane::cli {
@@ -21,6 +24,8 @@ struct CommandCall {
     TerminalReporter& reporter;
     // Where deploy writes a line as each printer ends.
     std::ostream& progress;
+    // The progress line on standard error, which shows nothing unless it is a terminal.
+    TerminalProgress& shown;
     // The printer, connected as the command's row asks; null for a command that opens none or
     // opens its own.
     service::PrinterSession* printer = nullptr;
@@ -58,6 +63,21 @@ CommandResult RunLineModeSpeed(CommandCall& call);
 CommandResult RunLineModeList(CommandCall& call);
 CommandResult RunConvert(CommandCall& call);
 CommandResult RunScan(CommandCall& call);
+CommandResult RunHistory(CommandCall& call);
+CommandResult RunUndo(CommandCall& call);
+CommandResult RunDiff(CommandCall& call);
+
+// The user's history of writes; empty after a warning that writes go unrecorded.
+std::optional<service::History> UserHistory(CommandCall& call);
+
+// How set and undo write, from the options, recorded in history (null: not recorded).
+service::SetRequest SetRequestOf(const startup::CliOptions& options, service::SettingsFile file,
+                                 const service::History* history);
+// What set or undo came to, as text and as --json gives it; the text leaves out the changes
+// when they were shown before the write.
+CommandResult SetOutcome(CommandCall& call, const service::SetReport& report, bool changesShown);
+// Changes as "  key: found -> wanted" lines.
+std::string ChangesText(const std::vector<service::Difference>& changes);
 
 inline constexpr char kOnlyLineModeSpeed[] =
     "a KRT-310 family printer that answers 03 takes only linemode speed";

@@ -49,6 +49,9 @@ constexpr std::array kCommands = {
     CommandRow{LineModeList, "linemode list", Printer::None, nullptr, RunLineModeList},
     CommandRow{Convert, "convert", Printer::None, nullptr, RunConvert},
     CommandRow{Scan, "scan", Printer::None, nullptr, RunScan},
+    CommandRow{History, "history", Printer::None, nullptr, RunHistory},
+    CommandRow{Undo, "undo", Printer::ByRunner, nullptr, RunUndo},
+    CommandRow{Diff, "diff", Printer::ByRunner, nullptr, RunDiff},
 };
 
 service::PrinterNeeds NeedsOf(Printer printer) {
@@ -75,7 +78,7 @@ CommandResult Unexpected(TerminalReporter& reporter, const std::string& why) {
 
 // The one start of every command: the inputs checked, then the printer opened and started.
 CommandResult Dispatch(const CliOptions& options, TerminalReporter& reporter,
-                       std::ostream& progress) {
+                       std::ostream& progress, TerminalProgress& shown) {
     const CommandRow* row = RowOf(options.command);
     if (row == nullptr) {
         return Refused(reporter, "name a command; corvane-cli --help lists them");
@@ -92,7 +95,7 @@ CommandResult Dispatch(const CliOptions& options, TerminalReporter& reporter,
             return Refused(reporter, problem);
         }
     }
-    CommandCall call{options, reporter, progress};
+    CommandCall call{options, reporter, progress, shown};
     std::unique_ptr<service::PrinterSession> printer;
     if (row->printer != Printer::None && row->printer != Printer::ByRunner) {
         CommandResult failure;
@@ -166,15 +169,19 @@ std::unique_ptr<service::PrinterSession> OpenPrinter(CommandCall& call, CommandR
     return printer;
 }
 
-int RunCommand(const CliOptions& options, std::ostream& out, std::ostream& err) {
+int RunCommand(const CliOptions& options, std::ostream& out, std::ostream& err,
+               bool errIsTerminal) {
     TerminalReporter reporter(options.json ? nullptr : &err, options.verbose);
+    TerminalProgress shown(errIsTerminal && !options.json && !options.quiet ? &err : nullptr);
+    reporter.ClearFirst(&shown);
     CommandResult result;
     try {
         // A printer's session ends, and gives its queues back, before anything is caught.
-        result = Dispatch(options, reporter, options.json ? err : out);
+        result = Dispatch(options, reporter, options.json ? err : out, shown);
     } catch (...) {
         result = Unexpected(reporter, service::UnexpectedError(std::current_exception()));
     }
+    shown.Clear();
     // What could not be given back was named as it happened; the status says so too.
     if (result.exitStatus == service::kSuccess && !platform::LeftHeld::Lines().empty()) {
         result.exitStatus = service::kLeftHeld;

@@ -58,9 +58,9 @@ CommandResult RunGet(CommandCall& call) {
     CommandResult result;
     service::PrinterSession& printer = *call.printer;
     const std::string& outputFile = call.options.outputFile;
-    operations::NoProgress progress;
+    call.shown.SetStage("Reading the settings");
     operations::ReadResult read =
-        operations::ReadNativeStatus(printer.Port(), printer.Family(), progress);
+        operations::ReadNativeStatus(printer.Port(), printer.Family(), call.shown);
     if (!read.ok) {
         call.reporter.Message(platform::Severity::Warning,
                               operations::ReadFailureMessage(printer.Family(), read.failedItem));
@@ -90,8 +90,8 @@ CommandResult RunPrintStatus(CommandCall& call) {
     service::PrinterSession& printer = *call.printer;
     bool sent = false;
     if (printer.Emulation() == protocol::Emulation::Native) {
-        operations::NoProgress progress;
-        sent = operations::PrintNativeStatus(printer.Port(), progress);
+        call.shown.SetStage("Printing the settings");
+        sent = operations::PrintNativeStatus(printer.Port(), call.shown);
     } else {
         auto window = LineModeWindowOf(printer, call.reporter, result);
         if (!window) {

@@ -71,7 +71,12 @@ CommandResult RunScan(CommandCall& call) {
     request.emulation = ChoiceOf(options).emulation;
     request.roots = {options.sysfsRoot, options.devRoot};
     const auto began = std::chrono::steady_clock::now();
-    service::ScanOutcome outcome = service::Scan(request);
+    // The live count of ports done, failed and left, where a terminal shows it.
+    service::ScanOutcome outcome = service::Scan(
+        request, [&call](const service::ScanPort*, const service::ScanCounts& counts) {
+            call.shown.ShowCount(counts.done, counts.failed, counts.left);
+        });
+    call.shown.Clear();
     const double seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - began).count();
     if (!outcome.refusal.empty()) {

@@ -28,79 +28,6 @@ std::string FramesText(const std::vector<std::vector<std::uint8_t>>& frames) {
     return text;
 }
 
-std::string SetReportText(const SetReport& report, bool dryRun) {
-    std::ostringstream text;
-    if (!report.backupPath.empty()) {
-        text << "Backup saved to " << report.backupPath << "\n";
-    }
-    if (report.changes) {
-        text << (dryRun ? "Would change " : "Changes ") << report.changes->size()
-             << (report.changes->size() == 1 ? " setting" : " settings")
-             << (report.changes->empty() ? "." : ":") << "\n";
-        for (const auto& change : *report.changes) {
-            text << "  " << change.key << ": " << change.found << " -> " << change.wanted << "\n";
-        }
-    }
-    if (dryRun && !report.frames.empty()) {
-        text << FramesText(report.frames) << "Dry run: nothing was written.\n";
-    }
-    if (report.written) {
-        text << (report.verified ? "Written and read back the same.\n" : "Written.\n");
-    }
-    if (!report.mismatches.empty()) {
-        text << "The printer reads back otherwise:\n";
-        for (const auto& mismatch : report.mismatches) {
-            text << "  " << mismatch.key << ": wrote " << mismatch.wanted << ", reads "
-                 << mismatch.found << "\n";
-        }
-    }
-    return text.str();
-}
-
-json DifferencesJson(const std::vector<service::Difference>& differences) {
-    auto list = json::array();
-    for (const auto& difference : differences) {
-        list.push_back(
-            {{"key", difference.key}, {"wanted", difference.wanted}, {"found", difference.found}});
-    }
-    return list;
-}
-
-// A report as the --json output gives it.
-json SetReportJson(const SetReport& report) {
-    json entry;
-    if (report.printer) {
-        const service::PrinterInfo& info = *report.printer;
-        entry["printer"] = {{"port", info.port},
-                            {"maker", info.maker},
-                            {"model", info.model},
-                            {"firmware", info.firmware},
-                            {"language", info.language}};
-    }
-    if (!report.backupPath.empty()) {
-        entry["backup"] = report.backupPath;
-    }
-    if (report.changes) {
-        entry["changes"] = DifferencesJson(*report.changes);
-    }
-    if (!report.frames.empty()) {
-        auto frames = json::array();
-        for (const auto& frame : report.frames) {
-            frames.push_back(platform::TraceSink::Hex(frame));
-        }
-        entry["frames"] = frames;
-    }
-    entry["written"] = report.written;
-    entry["verified"] = report.verified;
-    if (!report.mismatches.empty()) {
-        entry["mismatches"] = DifferencesJson(report.mismatches);
-    }
-    if (!report.failure.empty()) {
-        entry["error"] = report.failure;
-    }
-    return entry;
-}
-
 // The settings file the options name, checked against --model; empty after the refusal.
 std::optional<service::SettingsFile> LoadSetFile(CommandCall& call, CommandResult& refusal) {
     const startup::CliOptions& options = call.options;
@@ -122,18 +49,6 @@ std::optional<service::SettingsFile> LoadSetFile(CommandCall& call, CommandResul
         return std::nullopt;
     }
     return file;
-}
-
-service::SetRequest SetRequestOf(const startup::CliOptions& options, service::SettingsFile file) {
-    service::SetRequest request;
-    request.file = std::move(file);
-    request.choice = ChoiceOf(options);
-    request.dryRun = options.dryRun;
-    request.backup = !options.noBackup;
-    request.verify = !options.noVerify;
-    request.retuneLine = options.retuneLine;
-    request.backupDir = options.backupDir;
-    return request;
 }
 
 // "ok", "printer error", "usage error", "mismatch" or "port unavailable".
@@ -180,7 +95,117 @@ std::string ProgressLine(const service::DeployRun& run, int done, int total) {
     return line.str();
 }
 
+std::string SetReportText(const SetReport& report, bool dryRun) {
+    std::ostringstream text;
+    if (!report.backupPath.empty()) {
+        text << "Backup saved to " << report.backupPath << "\n";
+    }
+    if (report.changes) {
+        text << (dryRun ? "Would change " : "Changes ") << report.changes->size()
+             << (report.changes->size() == 1 ? " setting" : " settings")
+             << (report.changes->empty() ? "." : ":") << "\n";
+        text << ChangesText(*report.changes);
+    }
+    if (dryRun && !report.frames.empty()) {
+        text << FramesText(report.frames) << "Dry run: nothing was written.\n";
+    }
+    if (report.written) {
+        text << (report.verified ? "Written and read back the same.\n" : "Written.\n");
+    }
+    if (!report.mismatches.empty()) {
+        text << "The printer reads back otherwise:\n";
+        for (const auto& mismatch : report.mismatches) {
+            text << "  " << mismatch.key << ": wrote " << mismatch.wanted << ", reads "
+                 << mismatch.found << "\n";
+        }
+    }
+    return text.str();
+}
+
+json DifferencesJson(const std::vector<service::Difference>& differences) {
+    auto list = json::array();
+    for (const auto& difference : differences) {
+        list.push_back(
+            {{"key", difference.key}, {"wanted", difference.wanted}, {"found", difference.found}});
+    }
+    return list;
+}
+
+json SetReportJson(const SetReport& report) {
+    json entry;
+    if (report.printer) {
+        const service::PrinterInfo& info = *report.printer;
+        entry["printer"] = {{"port", info.port},
+                            {"maker", info.maker},
+                            {"model", info.model},
+                            {"firmware", info.firmware},
+                            {"language", info.language}};
+    }
+    if (!report.backupPath.empty()) {
+        entry["backup"] = report.backupPath;
+    }
+    if (!report.historyFile.empty()) {
+        entry["history"] = report.historyFile;
+    }
+    if (report.changes) {
+        entry["changes"] = DifferencesJson(*report.changes);
+    }
+    if (!report.frames.empty()) {
+        auto frames = json::array();
+        for (const auto& frame : report.frames) {
+            frames.push_back(platform::TraceSink::Hex(frame));
+        }
+        entry["frames"] = frames;
+    }
+    entry["written"] = report.written;
+    entry["verified"] = report.verified;
+    if (!report.mismatches.empty()) {
+        entry["mismatches"] = DifferencesJson(report.mismatches);
+    }
+    if (!report.failure.empty()) {
+        entry["error"] = report.failure;
+    }
+    return entry;
+}
+
 }  // namespace
+
+std::string ChangesText(const std::vector<service::Difference>& changes) {
+    std::string text;
+    for (const auto& change : changes) {
+        text += "  " + change.key + ": " + change.found + " -> " + change.wanted + "\n";
+    }
+    return text;
+}
+
+service::SetRequest SetRequestOf(const startup::CliOptions& options, service::SettingsFile file,
+                                 const service::History* history) {
+    service::SetRequest request;
+    request.file = std::move(file);
+    request.choice = ChoiceOf(options);
+    request.dryRun = options.dryRun;
+    request.backup = !options.noBackup;
+    request.verify = !options.noVerify;
+    request.retuneLine = options.retuneLine;
+    request.backupDir = options.backupDir;
+    request.history = history;
+    return request;
+}
+
+CommandResult SetOutcome(CommandCall& call, const SetReport& report, bool changesShown) {
+    CommandResult result;
+    if (!report.failure.empty() && report.exitStatus == service::kUsageError) {
+        call.reporter.Message(platform::Severity::Warning, report.failure);
+    }
+    SetReport told = report;
+    if (changesShown && !call.options.dryRun) {
+        told.changes.reset();
+    }
+    result.exitStatus = report.exitStatus;
+    result.json = SetReportJson(report);
+    result.text = SetReportText(told, call.options.dryRun);
+    return result;
+}
 
 CommandResult RunSet(CommandCall& call) {
     CommandResult result;
@@ -211,15 +236,11 @@ CommandResult RunSet(CommandCall& call) {
     if (!printer) {
         return result;
     }
-    SetReport report =
-        service::SetPrinter(*printer, SetRequestOf(options, std::move(*file)), call.reporter);
-    if (!report.failure.empty() && report.exitStatus == service::kUsageError) {
-        call.reporter.Message(platform::Severity::Warning, report.failure);
-    }
-    result.exitStatus = report.exitStatus;
-    result.json = SetReportJson(report);
-    result.text = SetReportText(report, options.dryRun);
-    return result;
+    auto history = UserHistory(call);
+    SetReport report = service::SetPrinter(
+        *printer, SetRequestOf(options, std::move(*file), history ? &*history : nullptr),
+        call.reporter, &call.shown);
+    return SetOutcome(call, report, false);
 }
 
 CommandResult RunDeploy(CommandCall& call) {
@@ -231,12 +252,20 @@ CommandResult RunDeploy(CommandCall& call) {
     service::DeployRequest request;
     request.ports = call.options.ports;
     request.platform = PlatformOf(call.options);
-    request.set = SetRequestOf(call.options, std::move(*file));
+    auto history = UserHistory(call);
+    request.set = SetRequestOf(call.options, std::move(*file), history ? &*history : nullptr);
+    request.set.action = "deploy";
     request.jobs = call.options.jobs;
-    service::DeployOutcome outcome =
-        service::Deploy(request, [&call](const service::DeployRun& run, int done, int total) {
+    int failed = 0;
+    call.shown.ShowCount(0, 0, static_cast<int>(request.ports.size()));
+    service::DeployOutcome outcome = service::Deploy(
+        request, [&call, &failed](const service::DeployRun& run, int done, int total) {
+            failed += run.report.exitStatus == kSuccess ? 0 : 1;
+            call.shown.Clear();
             call.progress << base::TerminalText(ProgressLine(run, done, total)) << std::endl;
+            call.shown.ShowCount(done - failed, failed, total - done);
         });
+    call.shown.Clear();
     if (!outcome.refusal.empty()) {
         return Refused(call.reporter, outcome.refusal);
     }

@@ -11,6 +11,9 @@ void TerminalReporter::Message(platform::Severity severity, const std::string& t
                                const std::string& caption) {
     RecordingReporter::Message(severity, text, caption);
     if (err_ != nullptr) {
+        if (progress_ != nullptr) {
+            progress_->Clear();
+        }
         *err_ << base::TerminalText(Format(Messages().back())) << std::endl;
     }
 }
@@ -18,6 +21,9 @@ void TerminalReporter::Message(platform::Severity severity, const std::string& t
 void TerminalReporter::Diagnostic(const std::string& line, platform::DiagnosticKind kind) {
     RecordingReporter::Diagnostic(line, kind);
     if (err_ != nullptr && (kind == platform::DiagnosticKind::Problem || verbose_)) {
+        if (progress_ != nullptr) {
+            progress_->Clear();
+        }
         *err_ << base::TerminalText(line) << std::endl;
     }
 }

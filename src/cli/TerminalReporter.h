@@ -3,6 +3,7 @@
 #include <ostream>
 #include <string>
 
+#include "cli/TerminalProgress.h"
 #include "service/RecordingReporter.h"
 
 namespace corvane::cli {
@@ -22,12 +23,16 @@ public:
     void Diagnostic(const std::string& line,
                     platform::DiagnosticKind kind = platform::DiagnosticKind::Note) override;
 
+    // Takes the progress line away before each line it writes; null for none.
+    void ClearFirst(TerminalProgress* progress) { progress_ = progress; }
+
     // "information", "warning" or "plain".
     static const char* SeverityName(platform::Severity severity);
 
 private:
     std::ostream* err_;
     bool verbose_;
+    TerminalProgress* progress_ = nullptr;
 };
 
 }  // namespace corvane::cli

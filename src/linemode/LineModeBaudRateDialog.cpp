@@ -18,7 +18,7 @@ constexpr const auto& kSpeeds = product::kSerialSpeeds;
 }  // namespace
 
 LineModeBaudRateDialog::LineModeBaudRateDialog(link::PrinterPort& port)
-    : ui::Dialog(ids::kTemplateId), port_(port) {}
+    : ui::Dialog(ids::kTemplateId), port_(port), reporter_(*this, port.GetPlatform()) {}
 
 bool LineModeBaudRateDialog::OnInitDialog() {
     // Every opening offers the slowest speed first, whatever was sent before.
@@ -46,7 +46,10 @@ void LineModeBaudRateDialog::OnSet() {
     UpdateData(true);
     // One radio is always checked; without one there is no speed to send.
     if (choice_ >= 0 && static_cast<std::size_t>(choice_) < kSpeeds.size()) {
-        operations::SetLineModeSpeed(port_, kSpeeds[static_cast<std::size_t>(choice_)].value);
+        const auto& speed = kSpeeds[static_cast<std::size_t>(choice_)];
+        bool sent = operations::SetLineModeSpeed(port_, speed.value);
+        service::KeepValuesRecord(history_, port_, "line mode",
+                                  {{"Baud Rate", std::string(speed.text)}}, sent, reporter_);
     }
 }
 

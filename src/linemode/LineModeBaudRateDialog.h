@@ -1,6 +1,8 @@
 #pragma once
 
+#include "service/History.h"
 #include "ui/Dialog.h"
+#include "ui/HostReporter.h"
 
 namespace corvane::link {
 class PrinterPort;
@@ -23,11 +25,15 @@ public:
 
     // 0 to 4 for 1200 to 19200 bps.
     int Choice() const { return choice_; }
+    // Where writes are recorded; null (the default) records nothing.
+    void RecordWritesIn(const service::History* history) { history_ = history; }
 
 private:
     void OnSet();
 
     link::PrinterPort& port_;
+    ui::HostReporter reporter_;
+    const service::History* history_ = nullptr;
     int choice_ = 0;
 };
 

@@ -100,7 +100,12 @@ void LineModeCodePageDialog::OnSet() {
     if (crLfTicked_) {
         choices.push_back({protocol::LineModeSetting::CrLfCommands, crLfChoice_});
     }
-    operations::SetLineModeSwitches(port_, choices, reporter_);
+    operations::LineModeOutcome outcome =
+        operations::SetLineModeSwitches(port_, choices, reporter_);
+    if (outcome != operations::LineModeOutcome::NothingChosen) {
+        service::KeepValuesRecord(history_, port_, "line mode", service::LineModeValues(choices),
+                                  outcome == operations::LineModeOutcome::Sent, reporter_);
+    }
 }
 
 }  // namespace corvane::linemode

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "service/History.h"
 #include "ui/Dialog.h"
 #include "ui/HostReporter.h"
 
@@ -26,6 +27,8 @@ public:
     bool CrLfTicked() const { return crLfTicked_; }
     int CrLfChoice() const { return crLfChoice_; }
     bool SelectAllTicked() const { return selectAll_; }
+    // Where writes are recorded; null (the default) records nothing.
+    void RecordWritesIn(const service::History* history) { history_ = history; }
     // Whether the printer at the last opening takes the code page option.
     bool CodePageOffered() const { return codePageOffered_; }
 
@@ -36,6 +39,7 @@ private:
 
     link::PrinterPort& port_;
     ui::HostReporter reporter_;
+    const service::History* history_ = nullptr;
     bool codePageTicked_ = false;
     int codePageChoice_ = -1;
     bool crLfTicked_ = false;

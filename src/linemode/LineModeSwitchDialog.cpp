@@ -181,7 +181,12 @@ void LineModeSwitchDialog::OnSet() {
             choices.push_back({kOptions[i].setting, options_[i].choice});
         }
     }
-    operations::SetLineModeSwitches(port_, choices, reporter_);
+    operations::LineModeOutcome outcome =
+        operations::SetLineModeSwitches(port_, choices, reporter_);
+    if (outcome != operations::LineModeOutcome::NothingChosen) {
+        service::KeepValuesRecord(history_, port_, "line mode", service::LineModeValues(choices),
+                                  outcome == operations::LineModeOutcome::Sent, reporter_);
+    }
 }
 
 }  // namespace corvane::linemode

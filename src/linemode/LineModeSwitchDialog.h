@@ -4,6 +4,7 @@
 
 #include "protocol/LineModeOptions.h"
 #include "resources/Template143Ids.h"
+#include "service/History.h"
 #include "ui/Dialog.h"
 #include "ui/HostReporter.h"
 
@@ -31,6 +32,8 @@ public:
     bool Ticked(int checkBoxId) const;
     int Choice(int checkBoxId) const;
     bool SelectAllTicked() const { return selectAll_; }
+    // Where writes are recorded; null (the default) records nothing.
+    void RecordWritesIn(const service::History* history) { history_ = history; }
 
 private:
     struct OptionState {
@@ -47,6 +50,7 @@ private:
 
     link::PrinterPort& port_;
     ui::HostReporter reporter_;
+    const service::History* history_ = nullptr;
     std::array<OptionState, kOptionCount> options_{};
     bool selectAll_ = false;
 };

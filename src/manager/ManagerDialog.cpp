@@ -60,6 +60,7 @@ ManagerDialog::~ManagerDialog() = default;
 
 void ManagerDialog::PrepareForOpening(PrinterModel model) {
     state_.model = model;
+    history_.NewOpening();
     // Each opening identifies the printer afresh.
     state_.firmwareText.clear();
     state_.modelText.clear();
@@ -463,6 +464,7 @@ void ManagerDialog::OnGetStatus() {
     progress_.SetPosition(100);
     state_.statusLoaded = true;
     TakeStatus(read.status);
+    history_.StatusRead(state_);
     EnableFamilyControls();
     if (state_.model == PrinterModel::Krt620) {
         ShowSwitch5Page();
@@ -487,12 +489,13 @@ void ManagerDialog::OnSetStatus() {
         return;
     }
     UpdateData(true);
-    // The identification after the writing is then a full one.
-    state_.firmwareText.clear();
     progress_.SetPosition(0);
     operations::StatusWrite write = StatusToWrite();
     operations::WriteResult written =
         operations::WriteNativeStatus(port_, state_.model, write, progress_);
+    history_.StatusWritten(port_, state_, written.ok, reporter_);
+    // The identification after the writing is then a full one.
+    state_.firmwareText.clear();
     if (!written.ok) {
         progress_.SetPosition(0);
         reporter_.Message(platform::Severity::Warning,

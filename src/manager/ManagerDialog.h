@@ -4,6 +4,7 @@
 #include <memory>
 #include <string>
 
+#include "manager/ManagerHistory.h"
 #include "manager/ManagerState.h"
 #include "manager/ProgressBar.h"
 #include "manager/WaitDialog.h"
@@ -35,6 +36,8 @@ public:
     // Whether the "Please wait" window is up, as it is from the opening to the first tick.
     bool WaitWindowShown() const { return waitDialog_ != nullptr; }
     ManagerState& State() { return state_; }
+    // Where Set Status is recorded; null (the default) records nothing.
+    void RecordWritesIn(const service::History* history) { history_.RecordIn(history); }
 
     bool OnInitDialog() override;
     void OnCommand(ui::ControlId id, ui::Notification notification) override;
@@ -84,6 +87,7 @@ private:
     ui::HostReporter reporter_;
     ProgressBar progress_;
     ManagerState state_;
+    ManagerHistory history_;
     std::unique_ptr<WaitDialog> waitDialog_;
 };
 

@@ -35,6 +35,30 @@ std::vector<Difference> Differences(const SettingsDocument& wanted, const Settin
     return differences;
 }
 
+std::vector<Difference> SettingDifferences(const SettingsDocument& first,
+                                           const SettingsDocument& second) {
+    std::vector<std::pair<std::string, std::string>> firstTexts = SettingTexts(first);
+    std::map<std::string, std::string> secondTexts;
+    for (auto& [key, text] : SettingTexts(second)) {
+        secondTexts[key] = text;
+    }
+    std::vector<Difference> differences;
+    for (const auto& [key, text] : firstTexts) {
+        auto other = secondTexts.extract(key);
+        std::string found = other ? other.mapped() : std::string();
+        if (found != text) {
+            differences.push_back({key, text, found});
+        }
+    }
+    // Settings of the second alone come last, in its order.
+    for (const auto& [key, text] : SettingTexts(second)) {
+        if (secondTexts.contains(key)) {
+            differences.push_back({key, "", text});
+        }
+    }
+    return differences;
+}
+
 SettingsDocument DocumentFromStatus(PrinterModel family, const operations::NativeStatus& status) {
     operations::StatusRecord values = operations::UnsetValues();
     operations::TakeStatus(family, status, values);

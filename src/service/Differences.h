@@ -21,6 +21,12 @@ struct Difference {
 std::vector<Difference> Differences(const SettingsDocument& wanted, const SettingsDocument& found,
                                     bool powerSaveTold);
 
+// Every setting whose text differs between two documents of a family, "No Change" counted as a
+// text; a setting that only one of them has is compared with "". wanted is the first one's,
+// found the second one's.
+std::vector<Difference> SettingDifferences(const SettingsDocument& first,
+                                           const SettingsDocument& second);
+
 // What Get Status read, as a document of the family.
 SettingsDocument DocumentFromStatus(protocol::PrinterModel family,
                                     const operations::NativeStatus& status);

@@ -13,6 +13,7 @@ enum ExitStatus : int {
     // The work was done, but a print queue or a USB printer's kernel driver could not be given
     // back; it was named on standard error.
     kLeftHeld = 5,
+    kSettingsDiffer = 6,  // diff: the two sets of settings compared are not the same
     // As the BSD sysexits name them, for failures that are neither the printer's nor the input's.
     kInternalError = 70,  // an unexpected error stopped the work (what was held was given back)
     kOutputError = 74,    // the result could not be written to standard output (a closed pipe)

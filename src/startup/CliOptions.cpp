@@ -122,17 +122,23 @@ void DefineCommon(OptionParser& parser, CliOptions& options,
             "KRT-310II or KRT-620.")
         ->type_name("MODEL");
     parser.add_flag("--json", options.json, "Print the outcome as one JSON object.");
+    parser.add_flag("-q,--quiet", options.quiet,
+                    "Show no progress on standard error (shown only on a\n"
+                    "terminal, and never with --json).");
     parser.add_flag("-v,--verbose", options.verbose, "Also print the program's diagnostic lines.");
     parser.AddHelp(options.help);
 }
 
-// The switches that set and deploy share.
-void DefineWriting(CLI::App& command, CliOptions& options) {
+// The switches that set, deploy and undo share; undo always reads the printer first, to show
+// what it will change.
+void DefineWriting(CLI::App& command, CliOptions& options, bool backupOptional = true) {
     command.add_flag("--dry-run", options.dryRun,
                      "Show what would change and the frames that would\n"
                      "go out; change nothing.");
-    command.add_flag("--no-backup", options.noBackup,
-                     "Do not save the printer's settings before writing.");
+    if (backupOptional) {
+        command.add_flag("--no-backup", options.noBackup,
+                         "Do not save the printer's settings before writing.");
+    }
     command.add_flag("--no-verify", options.noVerify,
                      "Do not read the printer back after writing.");
     command.add_option("--backup-dir", options.backupDir, "Where backups go (default: here).")
@@ -311,6 +317,25 @@ void Define(OptionParser& parser, CliOptions& options, CommandKinds& kinds,
                             CliCommand::Convert);
     convert->add_option("input", options.settingsFile, "The file to read.")->type_name("IN");
     convert->add_option("output", options.convertOutput, "The file to write.")->type_name("OUT");
+
+    add(parser, "history",
+        "Lists the writes to printers, oldest first, from the history in the\n"
+        "user's state folder; with --port only those to that printer.",
+        CliCommand::History);
+    CLI::App* undo = add(parser, "undo",
+                         "Writes back the settings that the latest recorded write to the\n"
+                         "printer on --port replaced, for its model, as set does: it shows\n"
+                         "what will change, saves a backup and reads the printer back.",
+                         CliCommand::Undo);
+    DefineWriting(*undo, options, false);
+    CLI::App* diff = add(parser, "diff",
+                         "Compares two sets of settings setting by setting: A and B are\n"
+                         "status files or JSON files, or give a printer for one or both with\n"
+                         "--port. Exits with 0 when they are the same, 6 when they differ.",
+                         CliCommand::Diff);
+    diff->add_option("files", options.diffFiles, "The settings files compared.")
+        ->type_name("A [B]")
+        ->expected(0, 2);
 }
 
 constexpr char kDescription[] =
@@ -327,10 +352,13 @@ constexpr char kDescription[] =
     "  linemode      settings of printers in the \"Other\" emulation\n"
     "  convert IN OUT  between status files and JSON\n"
     "  scan          find printers and the line settings they answer at\n"
+    "  history       the writes to printers, from the user's history\n"
+    "  undo          write back what the latest write to a printer replaced\n"
+    "  diff A B      how two sets of settings (files or printers) differ\n"
     "Exit status: 0 success, 1 printer error, 2 usage error, 3 verification mismatch,\n"
     "4 port unavailable, 5 a print queue or USB printer could not be given back,\n"
-    "70 stopped by an unexpected error, 74 the result could not be written to\n"
-    "standard output.\n";
+    "6 the settings compared differ, 70 stopped by an unexpected error, 74 the\n"
+    "result could not be written to standard output.\n";
 
 // The deepest subcommand that the line names.
 const CLI::App* Selected(const CLI::App& app) {

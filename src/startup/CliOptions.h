@@ -34,6 +34,9 @@ enum class CliCommand {
     LineModeList,
     Convert,
     Scan,
+    History,
+    Undo,
+    Diff,
 };
 
 // How many printers deploy works on at once unless told, and at most: enough to keep a fleet
@@ -60,6 +63,8 @@ struct CliOptions {
     // The simulated printer behind every port.
     std::optional<sim::Model> simulate;
     bool json = false;
+    // Shows no progress on standard error.
+    bool quiet = false;
     bool verbose = false;
     bool help = false;
     bool version = false;
@@ -79,6 +84,8 @@ struct CliOptions {
     int jobs = kDefaultDeployJobs;
     // convert: the file to write.
     std::string convertOutput;
+    // diff: the settings files compared, besides any printers given with --port.
+    std::vector<std::string> diffFiles;
 
     int selfTestPage = 1;
     // Rows [A] to [D], -3 to 3.

@@ -18,10 +18,6 @@ json Json(const std::string& text) {
     return json::parse(text, nullptr, false);
 }
 
-void WriteText(const std::string& path, const std::string& text) {
-    std::ofstream(path) << text;
-}
-
 // Guards against get, set and the backup disagreeing about the settings, and against a status
 // file restoring anything but what was saved.
 TEST(CorvaneCli, GetSetWithBackupAndVerifyThenRestoreFromAStatusFile) {

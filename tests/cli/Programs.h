@@ -44,6 +44,10 @@ inline std::string ReadFile(const std::filesystem::path& path) {
     return text.str();
 }
 
+inline void WriteText(const std::string& path, const std::string& text) {
+    std::ofstream(path) << text;
+}
+
 // A directory of the test's own, removed with it.
 class TempDir {
 public:
@@ -78,6 +82,8 @@ struct ProcessOptions {
     std::vector<std::string> environment;
     // Standard output is a pipe that nobody reads any more, as after "| head -c1".
     bool closedOutput = false;
+    // Standard error goes to this device (a terminal) rather than to a file.
+    std::string errorDevice;
     // The most processes and threads the user may have (RLIMIT_NPROC; root has no limit).
     std::optional<rlim_t> threadLimit;
 };
@@ -101,11 +107,15 @@ public:
                const Options& options = {}) {
         out_ = dir_ / "out";
         err_ = dir_ / "err";
+        // The history of writes stays with the run unless the options name another folder.
+        std::string stateHome = "XDG_STATE_HOME=" + (dir_ / "state");
         started_ = Clock::now();
         pid_ = ::fork();
         if (pid_ == 0) {
             int out = ::open(out_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-            int err = ::open(err_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+            int err = options.errorDevice.empty()
+                          ? ::open(err_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644)
+                          : ::open(options.errorDevice.c_str(), O_WRONLY | O_NOCTTY);
             ::dup2(out, STDOUT_FILENO);
             ::dup2(err, STDERR_FILENO);
             // As a shell starts it: the test's libraries may have ignored SIGPIPE.
@@ -115,6 +125,7 @@ public:
                 ::dup2(pipeEnds[1], STDOUT_FILENO);
                 ::close(pipeEnds[0]);
             }
+            ::putenv(stateHome.data());
             for (const auto& variable : options.environment) {
                 ::putenv(const_cast<char*>(variable.c_str()));
             }

@@ -2,7 +2,13 @@
 // pauses on the wire, what the window shows after, and how each ends when the printer fails.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
+#include <filesystem>
+
 #include "ManagerRig.h"
+#include "service/Differences.h"
+#include "service/History.h"
 
 namespace corvane::manager::test {
 namespace {
@@ -152,6 +158,50 @@ TEST(SetStatus, ReadingAndWritingBackLeavesThePrinterAsItWas) {
             EXPECT_FALSE(after.userSettingMode);
         }
     }
+}
+
+// Guards against a window write going unrecorded, a record claiming settings from before that
+// no Get Status read, and recording changing the exchange.
+TEST(SetStatus, IsRecordedWithWhatGetStatusReadAndTheSameExchange) {
+    const auto folder = std::filesystem::temp_directory_path() /
+                        ("corvane-window-history-" + std::to_string(::getpid()));
+    std::filesystem::remove_all(folder);
+    service::History history(folder.string());
+    std::vector<std::vector<std::string>> traces;
+    const service::History* recordInto[] = {nullptr, &history};
+    for (const service::History* recordIn : recordInto) {
+        ManagerRig m(Model::Krt310II);
+        m.printer.State().serial = {"4800", '1', '1', '7'};
+        m.dialog.RecordWritesIn(recordIn);
+        ui::HeadlessHost& host = m.Open();
+        ASSERT_TRUE(host.Click(ids::kGetStatus));
+        host.SetSelection(ids::kBaudList, 5);  // 19200
+        ASSERT_TRUE(host.Click(ids::kSetStatus));
+        ASSERT_TRUE(host.Click(ids::kSetStatus));
+        traces.push_back(m.rig.Trace());
+    }
+    EXPECT_EQ(traces[0], traces[1]);
+
+    std::vector<std::string> problems;
+    auto records = history.Records(problems);
+    EXPECT_TRUE(problems.empty());
+    ASSERT_EQ(records.size(), 2u);
+    const service::HistoryRecord& first = records[0];
+    EXPECT_EQ(first.program, "corvane");
+    EXPECT_EQ(first.action, "Set Status");
+    EXPECT_EQ(first.port, "COM3");
+    EXPECT_EQ(first.model, "KRT-310II");
+    EXPECT_TRUE(first.complete);
+    EXPECT_FALSE(first.verified.has_value());
+    ASSERT_TRUE(first.before && first.written);
+    auto changes = service::Differences(*first.written, *first.before, true);
+    ASSERT_EQ(changes.size(), 1u);
+    EXPECT_EQ(changes[0].key, "baudRate");
+    EXPECT_EQ(changes[0].found, "4800");
+    EXPECT_EQ(changes[0].wanted, "19200");
+    // The second Set Status came after no Get Status.
+    EXPECT_FALSE(records[1].before.has_value());
+    std::filesystem::remove_all(folder);
 }
 
 TEST(SetStatus, Krt620WritesOnlyItsTwoSwitchesAndRetunesNothing) {

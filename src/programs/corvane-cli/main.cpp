@@ -22,6 +22,7 @@
 #include "cli/Commands.h"
 #include "cli/QueueWatch.h"
 #include "platform/ClosedPipes.h"
+#include "platform/Terminal.h"
 #include "service/ExitStatus.h"
 #include "service/QueueRegistry.h"
 #include "service/UnexpectedError.h"
@@ -95,7 +96,7 @@ int Run(int argc, char** argv) {
     }
     startup::GiveBackAtStart(nullptr);
 
-    return cli::RunCommand(options, std::cout, std::cerr);
+    return cli::RunCommand(options, std::cout, std::cerr, platform::StandardErrorIsTerminal());
 }
 
 // The status to end with once everything is written: a result that could not be written all is

@@ -15,6 +15,7 @@
 #include "link/HeldQueues.h"
 #include "link/PrinterPort.h"
 #include "platform/ProgramEndWatch.h"
+#include "service/History.h"
 #include "startup/CommandLine.h"
 #include "startup/GiveBackAtStart.h"
 #include "startup/ProgramPlatform.h"
@@ -91,6 +92,10 @@ int main(int argc, char** argv) {
     programPlatform->Get().SetWaitHook(ui::qt::ExchangeWait::KeepWindowsAlive);
     link::PrinterPort port(programPlatform->Get(), programPlatform->Ports());
     app::CorvaneApp corvane(port, [](ui::Dialog& dialog) { return ui::qt::RunMainDialog(dialog); });
+    // Without a state folder the windows work as ever and record nothing.
+    std::string noHistory;
+    auto history = service::History::ForUser(noHistory);
+    corvane.RecordWritesIn(history ? &*history : nullptr);
 
     // A signal ends the program the normal way, through every window's teardown, so that the
     // print queues it stopped run again; they are started first in case a window holds on. The

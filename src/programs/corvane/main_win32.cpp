@@ -12,6 +12,7 @@
 #include "platform/win32/WideText.h"
 #include "platform/win32/WinApi.h"
 #include "programs/corvane/ConsoleOutput.h"
+#include "service/History.h"
 #include "startup/CommandLine.h"
 #include "startup/GiveBackAtStart.h"
 #include "startup/ProgramPlatform.h"
@@ -60,6 +61,10 @@ int main(int argc, char** argv) {
     link::PrinterPort port(programPlatform->Get(), programPlatform->Ports());
     app::CorvaneApp corvane(port,
                             [](ui::Dialog& dialog) { return ui::win32::RunMainDialog(dialog); });
+    // Without a state folder the windows work as ever and record nothing.
+    std::string noHistory;
+    auto history = service::History::ForUser(noHistory);
+    corvane.RecordWritesIn(history ? &*history : nullptr);
 
     // Ctrl+C or Ctrl+Break on the console that started the program, the console closing, log-off,
     // shut-down and the session's end make the program give the printers moved off the port their

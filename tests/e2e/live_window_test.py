@@ -122,11 +122,18 @@ class Pinger(threading.Thread):
 
     def worst(self, start, end):
         """The longest answer to the pings sent between start and end, with a ping still
-        unanswered counting the time it has waited; None when no ping was sent."""
+        unanswered counting the time it has waited; None when no ping was sent. A ping left
+        unanswered by a window that was never pinged again had reached a window on its way out
+        (a wait window closing), which no window manager holds against a program."""
         now = time.monotonic()
         with self.lock:
+            last_ping = {}
+            for serial, (_, window) in self.sent.items():
+                last_ping[window] = max(serial, last_ping.get(window, 0))
             times = [self.answers.get(serial, now - sent)
-                     for serial, (sent, _) in self.sent.items() if start <= sent < end]
+                     for serial, (sent, window) in self.sent.items()
+                     if start <= sent < end
+                     and (serial in self.answers or serial < last_ping[window])]
         return max(times) if times else None
 
 

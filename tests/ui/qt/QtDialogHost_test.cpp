@@ -36,11 +36,7 @@ namespace {
 using resources::ControlKind;
 using test::ConnectionWindow;
 using test::kConnectionTemplate;
-using test::kLineModeTemplate;
-using test::kWaitTemplate;
-using test::LineModeWindow;
 using test::RecordingDialog;
-using test::Settle;
 using test::ToggleAccessibly;
 using test::WhenModal;
 

@@ -34,15 +34,7 @@ namespace corvane::ui::qt {
 namespace {
 
 using resources::ControlKind;
-using test::ConnectionWindow;
-using test::kConnectionTemplate;
-using test::kLineModeTemplate;
-using test::kWaitTemplate;
-using test::LineModeWindow;
 using test::RecordingDialog;
-using test::Settle;
-using test::ToggleAccessibly;
-using test::WhenModal;
 
 class EveryTemplateWindow : public testing::TestWithParam<int> {};
 

@@ -33,7 +33,6 @@
 namespace corvane::ui::qt {
 namespace {
 
-using resources::ControlKind;
 using test::ConnectionWindow;
 using test::kConnectionTemplate;
 using test::kLineModeTemplate;

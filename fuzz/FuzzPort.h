@@ -114,17 +114,16 @@ public:
         switch (link) {
             case FuzzLink::Serial:
                 platform.AttachSerial("COM1", peer);
-                port.portName = "COM1";
-                port.baudRate = 9600;
-                port.dataBits = 8;
+                port.SetPortName("COM1");
+                port.SetLineSettings({.baudRate = 9600, .dataBits = 8});
                 break;
             case FuzzLink::Parallel:
                 platform.AttachParallel("LPT1:", peer);
-                port.portName = "LPT1:";
+                port.SetPortName("LPT1:");
                 break;
             case FuzzLink::Usb:
                 platform.AttachUsb(FuzzUsbAccess::kPath, 0x2c9a, 0x0002, peer);
-                port.portName = "USB";
+                port.SetPortName("USB");
                 break;
         }
         port.SetUsbAccess(&usb);

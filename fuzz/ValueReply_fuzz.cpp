@@ -6,6 +6,7 @@
 #include <string>
 
 #include "FuzzPort.h"
+#include "product/SettingLists.h"
 #include "protocol/NativeCommands.h"
 
 using namespace corvane;
@@ -22,8 +23,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Require(reply.text.size() < protocol::kReplyBufferSize);
     Require(reply.text.find('\0') == std::string::npos);
     auto speed = protocol::SpeedFromText(reply.text);
-    Require(!speed || std::find(protocol::kSpeeds.begin(), protocol::kSpeeds.end(), *speed) !=
-                          protocol::kSpeeds.end());
+    Require(!speed || std::any_of(product::kSerialSpeeds.begin(), product::kSerialSpeeds.end(),
+                                  [&](const auto& choice) { return choice.value == *speed; }));
     std::uint8_t first = reply.text.empty() ? 0 : static_cast<std::uint8_t>(reply.text[0]);
     protocol::ParityFromCharacter(first);
     protocol::FlowControlFromCharacter(first);

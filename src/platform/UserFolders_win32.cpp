@@ -14,7 +14,7 @@ namespace corvane::platform {
 bool UserStateFolder(std::string& folder, std::string& error) {
     wchar_t path[MAX_PATH] = {};
     if (FAILED(SHGetFolderPathW(nullptr, CSIDL_LOCAL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, path))) {
-        error = "Windows names no local application data folder for the history";
+        error = "Windows names no local application data folder for this user";
         return false;
     }
     // Narrow paths are in the ANSI code page, as the rest of the program's file access takes

@@ -2,13 +2,11 @@
 
 #include "platform/win32/WinApi.h"
 
-#include <knownfolders.h>
-#include <shlobj.h>
-
 #include <chrono>
+#include <filesystem>
 #include <thread>
 
-#include "platform/win32/WideText.h"
+#include "platform/UserFolders.h"
 
 namespace corvane::platform::win32 {
 
@@ -23,14 +21,18 @@ std::string Why(const std::string& what) {
     return what + ": Windows error " + std::to_string(GetLastError());
 }
 
-std::string LocalAppData() {
-    PWSTR path = nullptr;
+// Names in this program's file calls are in the system's code page, as the careful file
+// functions that read and write the record take them.
+std::wstring Wide(const std::string& path) {
+    return std::filesystem::path(path).wstring();
+}
+
+// The user's own folder of the program; empty when Windows names none, which the first lock
+// then reports.
+std::string UserFolder() {
     std::string folder;
-    if (SUCCEEDED(SHGetKnownFolderPath(FOLDERID_LocalAppData, 0, nullptr, &path))) {
-        folder = Narrow(path);
-    }
-    CoTaskMemFree(path);
-    return folder;
+    std::string error;
+    return UserStateFolder(folder, error) ? folder : std::string();
 }
 
 // The creation time of a process as one number, or empty when it cannot be asked.
@@ -53,7 +55,7 @@ std::string CreationTime(HANDLE process) {
 Win32Holdings& Win32Holdings::OfThisUser() {
     // Never destroyed: the console's and the session's end give back what the program holds and
     // update the record while the program ends.
-    static Win32Holdings* record = new Win32Holdings(LocalAppData() + "\\Corvane");
+    static Win32Holdings* record = new Win32Holdings(UserFolder());
     return *record;
 }
 
@@ -81,13 +83,17 @@ bool Win32Holdings::Running(const ProcessStamp& process) {
 }
 
 bool Win32Holdings::LockRecord(std::string& why) {
-    if (!CreateDirectoryW(Widen(folder_).c_str(), nullptr) &&
+    if (folder_.empty()) {
+        why = "Windows names no local application data folder for this user";
+        return false;
+    }
+    if (!CreateDirectoryW(Wide(folder_).c_str(), nullptr) &&
         GetLastError() != ERROR_ALREADY_EXISTS) {
         why = Why("cannot make " + folder_);
         return false;
     }
     std::string path = folder_ + "\\" + kLockName;
-    lockFile_.Reset(CreateFileW(Widen(path).c_str(), GENERIC_READ | GENERIC_WRITE,
+    lockFile_.Reset(CreateFileW(Wide(path).c_str(), GENERIC_READ | GENERIC_WRITE,
                                 FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
                                 FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!lockFile_.Valid()) {
